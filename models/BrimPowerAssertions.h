@@ -1,0 +1,20 @@
+#pragma once
+// Holds the system awake against idle sleep while keep-awake is on.
+
+#include <QString>
+#include <cstdint>
+
+struct BrimPowerAssertion {
+    // 0 on success; otherwise a non-zero status number that the user is shown.
+    std::int32_t status = 0;
+    // Identifier of the held assertion; 0 means none is held.
+    std::uint32_t identifier = 0;
+};
+
+class BrimPowerAssertions {
+public:
+    virtual ~BrimPowerAssertions() = default;
+    // Prevents idle system sleep (the display may still sleep).
+    virtual BrimPowerAssertion preventIdleSleep(const QString &reason) = 0;
+    virtual void release(std::uint32_t identifier) = 0;
+};

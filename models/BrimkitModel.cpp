@@ -1,0 +1,239 @@
+#include "models/BrimkitModel.h"
+
+namespace {
+constexpr int minimumMinutes = 1;
+constexpr int maximumMinutes = 240;
+
+bool inRange(int minutes)
+{
+    return minutes >= minimumMinutes && minutes <= maximumMinutes;
+}
+} // namespace
+
+BrimkitModel::BrimkitModel(bool notificationsEnabled, bool ticking, Environment environment, QObject *parent)
+    : QObject(parent)
+    , m_env(std::move(environment))
+    , m_now(m_env.clock->now())
+    , m_notificationsAvailable(notificationsEnabled)
+    , m_notificationGeneration(QUuid::createUuid())
+    , m_timerID(QUuid::createUuid())
+{
+    // A stored value of another type counts as absent; reading never writes back.
+    m_islandEnabled = m_env.defaults->boolValue(islandKey).value_or(true);
+    m_notificationEnabled = m_env.defaults->boolValue(notificationsKey).value_or(true);
+    m_soundEnabled = m_env.defaults->boolValue(soundKey).value_or(true);
+
+    if (!ticking)
+        return;
+    if (m_env.systemEvents) {
+        m_env.systemEvents->observe([this](BrimSystemEvent event) { onSystemEvent(event); });
+        m_observing = true;
+    }
+    m_tick.emplace();
+    m_tick->setInterval(1000);
+    // Precise, so a countdown's display steps once a second without skipping.
+    m_tick->setTimerType(Qt::PreciseTimer);
+    connect(&*m_tick, &QTimer::timeout, this, [this] { refresh(m_env.clock->now()); });
+    m_tick->start();
+}
+
+BrimkitModel::~BrimkitModel()
+{
+    // The observers capture this object; never let them outlive it.
+    if (m_observing)
+        m_env.systemEvents->stopObserving();
+    releaseAssertion();
+}
+
+void BrimkitModel::onSystemEvent(BrimSystemEvent event)
+{
+    refresh(m_env.clock->now());
+    if (event == BrimSystemEvent::woke)
+        return;
+    synchronizeNotification(false);
+}
+
+void BrimkitModel::track(OstrelEvent event) const
+{
+    if (m_env.track)
+        m_env.track(event);
+}
+
+void BrimkitModel::releaseAssertion()
+{
+    if (m_assertion != 0) {
+        m_env.power->release(m_assertion);
+        m_assertion = 0;
+    }
+}
+
+void BrimkitModel::refresh(BrimDate date)
+{
+    m_now = date;
+    if (m_awakeUntil && date >= *m_awakeUntil) {
+        releaseAssertion();
+        m_awakeUntil.reset();
+    }
+    if (m_countdown.finishIfDue(date)) {
+        m_completion = m_kind;
+        track(m_kind == BrimTimerKind::timer ? OstrelEvent::brimTimerCompleted : OstrelEvent::brimPomodoroCompleted);
+        // A notification scheduled with sound plays it; never both.
+        if (m_soundEnabled && !m_scheduledSound && m_env.beep)
+            m_env.beep->beep();
+        m_notificationGeneration = QUuid::createUuid();
+    }
+    Q_EMIT changed();
+}
+
+void BrimkitModel::startTimer(int minutes, BrimTimerKind kind)
+{
+    if (!inRange(minutes))
+        return;
+    if (isTiming())
+        track(OstrelEvent::brimTimerCancelled);
+    clearNotification();
+    m_now = m_env.clock->now();
+    m_kind = kind;
+    m_timerID = QUuid::createUuid();
+    m_lastMinutes = minutes;
+    m_completion.reset();
+    m_countdown.start(minutes * 60.0, m_now);
+    track(kind == BrimTimerKind::timer ? OstrelEvent::brimTimerStarted : OstrelEvent::brimPomodoroStarted);
+    Q_EMIT changed();
+    synchronizeNotification(true);
+}
+
+void BrimkitModel::pauseOrResume()
+{
+    refresh(m_env.clock->now());
+    if (!isTiming())
+        return;
+    if (!m_countdown.deadline())
+        m_countdown.resume(m_now);
+    else
+        m_countdown.pause(m_now);
+    Q_EMIT changed();
+    synchronizeNotification(!isPaused());
+}
+
+void BrimkitModel::cancelTimer()
+{
+    if (isTiming())
+        track(OstrelEvent::brimTimerCancelled);
+    clearNotification();
+    m_countdown.cancel();
+    m_completion.reset();
+    Q_EMIT changed();
+}
+
+QString BrimkitModel::nextSessionTitle() const
+{
+    if (!m_completion)
+        return QStringLiteral("Start");
+    if (*m_completion == BrimTimerKind::timer)
+        return QStringLiteral("Restart timer");
+    return QStringLiteral("Start ") + m_completion->next().title().toLower();
+}
+
+void BrimkitModel::startNextSession()
+{
+    if (!m_completion)
+        return;
+    switch (m_completion->value()) {
+    case BrimTimerKind::timer: startTimer(m_lastMinutes, BrimTimerKind::timer); break;
+    case BrimTimerKind::focus: startTimer(5, BrimTimerKind::shortBreak); break;
+    case BrimTimerKind::shortBreak:
+    case BrimTimerKind::longBreak: startTimer(25, BrimTimerKind::focus); break;
+    }
+}
+
+void BrimkitModel::dismissCompletion()
+{
+    m_completion.reset();
+    clearNotification();
+    Q_EMIT changed();
+}
+
+void BrimkitModel::startAwake(int minutes)
+{
+    if (!inRange(minutes))
+        return;
+    releaseAssertion();
+    m_awakeUntil.reset();
+    const BrimPowerAssertion result = m_env.power->preventIdleSleep(awakeReason);
+    if (result.status != 0) {
+        m_assertion = 0;
+        m_message = QStringLiteral("Keep awake could not start (system error %1).").arg(result.status);
+    } else {
+        m_assertion = result.identifier;
+        m_awakeUntil = m_env.clock->now() + minutes * 60.0;
+    }
+    Q_EMIT changed();
+}
+
+void BrimkitModel::stopAwake()
+{
+    releaseAssertion();
+    m_awakeUntil.reset();
+    Q_EMIT changed();
+}
+
+void BrimkitModel::setMessage(std::optional<QString> message)
+{
+    m_message = std::move(message);
+    Q_EMIT changed();
+}
+
+void BrimkitModel::setIslandEnabled(bool enabled)
+{
+    m_islandEnabled = enabled;
+    m_env.defaults->setBool(islandKey, enabled);
+    Q_EMIT changed();
+}
+
+void BrimkitModel::setNotificationEnabled(bool enabled)
+{
+    if (enabled == m_notificationEnabled)
+        return;
+    m_notificationEnabled = enabled;
+    m_env.defaults->setBool(notificationsKey, enabled);
+    Q_EMIT changed();
+    synchronizeNotification(m_notificationEnabled && isTiming());
+}
+
+void BrimkitModel::setSoundEnabled(bool enabled)
+{
+    if (enabled == m_soundEnabled)
+        return;
+    m_soundEnabled = enabled;
+    m_env.defaults->setBool(soundKey, enabled);
+    Q_EMIT changed();
+    synchronizeNotification(false);
+}
+
+void BrimkitModel::shutdown()
+{
+    m_tick.reset();
+    if (m_observing) {
+        m_env.systemEvents->stopObserving();
+        m_observing = false;
+    }
+    releaseAssertion();
+    m_awakeUntil.reset();
+    cancelTimer();
+}
+
+// Notification scheduling arrives with the notification centre; until then
+// nothing is scheduled, so completion always beeps when sound is on.
+void BrimkitModel::synchronizeNotification(bool requestPermission)
+{
+    Q_UNUSED(requestPermission);
+    m_scheduledSound = false;
+}
+
+void BrimkitModel::clearNotification()
+{
+    m_notificationGeneration = QUuid::createUuid();
+    m_scheduledIdentifier.reset();
+    m_scheduledSound = false;
+}

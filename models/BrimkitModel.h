@@ -1,0 +1,113 @@
+#pragma once
+// The one model behind the tray item: countdowns and focus sessions,
+// keep-awake, the timer settings and the one-second clock.
+
+#include "core/BrimClock.h"
+#include "core/BrimCountdown.h"
+#include "core/BrimTimerKind.h"
+#include "core/UserDefaults.h"
+#include "models/BrimPowerAssertions.h"
+#include "models/BrimSystemBeep.h"
+#include "models/BrimSystemEvents.h"
+#include "telemetry/OstrelEvent.h"
+
+#include <QObject>
+#include <QTimer>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class BrimkitModel : public QObject {
+    Q_OBJECT
+
+public:
+    // Everything the model talks to, injected so tests can drive it with fakes.
+    struct Environment {
+        std::shared_ptr<BrimClock> clock;
+        std::shared_ptr<UserDefaults> defaults;
+        std::shared_ptr<BrimPowerAssertions> power;
+        std::shared_ptr<BrimSystemBeep> beep;
+        // Only consulted when the model ticks.
+        std::shared_ptr<BrimSystemEvents> systemEvents;
+        std::function<void(OstrelEvent)> track;
+    };
+
+    static inline const QString islandKey = QStringLiteral("brimkitTimerIsland");
+    static inline const QString notificationsKey = QStringLiteral("brimkitTimerNotifications");
+    static inline const QString soundKey = QStringLiteral("brimkitTimerSound");
+    static inline const QString awakeReason = QStringLiteral("Ostrel Brimkit keep awake");
+
+    BrimkitModel(bool notificationsEnabled, bool ticking, Environment environment, QObject *parent = nullptr);
+    ~BrimkitModel() override;
+
+    // Published state; changed() follows every change.
+    BrimDate now() const { return m_now; }
+    const BrimCountdown &countdown() const { return m_countdown; }
+    BrimTimerKind kind() const { return m_kind; }
+    std::optional<BrimTimerKind> completion() const { return m_completion; }
+    std::optional<BrimDate> awakeUntil() const { return m_awakeUntil; }
+    const std::optional<QString> &message() const { return m_message; }
+    const std::optional<QString> &notificationNote() const { return m_notificationNote; }
+    bool islandEnabled() const { return m_islandEnabled; }
+    bool notificationEnabled() const { return m_notificationEnabled; }
+    bool soundEnabled() const { return m_soundEnabled; }
+
+    void setMessage(std::optional<QString> message);
+    void setIslandEnabled(bool enabled);
+    void setNotificationEnabled(bool enabled);
+    void setSoundEnabled(bool enabled);
+
+    bool isTiming() const { return m_countdown.deadline().has_value() || m_countdown.remaining() > 0; }
+    bool isPaused() const { return isTiming() && !m_countdown.deadline(); }
+    // Work in progress that an update must not interrupt.
+    bool isBusy() const { return isTiming() || m_awakeUntil.has_value(); }
+    QString nextSessionTitle() const;
+    int lastMinutes() const { return m_lastMinutes; }
+    QUuid timerID() const { return m_timerID; }
+    bool isTicking() const { return m_tick.has_value(); }
+
+    void refresh(BrimDate date);
+    void startTimer(int minutes, BrimTimerKind kind);
+    void pauseOrResume();
+    void cancelTimer();
+    void startNextSession();
+    void dismissCompletion();
+    void startAwake(int minutes);
+    void stopAwake();
+    void shutdown();
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    void onSystemEvent(BrimSystemEvent event);
+    void releaseAssertion();
+    void track(OstrelEvent event) const;
+    void synchronizeNotification(bool requestPermission);
+    void clearNotification();
+
+    Environment m_env;
+
+    BrimDate m_now;
+    BrimCountdown m_countdown;
+    BrimTimerKind m_kind = BrimTimerKind::timer;
+    std::optional<BrimTimerKind> m_completion;
+    std::optional<BrimDate> m_awakeUntil;
+    std::optional<QString> m_message;
+    std::optional<QString> m_notificationNote;
+    bool m_islandEnabled = true;
+    bool m_notificationEnabled = true;
+    bool m_soundEnabled = true;
+
+    bool m_notificationsAvailable = false;
+    std::uint32_t m_assertion = 0;
+    std::optional<QTimer> m_tick;
+    bool m_observing = false;
+    QUuid m_notificationGeneration;
+    std::optional<QString> m_scheduledIdentifier;
+    bool m_scheduledSound = false;
+    int m_lastMinutes = 25;
+    QUuid m_timerID;
+};

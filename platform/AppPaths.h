@@ -1,0 +1,12 @@
+#pragma once
+// Where this application keeps its files, per the XDG base directories.
+
+#include <QString>
+
+namespace AppPaths {
+// $XDG_CONFIG_HOME/app.ostrel.brimkit (default ~/.config/app.ostrel.brimkit)
+QString configFolder();
+// $XDG_DATA_HOME/app.ostrel.brimkit (default ~/.local/share/app.ostrel.brimkit)
+QString applicationSupportFolder();
+QString defaultsFile();
+} // namespace AppPaths

@@ -1,0 +1,14 @@
+// Shared main for the test executables: a QApplication so widget, D-Bus and
+// timer code can run; offscreen unless the run provides a display on purpose.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    // ctest discovers tests by running each binary at build time, without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
