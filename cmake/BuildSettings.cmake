@@ -3,6 +3,11 @@
 add_compile_options(-Wall -Wextra -Wpedantic)
 add_compile_definitions(QT_NO_KEYWORDS)
 
+if(BRIMKIT_FUZZ)
+  # Instrument the libraries too, so coverage guides the fuzzer through them.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
 if(BRIMKIT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
