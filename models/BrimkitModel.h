@@ -69,6 +69,8 @@ public:
     bool isTicking() const { return m_tick.has_value(); }
 
     void refresh(BrimDate date);
+    // Same as a system activation event; the shell calls it when the panel opens.
+    void applicationDidBecomeActive() { onSystemEvent(BrimSystemEvent::applicationActivated); }
     void startTimer(int minutes, BrimTimerKind kind);
     void pauseOrResume();
     void cancelTimer();

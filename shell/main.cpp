@@ -1,7 +1,36 @@
+#include "BuildInfo.h"
+#include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
+#include "shell/BrimkitDelegate.h"
+#include "shell/SystemEnvironment.h"
+
 #include <QApplication>
+#include <QDBusConnection>
+#include <QTimer>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("ostrel-brimkit"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(BuildInfo::displayName));
+    QApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::shortVersion));
+    QApplication::setDesktopFileName(QString::fromUtf8(BuildInfo::bundleIdentifier));
+    // A tray app: closing the pop-up or a dialog must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(QDBusConnection::sessionBus());
+    if (instance.claim() == SingleInstance::Claim::alreadyRunning)
+        return 0;
+
+    // SIGTERM at logout quits through the same steps as the Quit command.
+    TerminationSignals signals;
+    QObject::connect(&signals, &TerminationSignals::terminationRequested, &app, [] { QApplication::quit(); });
+
+    BrimkitDelegate delegate(makeSystemEnvironment());
+    QObject::connect(&delegate, &BrimkitDelegate::quitRequested, &app, [] { QApplication::quit(); });
+    QObject::connect(&instance, &SingleInstance::showPanelRequested, &delegate, &BrimkitDelegate::showPanel);
+    QObject::connect(&app, &QApplication::aboutToQuit, &delegate, &BrimkitDelegate::applicationWillTerminate);
+    QTimer::singleShot(0, &delegate, &BrimkitDelegate::applicationDidFinishLaunching);
+
+    return QApplication::exec();
 }

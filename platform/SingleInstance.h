@@ -1,0 +1,30 @@
+#pragma once
+// One running instance per session, by owning the application's D-Bus name.
+// A later launch asks the owner to show its panel and exits.
+
+#include <QDBusConnection>
+#include <QObject>
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "app.ostrel.brimkit")
+
+public:
+    enum class Claim {
+        owned,         // this process is the instance
+        alreadyRunning, // another process owns the name and was asked to show its panel
+        noBus,         // no usable session bus: run unguarded
+    };
+
+    explicit SingleInstance(QDBusConnection bus, QObject *parent = nullptr);
+    Claim claim();
+
+public Q_SLOTS:
+    Q_SCRIPTABLE void ShowPanel();
+
+Q_SIGNALS:
+    void showPanelRequested();
+
+private:
+    QDBusConnection m_bus;
+};

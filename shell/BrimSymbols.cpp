@@ -1,0 +1,31 @@
+#include "shell/BrimSymbols.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+QPixmap BrimSymbols::pixmap(const QString &symbol, int size, const QColor &tint, qreal devicePixelRatio)
+{
+    const int device = qRound(size * devicePixelRatio);
+    QPixmap result(device, device);
+    result.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/symbols/%1.svg").arg(symbol));
+    if (!renderer.isValid())
+        renderer.load(QStringLiteral(":/symbols/brimkit.svg"));
+    QPainter painter(&result);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(0, 0, device, device));
+    // The SVGs are black shapes: keep their alpha, take the tint's colour.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(result.rect(), tint);
+    painter.end();
+    result.setDevicePixelRatio(devicePixelRatio);
+    return result;
+}
+
+QIcon BrimSymbols::icon(const QString &symbol, const QColor &tint)
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48})
+        icon.addPixmap(pixmap(symbol, size, tint));
+    return icon;
+}

@@ -1,0 +1,228 @@
+#include "shell/BrimTimerControls.h"
+
+#include "models/BrimkitModel.h"
+#include "shell/BrimSymbols.h"
+#include "shell/CompactStack.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Page { completedPage, idlePage, runningPage };
+
+struct FocusChoice {
+    const char *title;
+    int minutes;
+};
+constexpr FocusChoice focusChoices[] = {
+    {"Focus · 25 min", 25},
+    {"Short break · 5 min", 5},
+    {"Long break · 15 min", 15},
+};
+
+QString clockText(std::int64_t seconds)
+{
+    const std::int64_t minutes = seconds / 60;
+    return QStringLiteral("%1:%2")
+        .arg(minutes, 2, 10, QLatin1Char('0'))
+        .arg(seconds - minutes * 60, 2, 10, QLatin1Char('0'));
+}
+
+QLabel *caption(const QString &text)
+{
+    auto *label = new QLabel(text);
+    label->setWordWrap(true);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
+
+} // namespace
+
+BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_pages(new QStackedWidget(this))
+    , m_doneIcon(new QLabel)
+    , m_doneTitle(new QLabel)
+    , m_dismiss(new QPushButton(QStringLiteral("Dismiss")))
+    , m_next(new QPushButton)
+    , m_session(new QButtonGroup(this))
+    , m_timerChoice(new QPushButton(QStringLiteral("Timer")))
+    , m_pomodoroChoice(new QPushButton(QStringLiteral("Pomodoro")))
+    , m_durationPages(new QStackedWidget)
+    , m_focusDuration(new QComboBox)
+    , m_stepper(new QSpinBox)
+    , m_start(new QPushButton(QStringLiteral("Start")))
+    , m_runningTitle(new QLabel)
+    , m_time(new QLabel)
+    , m_pause(new QPushButton(QStringLiteral("Pause")))
+    , m_cancel(new QPushButton(QStringLiteral("Cancel")))
+{
+    // Completed session.
+    auto *completed = new QWidget;
+    auto *completedLayout = new QVBoxLayout(completed);
+    completedLayout->setContentsMargins(0, 0, 0, 0);
+    auto *doneRow = new QHBoxLayout;
+    doneRow->addWidget(m_doneIcon);
+    doneRow->addWidget(m_doneTitle, 1);
+    auto *doneButtons = new QHBoxLayout;
+    doneButtons->addWidget(m_dismiss);
+    doneButtons->addWidget(m_next);
+    completedLayout->addLayout(doneRow);
+    completedLayout->addLayout(doneButtons);
+
+    // Choosing a session.
+    auto *idle = new QWidget;
+    auto *idleLayout = new QVBoxLayout(idle);
+    idleLayout->setContentsMargins(0, 0, 0, 0);
+    auto *sessionRow = new QHBoxLayout;
+    sessionRow->setSpacing(0);
+    auto *sessionLabel = new QLabel(QStringLiteral("Session"));
+    sessionRow->addWidget(sessionLabel);
+    sessionRow->addSpacing(8);
+    for (QPushButton *choice : {m_timerChoice, m_pomodoroChoice}) {
+        choice->setCheckable(true);
+        sessionRow->addWidget(choice, 1);
+    }
+    m_session->setExclusive(true);
+    m_session->addButton(m_timerChoice, 0);
+    m_session->addButton(m_pomodoroChoice, 1);
+    m_timerChoice->setAccessibleName(QStringLiteral("Session: Timer"));
+    m_pomodoroChoice->setAccessibleName(QStringLiteral("Session: Pomodoro"));
+
+    for (const FocusChoice &choice : focusChoices)
+        m_focusDuration->addItem(QString::fromUtf8(choice.title), choice.minutes);
+    m_focusDuration->setAccessibleName(QStringLiteral("Duration"));
+    auto *focusRow = new QWidget;
+    auto *focusRowLayout = new QHBoxLayout(focusRow);
+    focusRowLayout->setContentsMargins(0, 0, 0, 0);
+    auto *durationLabel = new QLabel(QStringLiteral("Duration"));
+    durationLabel->setBuddy(m_focusDuration);
+    focusRowLayout->addWidget(durationLabel);
+    focusRowLayout->addWidget(m_focusDuration, 1);
+    m_stepper->setRange(1, 240);
+    m_stepper->setSingleStep(1);
+    m_stepper->setSuffix(QStringLiteral(" min"));
+    m_durationPages->addWidget(focusRow);
+    m_durationPages->addWidget(m_stepper);
+    m_start->setAccessibleName(QStringLiteral("Start timer"));
+    idleLayout->addLayout(sessionRow);
+    idleLayout->addWidget(m_durationPages);
+    idleLayout->addWidget(m_start);
+
+    // Running or paused.
+    auto *running = new QWidget;
+    auto *runningLayout = new QVBoxLayout(running);
+    runningLayout->setContentsMargins(0, 0, 0, 0);
+    QFont clockFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    clockFont.setPointSize(32);
+    clockFont.setWeight(QFont::Medium);
+    m_time->setFont(clockFont);
+    m_time->setAccessibleName(QStringLiteral("Time left"));
+    auto *runningButtons = new QHBoxLayout;
+    runningButtons->addWidget(m_pause);
+    runningButtons->addWidget(m_cancel);
+    runningLayout->addWidget(m_runningTitle);
+    runningLayout->addWidget(m_time);
+    runningLayout->addLayout(runningButtons);
+
+    m_pages->insertWidget(completedPage, completed);
+    m_pages->insertWidget(idlePage, idle);
+    m_pages->insertWidget(runningPage, running);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pages);
+    layout->addWidget(caption(QStringLiteral("Elapsed time includes sleep. Each session ends once; breaks start manually.")));
+    layout->addWidget(caption(QStringLiteral("Keep Brimkit running until the session ends.")));
+
+    connect(m_session, &QButtonGroup::idClicked, this, [this](int id) { setFocusMode(id == 1); });
+    connect(m_focusDuration, &QComboBox::activated, this,
+            [this](int index) { setTimerMinutes(m_focusDuration->itemData(index).toInt()); });
+    connect(m_stepper, &QSpinBox::valueChanged, this, [this](int value) { setTimerMinutes(value); });
+    connect(m_start, &QPushButton::clicked, this, &BrimTimerControls::start);
+    connect(m_dismiss, &QPushButton::clicked, this, [this] { m_model.dismissCompletion(); });
+    connect(m_next, &QPushButton::clicked, this, [this] { m_model.startNextSession(); });
+    connect(m_pause, &QPushButton::clicked, this, [this] { m_model.pauseOrResume(); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_model.cancelTimer(); });
+    // Hidden controls skip the once-a-second redraw; showEvent catches up.
+    connect(&m_model, &BrimkitModel::changed, this, [this] {
+        if (isVisible())
+            refresh();
+    });
+
+    syncPickers();
+    refresh();
+}
+
+void BrimTimerControls::setFocusMode(bool focus)
+{
+    if (focus && !m_focus)
+        m_timerMinutes = 25;
+    m_focus = focus;
+    syncPickers();
+}
+
+void BrimTimerControls::setTimerMinutes(int minutes)
+{
+    m_timerMinutes = minutes;
+    syncPickers();
+}
+
+void BrimTimerControls::syncPickers()
+{
+    m_session->button(m_focus ? 1 : 0)->setChecked(true);
+    showOnlyPage(m_durationPages, m_focus ? 0 : 1);
+    m_focusDuration->setCurrentIndex(m_focusDuration->findData(m_timerMinutes));
+    const QSignalBlocker blocker(m_stepper);
+    m_stepper->setValue(m_timerMinutes);
+    m_stepper->setAccessibleName(QStringLiteral("%1 min").arg(m_timerMinutes));
+}
+
+void BrimTimerControls::start()
+{
+    BrimTimerKind kind = BrimTimerKind::timer;
+    if (m_focus) {
+        kind = m_timerMinutes == 25 ? BrimTimerKind::focus
+            : m_timerMinutes == 5   ? BrimTimerKind::shortBreak
+                                    : BrimTimerKind::longBreak;
+    }
+    m_model.startTimer(m_timerMinutes, kind);
+}
+
+void BrimTimerControls::showEvent(QShowEvent *event)
+{
+    refresh();
+    QWidget::showEvent(event);
+}
+
+void BrimTimerControls::refresh()
+{
+    if (const auto completion = m_model.completion()) {
+        showOnlyPage(m_pages, completedPage);
+        m_doneIcon->setPixmap(BrimSymbols::pixmap(QStringLiteral("checkmark.circle.fill"), 18,
+                                                  palette().color(QPalette::Highlight)));
+        m_doneTitle->setText(completion->completionTitle());
+        m_next->setText(m_model.nextSessionTitle());
+        return;
+    }
+    if (!m_model.isTiming()) {
+        showOnlyPage(m_pages, idlePage);
+        return;
+    }
+    showOnlyPage(m_pages, runningPage);
+    const bool paused = m_model.isPaused();
+    m_runningTitle->setText(m_model.kind().title() + (paused ? QStringLiteral(" · Paused") : QString()));
+    const QString time = clockText(m_model.countdown().secondsLeft(m_model.now()));
+    if (m_time->text() != time)
+        m_time->setText(time);
+    m_pause->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+}

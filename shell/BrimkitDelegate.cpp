@@ -1,0 +1,58 @@
+#include "shell/BrimkitDelegate.h"
+
+#include "shell/BrimkitPopup.h"
+#include "shell/BrimkitStatusItem.h"
+
+#include <QPointer>
+
+BrimkitDelegate::BrimkitDelegate(BrimkitModel::Environment environment, QObject *parent)
+    : QObject(parent)
+    , m_model(std::make_unique<BrimkitModel>(true, true, std::move(environment)))
+{
+}
+
+BrimkitDelegate::~BrimkitDelegate()
+{
+    applicationWillTerminate();
+}
+
+void BrimkitDelegate::applicationDidFinishLaunching()
+{
+    if (m_launched)
+        return;
+    m_launched = true;
+    m_popup = std::make_unique<BrimkitPopup>(*m_model);
+    m_statusItem = std::make_unique<BrimkitStatusItem>(*m_model);
+    connect(m_popup.get(), &BrimkitPopup::quitRequested, this, &BrimkitDelegate::quitRequested);
+    connect(m_statusItem.get(), &BrimkitStatusItem::quitRequested, this, &BrimkitDelegate::quitRequested);
+    connect(m_statusItem.get(), &BrimkitStatusItem::activated, this, [this] {
+        if (m_popup->isVisible())
+            m_popup->hide();
+        else
+            showPanel();
+    });
+    m_statusItem->show();
+}
+
+void BrimkitDelegate::showPanel()
+{
+    if (!m_popup)
+        return;
+    m_model->applicationDidBecomeActive();
+    m_popup->popUp(m_statusItem ? m_statusItem->geometry() : QRect());
+}
+
+std::function<bool()> BrimkitDelegate::busyPredicate()
+{
+    return [self = QPointer<BrimkitDelegate>(this)] { return self && self->m_model->isBusy(); };
+}
+
+void BrimkitDelegate::applicationWillTerminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    if (m_popup)
+        m_popup->hide();
+    m_model->shutdown();
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Owns the application's long-lived objects and runs the launch and
+// termination steps in their fixed order.
+
+#include "models/BrimkitModel.h"
+
+#include <QObject>
+#include <memory>
+
+class BrimkitPopup;
+class BrimkitStatusItem;
+
+class BrimkitDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    explicit BrimkitDelegate(BrimkitModel::Environment environment, QObject *parent = nullptr);
+    ~BrimkitDelegate() override;
+
+    BrimkitModel &model() { return *m_model; }
+    BrimkitPopup &popup() { return *m_popup; }
+
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+    void showPanel();
+    // True while work is in progress that an update must not interrupt.
+    std::function<bool()> busyPredicate();
+
+Q_SIGNALS:
+    void quitRequested();
+
+private:
+    std::unique_ptr<BrimkitModel> m_model;
+    std::unique_ptr<BrimkitPopup> m_popup;
+    std::unique_ptr<BrimkitStatusItem> m_statusItem;
+    bool m_launched = false;
+    bool m_terminated = false;
+};

@@ -1,0 +1,110 @@
+#include "shell/BrimkitPopup.h"
+
+#include "models/BrimkitModel.h"
+#include "shell/BrimAwakeControls.h"
+#include "shell/BrimTimerControls.h"
+
+#include <QCursor>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel *sectionTitle(const QString &text)
+{
+    auto *label = new QLabel(text);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+QFrame *divider()
+{
+    auto *line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+} // namespace
+
+BrimkitPopup::BrimkitPopup(BrimkitModel &model, QWidget *parent)
+    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
+    , m_model(model)
+    , m_awake(new BrimAwakeControls(model))
+    , m_timer(new BrimTimerControls(model))
+    , m_message(new QLabel)
+{
+    setWindowTitle(QStringLiteral("Ostrel Brimkit"));
+    setAccessibleName(QStringLiteral("Ostrel Brimkit"));
+    setFixedWidth(320);
+
+    m_message->setWordWrap(true);
+    m_message->setAccessibleName(QStringLiteral("Message"));
+    m_message->hide();
+
+    auto *quit = new QPushButton(QStringLiteral("Quit"));
+    quit->setToolTip(QStringLiteral("Quit Ostrel Brimkit (Ctrl+Q)"));
+    connect(quit, &QPushButton::clicked, this, &BrimkitPopup::quitRequested);
+    auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this);
+    connect(shortcut, &QShortcut::activated, this, &BrimkitPopup::quitRequested);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 12, 14, 12);
+    layout->addWidget(m_message);
+    layout->addWidget(sectionTitle(QStringLiteral("Keep Awake")));
+    layout->addWidget(m_awake);
+    layout->addWidget(divider());
+    layout->addWidget(sectionTitle(QStringLiteral("Timer")));
+    layout->addWidget(m_timer);
+    layout->addWidget(divider());
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(quit);
+    layout->addLayout(bottom);
+
+    connect(&m_model, &BrimkitModel::changed, this, [this] {
+        if (isVisible())
+            refreshMessage();
+    });
+}
+
+void BrimkitPopup::refreshMessage()
+{
+    const auto &message = m_model.message();
+    m_message->setVisible(message.has_value());
+    if (message && m_message->text() != *message)
+        m_message->setText(*message);
+}
+
+void BrimkitPopup::popUp(const QRect &anchor)
+{
+    refreshMessage();
+    adjustSize();
+    const QPoint point = anchor.isValid() ? anchor.center() : QCursor::pos();
+    QScreen *screen = QGuiApplication::screenAt(point);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    const QSize size = sizeHint().expandedTo(minimumSize());
+
+    // Below the icon when it sits in the top half of the screen, above otherwise.
+    QPoint topLeft(point.x() - size.width() / 2, 0);
+    if (point.y() < available.center().y())
+        topLeft.setY(anchor.isValid() ? anchor.bottom() + 4 : point.y() + 8);
+    else
+        topLeft.setY((anchor.isValid() ? anchor.top() : point.y()) - size.height() - 4);
+    topLeft.setX(qBound(available.left(), topLeft.x(), available.right() - size.width()));
+    topLeft.setY(qBound(available.top(), topLeft.y(), available.bottom() - size.height()));
+    move(topLeft);
+    show();
+    raise();
+    activateWindow();
+    m_awake->setFocus();
+}

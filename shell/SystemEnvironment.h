@@ -1,0 +1,6 @@
+#pragma once
+// The model's services as the running application provides them.
+
+#include "models/BrimkitModel.h"
+
+BrimkitModel::Environment makeSystemEnvironment();
