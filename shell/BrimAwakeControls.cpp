@@ -35,6 +35,7 @@ BrimAwakeControls::BrimAwakeControls(BrimkitModel &model, QWidget *parent)
         m_duration->addItem(QStringLiteral("%1 min").arg(minutes), minutes);
     m_duration->setCurrentIndex(2); // 60 minutes
     m_duration->setAccessibleName(QStringLiteral("Duration"));
+    setFocusProxy(m_duration);
     m_start->setAccessibleName(QStringLiteral("Start keeping awake"));
     idleRow->addWidget(durationLabel);
     idleRow->addWidget(m_duration, 1);
