@@ -6,7 +6,6 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -122,7 +121,8 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     auto *running = new QWidget;
     auto *runningLayout = new QVBoxLayout(running);
     runningLayout->setContentsMargins(0, 0, 0, 0);
-    QFont clockFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // Sans faces set digits on equal widths, so the clock does not jitter.
+    QFont clockFont = font();
     clockFont.setPointSize(32);
     clockFont.setWeight(QFont::Medium);
     m_time->setFont(clockFont);

@@ -1,0 +1,51 @@
+// Cost of one clock step of the main model, idle and with a countdown running.
+#include "models/BrimkitModel.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class NoPower final : public BrimPowerAssertions {
+public:
+    BrimPowerAssertion preventIdleSleep(const QString &) override { return {0, 1}; }
+    void release(std::uint32_t) override {}
+};
+
+BrimkitModel::Environment environment(std::shared_ptr<FixedBrimClock> clock)
+{
+    return {std::move(clock), std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {}};
+}
+
+void refreshStep(benchmark::State &state, bool running)
+{
+    auto clock = std::make_shared<FixedBrimClock>(BrimDate::fromSeconds(840'000'000));
+    BrimkitModel model(false, false, environment(clock));
+    if (running) {
+        model.startTimer(240, BrimTimerKind::focus);
+        model.startAwake(240);
+    }
+    BrimDate now = clock->now();
+    for (auto _ : state) {
+        now = now + 0.001; // stays far from the deadline
+        model.refresh(now);
+        benchmark::DoNotOptimize(model.countdown());
+    }
+}
+
+void BM_RefreshIdle(benchmark::State &state) { refreshStep(state, false); }
+void BM_RefreshRunning(benchmark::State &state) { refreshStep(state, true); }
+
+} // namespace
+
+BENCHMARK(BM_RefreshIdle);
+BENCHMARK(BM_RefreshRunning);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Idle cost of the running app with a countdown running, against a bare tray
+# program, under Xvfb with trayer: CPU seconds and peak RSS over a window.
+#   bench/idle_cost.sh <build dir> [seconds=60]
+set -euo pipefail
+build=$(cd "$1" && pwd); seconds=${2:-60}
+if [[ -z "${BRIMKIT_IDLE_INNER:-}" ]]; then
+  export BRIMKIT_IDLE_INNER=1
+  exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- "$0" "$build" "$seconds"
+fi
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/c XDG_DATA_HOME=$work/d
+trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
+
+measure() { # <label> <pid>
+  local pid=$2 ticks hz=$(getconf CLK_TCK)
+  local start; start=$(awk '{print $14+$15}' /proc/$pid/stat)
+  sleep "$seconds"
+  ticks=$(( $(awk '{print $14+$15}' /proc/$pid/stat) - start ))
+  local hwm; hwm=$(awk '/VmHWM/ {print $2}' /proc/$pid/status)
+  awk -v l="$1" -v t="$ticks" -v hz="$hz" -v s="$seconds" -v r="$hwm" \
+    'BEGIN { printf "%-10s cpu %.2f s over %d s (%.3f%% of a core), peak RSS %.1f MiB\n", l, t/hz, s, 100*t/hz/s, r/1024 }'
+}
+
+"$build/bench/bare-tray" & bare=$!
+sleep 2; measure bare $bare; kill $bare
+
+"$build/shell/ostrel-brimkit" & app=$!
+sleep 2
+"$build/shell/ostrel-brimkit"          # opens the pop-up
+sleep 0.5
+xdotool key Escape                      # the panel closes again
+# Start a 25-minute focus session through the pop-up's keyboard path.
+"$build/shell/ostrel-brimkit"; sleep 0.5
+xdotool key Tab Tab Tab Tab space; sleep 1.5   # Start, Pomodoro (checked), Duration, Start timer
+import -window root "${BRIMKIT_IDLE_SHOT:-/dev/null}" 2>/dev/null || true
+xdotool key Escape
+sleep 1; measure app $app; kill -TERM $app; wait $app || true
