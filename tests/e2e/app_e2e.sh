@@ -24,7 +24,12 @@ mkdir -m 700 "$work/run"
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no-system-bus
 unset QT_QPA_PLATFORM
 
-fail() { echo "FAIL: $*"; echo "--- portal log"; cat "$work/portal.log" || true; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  echo "--- portal log"; cat "$work/portal.log" || true
+  echo "--- app log"; tail -n 60 "$work/app.log" || true
+  exit 1
+}
 wait_for() { # <seconds> <command...>
   local deadline=$((SECONDS + $1)); shift
   until "$@"; do
@@ -47,7 +52,7 @@ popup_visible() { xdotool search --onlyvisible --name '^Ostrel Brimkit$' >/dev/n
 
 "$portal" >"$work/portal.log" 2>&1 &
 pids+=($!)
-wait_for 10 grep -q ready "$work/portal.log" || fail "fake portal did not start"
+wait_for 10 grep -qs ready "$work/portal.log" || fail "fake portal did not start"
 
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
 pids+=($!)
