@@ -14,7 +14,7 @@ public:
 
 BrimkitModel::Environment environment(std::shared_ptr<FixedBrimClock> clock)
 {
-    return {std::move(clock), std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {}};
+    return {std::move(clock), std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {}, nullptr};
 }
 
 void refreshStep(benchmark::State &state, bool running)

@@ -1,5 +1,8 @@
 #include "models/BrimkitModel.h"
 
+#include <QPointer>
+#include <algorithm>
+
 namespace {
 constexpr int minimumMinutes = 1;
 constexpr int maximumMinutes = 240;
@@ -14,7 +17,7 @@ BrimkitModel::BrimkitModel(bool notificationsEnabled, bool ticking, Environment 
     : QObject(parent)
     , m_env(std::move(environment))
     , m_now(m_env.clock->now())
-    , m_notificationsAvailable(notificationsEnabled)
+    , m_notifications(m_env.notifications)
     , m_notificationGeneration(QUuid::createUuid())
     , m_timerID(QUuid::createUuid())
 {
@@ -22,6 +25,11 @@ BrimkitModel::BrimkitModel(bool notificationsEnabled, bool ticking, Environment 
     m_islandEnabled = m_env.defaults->boolValue(islandKey).value_or(true);
     m_notificationEnabled = m_env.defaults->boolValue(notificationsKey).value_or(true);
     m_soundEnabled = m_env.defaults->boolValue(soundKey).value_or(true);
+
+    // Without a centre of the desktop's, the model runs without notifications.
+    Q_UNUSED(notificationsEnabled);
+    if (m_notifications)
+        m_authorization = std::make_shared<BrimTimeNotificationAuthorization>(m_notifications, m_env.track);
 
     if (!ticking)
         return;
@@ -223,17 +231,99 @@ void BrimkitModel::shutdown()
     cancelTimer();
 }
 
-// Notification scheduling arrives with the notification centre; until then
-// nothing is scheduled, so completion always beeps when sound is on.
-void BrimkitModel::synchronizeNotification(bool requestPermission)
-{
-    Q_UNUSED(requestPermission);
-    m_scheduledSound = false;
-}
-
 void BrimkitModel::clearNotification()
 {
     m_notificationGeneration = QUuid::createUuid();
+    if (m_scheduledIdentifier && m_notifications) {
+        const QStringList identifiers{*m_scheduledIdentifier};
+        m_notifications->removePending(identifiers);
+        m_notifications->removeDelivered(identifiers);
+    }
     m_scheduledIdentifier.reset();
     m_scheduledSound = false;
+}
+
+void BrimkitModel::synchronizeNotification(bool requestPermission)
+{
+    if (requestPermission)
+        m_notificationFailureReported = false;
+    clearNotification();
+    const bool hadNote = m_notificationNote.has_value();
+    m_notificationNote.reset();
+    if (hadNote)
+        Q_EMIT changed();
+    if (!m_notificationEnabled || !m_notifications || !m_authorization)
+        return;
+    if (!m_countdown.deadline())
+        return;
+    scheduleNotification(m_notificationGeneration, *m_countdown.deadline(), requestPermission);
+}
+
+QCoro::Task<> BrimkitModel::scheduleNotification(QUuid generation, BrimDate deadline, bool requestPermission)
+{
+    // Every wait below may outlive this model or be overtaken by a newer
+    // countdown; the generation and deadline say whether the work still counts.
+    const QPointer<BrimkitModel> self(this);
+    const auto stillCurrent = [self, generation, deadline] {
+        return self && self->m_notificationGeneration == generation && self->m_countdown.deadline() == deadline;
+    };
+    const auto setNote = [this](const QString &note) {
+        m_notificationNote = note;
+        Q_EMIT changed();
+    };
+    const auto authorization = m_authorization;
+    const auto notifications = m_notifications;
+
+    const BrimTimeNotificationAuthorization::Answer answer =
+        co_await authorization->settings(requestPermission, stillCurrent);
+    if (!answer.ok()) {
+        if (self && m_notificationGeneration == generation)
+            setNote(schedulingFailedNote);
+        co_return;
+    }
+    if (!answer.value() || !stillCurrent())
+        co_return;
+    const BrimTimerNotificationSettings settings = *answer.value();
+    if (!settings.allowsDelivery()) {
+        setNote(notificationsOffNote);
+        co_return;
+    }
+
+    const BrimDate now = m_env.clock->now();
+    const double interval = deadline - now;
+    if (!(interval > 0)) {
+        refresh(now);
+        co_return;
+    }
+    BrimNotificationRequest request;
+    request.identifier = timerIdentifierPrefix + generation.toString(QUuid::WithoutBraces).toUpper();
+    request.title = QStringLiteral("Ostrel Brimkit");
+    request.body = m_kind.completionTitle();
+    request.sound = m_soundEnabled;
+    request.trigger = BrimNotificationTrigger::afterInterval(std::max(interval, 1.0));
+    const bool withSound = request.sound;
+    const QString identifier = request.identifier;
+    m_scheduledIdentifier = identifier;
+
+    const Result<void, QString> added = co_await notifications->add(std::move(request));
+    const bool sameGeneration = self && m_notificationGeneration == generation;
+    if (added.ok()) {
+        if (!sameGeneration) {
+            // Overtaken while adding: take back what was just scheduled.
+            notifications->removePending({identifier});
+            co_return;
+        }
+        m_notificationFailureReported = false;
+        m_scheduledSound = withSound;
+        if (settings.alertSetting == BrimTimerNotificationSettings::AlertSetting::disabled)
+            setNote(bannersOffNote);
+        co_return;
+    }
+    if (!sameGeneration)
+        co_return;
+    if (!m_notificationFailureReported) {
+        m_notificationFailureReported = true;
+        track(OstrelEvent::brimNotificationFailed);
+    }
+    setNote(schedulingFailedNote);
 }

@@ -9,6 +9,8 @@
 #include "models/BrimPowerAssertions.h"
 #include "models/BrimSystemBeep.h"
 #include "models/BrimSystemEvents.h"
+#include "models/BrimTimeNotificationAuthorization.h"
+#include "models/BrimTimerNotificationCenter.h"
 #include "telemetry/OstrelEvent.h"
 
 #include <QObject>
@@ -32,6 +34,8 @@ public:
         // Only consulted when the model ticks.
         std::shared_ptr<BrimSystemEvents> systemEvents;
         std::function<void(OstrelEvent)> track;
+        // The desktop's notification centre; absent runs without notifications.
+        std::shared_ptr<BrimTimerNotificationCenter> notifications;
     };
 
     static inline const QString islandKey = QStringLiteral("brimkitTimerIsland");
@@ -67,6 +71,17 @@ public:
     int lastMinutes() const { return m_lastMinutes; }
     QUuid timerID() const { return m_timerID; }
     bool isTicking() const { return m_tick.has_value(); }
+    // Identifier of the timer notification scheduled or delivered, if any.
+    const std::optional<QString> &scheduledIdentifier() const { return m_scheduledIdentifier; }
+    const std::shared_ptr<BrimTimeNotificationAuthorization> &authorization() const { return m_authorization; }
+
+    static inline const QString notificationsOffNote =
+        QStringLiteral("Notifications are off. Enable them in System Settings or use the timer capsule.");
+    static inline const QString bannersOffNote =
+        QStringLiteral("Notification banners are off in System Settings. The timer capsule can still show completion.");
+    static inline const QString schedulingFailedNote =
+        QStringLiteral("Could not schedule a notification. The timer capsule can still show completion.");
+    static inline const QString timerIdentifierPrefix = QStringLiteral("brimkit.timer.");
 
     void refresh(BrimDate date);
     // Same as a system activation event; the shell calls it when the panel opens.
@@ -88,6 +103,7 @@ private:
     void releaseAssertion();
     void track(OstrelEvent event) const;
     void synchronizeNotification(bool requestPermission);
+    QCoro::Task<> scheduleNotification(QUuid generation, BrimDate deadline, bool requestPermission);
     void clearNotification();
 
     Environment m_env;
@@ -103,7 +119,9 @@ private:
     bool m_notificationEnabled = true;
     bool m_soundEnabled = true;
 
-    bool m_notificationsAvailable = false;
+    std::shared_ptr<BrimTimerNotificationCenter> m_notifications;
+    std::shared_ptr<BrimTimeNotificationAuthorization> m_authorization;
+    bool m_notificationFailureReported = false;
     std::uint32_t m_assertion = 0;
     std::optional<QTimer> m_tick;
     bool m_observing = false;

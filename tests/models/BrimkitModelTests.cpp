@@ -15,12 +15,13 @@ struct ModelFixture : ::testing::Test {
     std::shared_ptr<FakePowerAssertions> power = std::make_shared<FakePowerAssertions>();
     std::shared_ptr<CountingBeep> beep = std::make_shared<CountingBeep>();
     std::shared_ptr<ManualSystemEvents> events = std::make_shared<ManualSystemEvents>();
+    std::shared_ptr<BrimTimerNotificationCenter> notifications;
     std::vector<QString> tracked;
 
     std::unique_ptr<BrimkitModel> make(bool ticking = false)
     {
         BrimkitModel::Environment env{clock, defaults, power, beep, events,
-                                      [this](OstrelEvent e) { tracked.push_back(e.rawValue()); }};
+                                      [this](OstrelEvent e) { tracked.push_back(e.rawValue()); }, notifications};
         return std::make_unique<BrimkitModel>(true, ticking, std::move(env));
     }
     void advance(BrimkitModel &model, double seconds)
