@@ -81,6 +81,14 @@ bool BrimAlarmBook::validTitle(QStringView title)
 
 bool BrimAlarmBook::validDate(BrimDate date)
 {
+    // localtime_r does not look at TZ or the zone file again on its own;
+    // tzset notices a changed TZ and a replaced /etc/localtime.
+    ::tzset();
+    return inYearRangeOfLoadedZone(date);
+}
+
+bool BrimAlarmBook::inYearRangeOfLoadedZone(BrimDate date)
+{
     const double seconds = date.secondsSinceReference;
     if (!std::isfinite(seconds))
         return false;
@@ -91,8 +99,6 @@ bool BrimAlarmBook::validDate(BrimDate date)
         return false;
     // Whole seconds decide the calendar year, and zone offsets are whole seconds.
     const std::time_t unixSeconds = static_cast<std::time_t>(std::floor(seconds)) + BrimDate::referenceUnixSeconds;
-    // localtime_r does not look at TZ or the zone file again on its own.
-    ::tzset();
     std::tm local{};
     if (!::localtime_r(&unixSeconds, &local))
         return false;
@@ -102,13 +108,13 @@ bool BrimAlarmBook::validDate(BrimDate date)
 
 bool BrimAlarmBook::validStoredAlarm(const BrimAlarm &alarm)
 {
-    if (!validDate(alarm.date))
+    if (!inYearRangeOfLoadedZone(alarm.date))
         return false;
     if (alarm.title.isEmpty() || !validTitle(alarm.title))
         return false;
     if (!validTimeZoneID(alarm.timeZoneID))
         return false;
-    return !alarm.firedAt || validDate(*alarm.firedAt);
+    return !alarm.firedAt || inYearRangeOfLoadedZone(*alarm.firedAt);
 }
 
 Result<BrimAlarmBook, BrimAlarmError> BrimAlarmBook::make(QList<BrimAlarm> alarms)
@@ -121,6 +127,7 @@ Result<BrimAlarmBook, BrimAlarmError> BrimAlarmBook::make(QList<BrimAlarm> alarm
             return Failure{BrimAlarmError::invalidArchive};
         ids.insert(alarm.id);
     }
+    ::tzset(); // once for the whole list
     for (const BrimAlarm &alarm : alarms) {
         if (!validStoredAlarm(alarm))
             return Failure{BrimAlarmError::invalidArchive};

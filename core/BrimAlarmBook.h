@@ -43,6 +43,8 @@ private:
     static bool validTitle(QStringView title);
     // Finite, and in the years 1 to 9999 of the machine's current time zone.
     static bool validDate(BrimDate date);
+    // validDate without refreshing the C library's zone; the caller did.
+    static bool inYearRangeOfLoadedZone(BrimDate date);
     static bool validStoredAlarm(const BrimAlarm &alarm);
 
     QList<BrimAlarm> m_alarms;

@@ -100,6 +100,8 @@ TEST(FileBrimAlarmStore, ReadsArchivesByTheirRules)
         {"version written as 1.0", archiveOf(t, "1.0"), std::nullopt, 1},
         {"byte order mark", "\xEF\xBB\xBF" + archiveOf(t), std::nullopt, 1},
         {"20 alarms", archiveOf(manyAlarms(20)), std::nullopt, 20},
+        {"deep nesting in an unknown member",
+         R"({"version":1,"alarms":[],"deep":)" + QByteArray(65000, '[') + QByteArray(65000, ']') + "}", std::nullopt, 0},
         {"version 2", archiveOf(t, "2"), E::newerArchive, 0},
         {"version 0", archiveOf(t, "0"), E::newerArchive, 0},
         {"version -1", archiveOf(t, "-1"), E::newerArchive, 0},
