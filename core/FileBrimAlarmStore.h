@@ -1,0 +1,31 @@
+#pragma once
+// The alarm list in one small JSON file. Every call goes to the file; nothing
+// is cached. A file that cannot be read, is too large or was written by
+// another format version is never overwritten.
+
+#include "core/BrimAlarmStoring.h"
+
+#include <QString>
+
+class FileBrimAlarmStore final : public BrimAlarmStoring {
+public:
+    // Larger files are refused unread.
+    static constexpr qint64 maximumFileSize = 131072;
+
+    // url is a local file path. Touches nothing on disk.
+    explicit FileBrimAlarmStore(QString url) : m_url(std::move(url)) {}
+
+    // $XDG_DATA_HOME/app.ostrel.brimkit/alarms.json, with XDG's default
+    // ~/.local/share when the variable is unset, empty or relative.
+    static QString defaultURL();
+
+    const QString &url() const { return m_url; }
+
+    Result<QList<BrimAlarm>, BrimAlarmStoreError> load() override;
+    // Checks the existing file first, then replaces it atomically (temporary
+    // file, fsync, rename, fsync of the folder), creating missing folders.
+    Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &alarms) override;
+
+private:
+    QString m_url;
+};

@@ -1,0 +1,118 @@
+// Properties of the alarm file: whatever the book accepts comes back exactly,
+// and a saver killed at any instant leaves the old or the new list.
+#include "core/BrimAlarmArchive.h"
+#include "core/FileBrimAlarmStore.h"
+#include "tests/core/AlarmTestSupport.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace alarmtest;
+
+TEST(AlarmArchiveProperty, EncodeDecodeGivesBackEveryAcceptedList)
+{
+    AlarmGenerator gen(0x5EED);
+    for (int round = 0; round < 1000; ++round) {
+        const QList<BrimAlarm> alarms = gen.list(round % 21);
+        const auto book = BrimAlarmBook::make(alarms);
+        ASSERT_TRUE(book.ok()) << "generator produced a refused list in round " << round;
+        const QByteArray bytes = BrimAlarmArchive::encode(book.value());
+        const auto decoded = BrimAlarmArchive::decode(bytes);
+        ASSERT_TRUE(decoded.ok()) << "round " << round << ": " << bytes.toStdString();
+        ASSERT_TRUE(identical(decoded.value(), alarms)) << "round " << round << ": " << bytes.toStdString();
+    }
+}
+
+TEST(AlarmArchiveProperty, SaveLoadGivesBackEveryAcceptedList)
+{
+    QTemporaryDir dir;
+    FileBrimAlarmStore store(dir.filePath(QStringLiteral("alarms.json")));
+    AlarmGenerator gen(0xA1A2);
+    for (int round = 0; round < 60; ++round) {
+        const QList<BrimAlarm> alarms = gen.list(round % 21);
+        ASSERT_TRUE(store.save(alarms).ok());
+        const auto loaded = store.load();
+        ASSERT_TRUE(loaded.ok());
+        ASSERT_TRUE(identical(loaded.value(), alarms)) << "round " << round;
+    }
+}
+
+TEST(AlarmArchiveProperty, AwkwardDatesKeepTheirBits)
+{
+    const double dates[] = {-0.0, 0.0, 5e-324, -5e-324, 2.2250738585072014e-308, 0.1, 0.30000000000000004,
+                            1.0000000000000002, 786000000.12345678, 9007199254740993.0 / 1e6, -63113731200.0,
+                            252423820800.0, 1e-300, 4.9406564584124654e-310};
+    QList<BrimAlarm> alarms;
+    int n = 0;
+    for (double d : dates) {
+        alarms.append(alarm(qPrintable(QStringLiteral("{00000000-0000-0000-0000-%1}").arg(++n, 12, 10, QLatin1Char('0'))),
+                            QStringLiteral("t"), d, d));
+    }
+    const auto book = BrimAlarmBook::make(alarms);
+    ASSERT_TRUE(book.ok());
+    const auto decoded = BrimAlarmArchive::decode(BrimAlarmArchive::encode(book.value()));
+    ASSERT_TRUE(decoded.ok());
+    EXPECT_TRUE(identical(decoded.value(), alarms)) << BrimAlarmArchive::encode(book.value()).toStdString();
+}
+
+// A child saves two lists in turn and is killed at random instants; each time
+// the file must read as one of the two lists.
+TEST(FileBrimAlarmStoreCrash, KilledSaverLeavesTheOldOrTheNewList)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("alarms.json"));
+    AlarmGenerator gen(0xC0FFEE);
+    const QList<BrimAlarm> first = gen.list(20);
+    const QList<BrimAlarm> second = gen.list(3);
+    ASSERT_TRUE(FileBrimAlarmStore(path).save(first).ok());
+
+    std::mt19937 rng(42);
+    int sawFirst = 0, sawSecond = 0;
+    constexpr int kills = 200;
+    for (int i = 0; i < kills; ++i) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(ready[0]);
+            const char byte = 1;
+            (void)!::write(ready[1], &byte, 1);
+            FileBrimAlarmStore store(path);
+            for (unsigned k = 0;; ++k) {
+                if (!store.save(k % 2 ? first : second).ok())
+                    ::_exit(3);
+            }
+        }
+        ::close(ready[1]);
+        // A random moment into the loop; one save (check, encode, write,
+        // fsync, rename, fsync) takes a few milliseconds here.
+        pollfd wait{ready[0], POLLIN, 0};
+        ASSERT_EQ(::poll(&wait, 1, 10000), 1);
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 12000)(rng));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ::close(ready[0]);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "saver stopped by itself with status " << status;
+
+        const auto loaded = FileBrimAlarmStore(path).load();
+        ASSERT_TRUE(loaded.ok()) << "kill " << i << ": " << loaded.error().description().toStdString();
+        if (identical(loaded.value(), first))
+            ++sawFirst;
+        else if (identical(loaded.value(), second))
+            ++sawSecond;
+        else
+            FAIL() << "kill " << i << " left a list that was never saved";
+    }
+    // Both outcomes occur, so the kills did land in different phases of the loop.
+    EXPECT_GT(sawFirst, 0);
+    EXPECT_GT(sawSecond, 0);
+    RecordProperty("sawFirst", sawFirst);
+    RecordProperty("sawSecond", sawSecond);
+}
