@@ -20,12 +20,6 @@ const QString prepareForSleepSignal = QStringLiteral("PrepareForSleep");
 
 // Zone files are a few kilobytes; anything far larger is not a zone file.
 constexpr qint64 maxZoneFileBytes = 1 << 20;
-
-bool isPresent(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
 } // namespace
 
 LinuxSystemEvents::LinuxSystemEvents(QDBusConnection systemBus, QString localtimePath, QObject *parent)
@@ -149,7 +143,7 @@ void LinuxSystemEvents::startZoneWatch()
     // The folder sees a swapped symlink or a file renamed into place; the file
     // itself (through the link) sees an update written in place.
     m_zoneWatcher->addPath(folder);
-    if (isPresent(m_localtimePath))
+    if (QFile::exists(m_localtimePath))
         m_zoneWatcher->addPath(m_localtimePath);
     m_zoneSignature = zoneSignature();
     connect(m_zoneWatcher, &QFileSystemWatcher::directoryChanged, this, &LinuxSystemEvents::zonePathsChanged);
@@ -160,13 +154,20 @@ void LinuxSystemEvents::zonePathsChanged()
 {
     if (!m_observing || !m_zoneWatcher)
         return;
-    // A replaced file falls out of the watch list: watch its successor.
-    if (!m_zoneWatcher->files().contains(m_localtimePath) && isPresent(m_localtimePath))
-        m_zoneWatcher->addPath(m_localtimePath);
     const QByteArray signature = zoneSignature();
-    // The folder changes for unrelated files too, and a file briefly missing
-    // mid-replace is not a new zone: only a different zone counts.
-    if (signature.isEmpty() || signature == m_zoneSignature)
+    // A file briefly missing mid-replace is not a new zone.
+    if (signature.isEmpty())
+        return;
+    // The file watch follows the link to the file it pointed at when added: a
+    // swapped link or a file renamed into place must be watched afresh.
+    const bool watched = m_zoneWatcher->files().contains(m_localtimePath);
+    if (!watched || signature != m_zoneSignature) {
+        if (watched)
+            m_zoneWatcher->removePath(m_localtimePath);
+        m_zoneWatcher->addPath(m_localtimePath);
+    }
+    // The folder also changes for unrelated files: only a different zone counts.
+    if (signature == m_zoneSignature)
         return;
     m_zoneSignature = signature;
     deliver(BrimSystemEvent::timeZoneChanged);
