@@ -1,13 +1,12 @@
 #include "platform/CanberraSystemBeep.h"
 
 #include <QByteArray>
-#include <QtGlobal>
 #include <gtest/gtest.h>
 
 TEST(CanberraSystemBeep, FallsBackOncePerBeepWhenCanberraCannotPlay)
 {
-    // libcanberra reads the driver name when its context is created; one that
-    // does not exist makes every play fail, as with no sound system at all.
+    // libcanberra reads the driver when its context is created; a missing one
+    // fails every play, as on a machine without a sound system.
     const QByteArray saved = qgetenv("CANBERRA_DRIVER");
     qputenv("CANBERRA_DRIVER", "no-such-driver");
     int fallbacks = 0;
@@ -16,9 +15,6 @@ TEST(CanberraSystemBeep, FallsBackOncePerBeepWhenCanberraCannotPlay)
         beep.beep();
         beep.beep();
     }
-    if (saved.isNull())
-        qunsetenv("CANBERRA_DRIVER");
-    else
-        qputenv("CANBERRA_DRIVER", saved);
+    saved.isNull() ? qunsetenv("CANBERRA_DRIVER") : qputenv("CANBERRA_DRIVER", saved);
     EXPECT_EQ(fallbacks, 2);
 }

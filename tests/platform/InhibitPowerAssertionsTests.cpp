@@ -3,9 +3,6 @@
 #include "PrivateBus.h"
 
 #include <QDBusArgument>
-#include <QDBusObjectPath>
-#include <QDBusUnixFileDescriptor>
-#include <QMutex>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -14,261 +11,184 @@
 #include <unistd.h>
 
 namespace {
-const QString portalName = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString logindName = QStringLiteral("org.freedesktop.login1");
-const QString logindPath = QStringLiteral("/org/freedesktop/login1");
 const QString reason = QStringLiteral("Ostrel Brimkit keep awake");
+using Status = InhibitPowerAssertions;
 
-enum class Answer { absent, grant, refuse, badReply, silent };
+enum class Answer { absent, grant, refuse, nonsense, silent };
 
-// Read ends of the pipes whose write ends the fake logind handed out.
-struct PipeLog {
+// The fake logind hands out pipe write ends; we keep the read ends to see them close.
+struct Pipes {
     QMutex mutex;
     QList<int> readEnds;
-    ~PipeLog()
+    ~Pipes() { std::for_each(readEnds.begin(), readEnds.end(), ::close); }
+    QVariant grant()
     {
-        for (int fd : std::as_const(readEnds))
-            ::close(fd);
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return {};
+        const QDBusUnixFileDescriptor writeEnd(ends[1]); // holds its own copy
+        ::close(ends[1]);
+        QMutexLocker lock(&mutex);
+        readEnds.append(ends[0]);
+        return QVariant::fromValue(writeEnd);
     }
-    int readEnd(int index)
+    bool writerClosed(int index)
     {
         QMutexLocker lock(&mutex);
-        return index < readEnds.size() ? readEnds.at(index) : -1;
+        pollfd p{readEnds.value(index, -1), POLLIN, 0};
+        return ::poll(&p, 1, 0) == 1 && (p.revents & POLLHUP);
     }
 };
 
-bool writerClosed(int readFd)
+QString tokenOf(const QDBusMessage &call)
 {
-    pollfd p{readFd, POLLIN, 0};
-    if (::poll(&p, 1, 0) != 1)
-        return false;
-    char byte = 0;
-    return (p.revents & POLLHUP) != 0 || ::read(readFd, &byte, 1) == 0;
+    return qdbus_cast<QVariantMap>(call.arguments().value(2)).value(QStringLiteral("handle_token")).toString();
 }
 
-QVariantMap optionsOf(const QDBusMessage &call)
+std::optional<QDBusMessage> reply(const QDBusMessage &call, Answer answer, const std::function<QVariant()> &granted)
 {
-    return qdbus_cast<QVariantMap>(call.arguments().value(2));
+    switch (answer) {
+    case Answer::grant:
+        return call.createReply(granted());
+    case Answer::refuse:
+        return call.createErrorReply(QDBusError::AccessDenied, QStringLiteral("no"));
+    case Answer::nonsense:
+        return call.createReply(QStringLiteral("nonsense"));
+    default:
+        return std::nullopt;
+    }
 }
 
 class InhibitPowerAssertionsTest : public ::testing::Test {
 protected:
-    void startPortal(Answer answer)
+    std::unique_ptr<InhibitPowerAssertions> start(Answer portalAnswer, Answer logindAnswer, int timeoutMs = 2000)
     {
-        if (answer == Answer::absent)
-            return;
-        portal = std::make_unique<FakeDBusService>(
-            session, portalName, portalPath, [answer](const QDBusMessage &call) -> std::optional<QDBusMessage> {
-                if (call.member() == QLatin1String("Close"))
-                    return call.createReply();
-                switch (answer) {
-                case Answer::grant: {
-                    const QString token = optionsOf(call).value(QStringLiteral("handle_token")).toString();
-                    return call.createReply(QVariant::fromValue(
-                        QDBusObjectPath(portalPath + QStringLiteral("/request/fake/") + token)));
-                }
-                case Answer::refuse:
-                    return call.createErrorReply(QDBusError::AccessDenied, QStringLiteral("no"));
-                case Answer::badReply:
-                    return call.createReply(QStringLiteral("not a path"));
-                default:
-                    return std::nullopt;
-                }
-            });
-    }
-
-    void startLogind(Answer answer)
-    {
-        if (answer == Answer::absent)
-            return;
-        logind = std::make_unique<FakeDBusService>(
-            system, logindName, logindPath,
-            [answer, pipes = pipes](const QDBusMessage &call) -> std::optional<QDBusMessage> {
-                switch (answer) {
-                case Answer::grant: {
-                    int ends[2];
-                    if (::pipe2(ends, O_CLOEXEC) != 0)
-                        return call.createErrorReply(QDBusError::Failed, QStringLiteral("pipe"));
-                    const QDBusUnixFileDescriptor fd(ends[1]); // keeps its own copy
-                    ::close(ends[1]);
-                    QMutexLocker lock(&pipes->mutex);
-                    pipes->readEnds.append(ends[0]);
-                    return call.createReply(QVariant::fromValue(fd));
-                }
-                case Answer::refuse:
-                    return call.createErrorReply(QDBusError::AccessDenied, QStringLiteral("no"));
-                case Answer::badReply:
-                    return call.createReply(QStringLiteral("not a descriptor"));
-                default:
-                    return std::nullopt;
-                }
-            });
-    }
-
-    std::unique_ptr<InhibitPowerAssertions> makeAssertions(int timeoutMs = 2000)
-    {
+        portal.reset();
+        logind.reset();
+        if (portalAnswer != Answer::absent)
+            portal = std::make_unique<FakeDBusService>(
+                session, QStringLiteral("org.freedesktop.portal.Desktop"), portalPath, [=](const QDBusMessage &call) {
+                    if (call.member() == QLatin1String("Close"))
+                        return std::optional(call.createReply());
+                    return reply(call, portalAnswer, [&] { return QVariant::fromValue(QDBusObjectPath(requestPath(call))); });
+                });
+        if (logindAnswer != Answer::absent)
+            logind = std::make_unique<FakeDBusService>(
+                system, QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+                [=, p = pipes](const QDBusMessage &call) { return reply(call, logindAnswer, [&] { return p->grant(); }); });
         return std::make_unique<InhibitPowerAssertions>(session.connect(), system.connect(), timeoutMs);
     }
-
-    int portalCloses(const QString &path) const
+    static QString requestPath(const QDBusMessage &inhibit)
     {
-        int count = 0;
+        return portalPath + QStringLiteral("/request/fake/") + tokenOf(inhibit);
+    }
+    QStringList closedPaths() const
+    {
+        QStringList paths;
         for (const QDBusMessage &call : portal->calls(QStringLiteral("Close")))
-            count += call.path() == path && call.interface() == QLatin1String("org.freedesktop.portal.Request");
-        return count;
+            paths.append(call.interface() + QLatin1Char(' ') + call.path());
+        return paths;
     }
-
-    QString requestPath(int index) const
-    {
-        const QDBusMessage call = portal->calls(QStringLiteral("Inhibit")).value(index);
-        return portalPath + QStringLiteral("/request/fake/")
-            + optionsOf(call).value(QStringLiteral("handle_token")).toString();
-    }
+    static QString closeOf(const QString &path) { return QStringLiteral("org.freedesktop.portal.Request ") + path; }
 
     PrivateBus session;
     PrivateBus system;
-    std::shared_ptr<PipeLog> pipes = std::make_shared<PipeLog>();
+    std::shared_ptr<Pipes> pipes = std::make_shared<Pipes>();
     std::unique_ptr<FakeDBusService> portal;
     std::unique_ptr<FakeDBusService> logind;
 };
 
-struct FallbackCase {
-    const char *name;
-    Answer portal;
-    Answer logind;
-    std::int32_t status;
-    bool viaLogind;
-};
-
 TEST_F(InhibitPowerAssertionsTest, PortalFirstThenLogindThenTheMostTellingFailure)
 {
-    const FallbackCase cases[] = {
+    const struct {
+        const char *name;
+        Answer portal, logind;
+        std::int32_t status;
+        bool logindAsked;
+    } cases[] = {
         {"portal grants", Answer::grant, Answer::grant, 0, false},
         {"no portal", Answer::absent, Answer::grant, 0, true},
         {"portal refuses", Answer::refuse, Answer::grant, 0, true},
-        {"portal answers nonsense", Answer::badReply, Answer::grant, 0, true},
-        {"nobody there", Answer::absent, Answer::absent, InhibitPowerAssertions::statusUnavailable, false},
-        {"portal refuses, no logind", Answer::refuse, Answer::absent, InhibitPowerAssertions::statusRefused, false},
-        {"logind refuses", Answer::absent, Answer::refuse, InhibitPowerAssertions::statusRefused, true},
-        {"logind answers nonsense", Answer::absent, Answer::badReply, InhibitPowerAssertions::statusBadReply, true},
-        {"nonsense then refusal", Answer::badReply, Answer::refuse, InhibitPowerAssertions::statusRefused, true},
+        {"portal answers nonsense", Answer::nonsense, Answer::grant, 0, true},
+        {"nobody there", Answer::absent, Answer::absent, Status::statusUnavailable, false},
+        {"portal refuses, no logind", Answer::refuse, Answer::absent, Status::statusRefused, false},
+        {"logind refuses", Answer::absent, Answer::refuse, Status::statusRefused, true},
+        {"logind answers nonsense", Answer::absent, Answer::nonsense, Status::statusBadReply, true},
+        {"nonsense, then refusal", Answer::nonsense, Answer::refuse, Status::statusRefused, true},
     };
     ASSERT_TRUE(session.isUp() && system.isUp());
-    for (const FallbackCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        portal.reset();
-        logind.reset();
-        startPortal(c.portal);
-        startLogind(c.logind);
-        auto assertions = makeAssertions();
-
+        auto assertions = start(c.portal, c.logind);
         const BrimPowerAssertion result = assertions->preventIdleSleep(reason);
-
         EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.identifier != 0, c.status == 0);
         EXPECT_EQ(assertions->heldCount(), c.status == 0 ? 1u : 0u);
         if (portal) {
-            const auto calls = portal->calls(QStringLiteral("Inhibit"));
-            ASSERT_EQ(calls.size(), 1);
-            EXPECT_EQ(calls[0].interface(), QStringLiteral("org.freedesktop.portal.Inhibit"));
-            EXPECT_EQ(calls[0].arguments().value(0).toString(), QString());
-            EXPECT_EQ(calls[0].arguments().value(1).toUInt(), 4u);
-            EXPECT_EQ(optionsOf(calls[0]).value(QStringLiteral("reason")).toString(), reason);
+            const QDBusMessage call = portal->calls(QStringLiteral("Inhibit")).value(0);
+            EXPECT_EQ(call.interface(), QStringLiteral("org.freedesktop.portal.Inhibit"));
+            EXPECT_EQ(call.arguments().mid(0, 2), (QVariantList{QString(), 4u}));
+            EXPECT_EQ(qdbus_cast<QVariantMap>(call.arguments().value(2)).value(QStringLiteral("reason")), reason);
         }
         if (logind) {
             const auto calls = logind->calls(QStringLiteral("Inhibit"));
-            ASSERT_EQ(calls.size(), c.viaLogind ? 1 : 0);
-            if (c.viaLogind) {
-                EXPECT_EQ(calls[0].interface(), QStringLiteral("org.freedesktop.login1.Manager"));
-                const QStringList expected{QStringLiteral("sleep"), QStringLiteral("Ostrel Brimkit"), reason,
-                                           QStringLiteral("block")};
-                QStringList got;
-                for (const QVariant &argument : calls[0].arguments())
-                    got.append(argument.toString());
-                EXPECT_EQ(got, expected);
+            ASSERT_EQ(calls.size(), c.logindAsked ? 1 : 0);
+            if (c.logindAsked) {
+                EXPECT_EQ(calls[0].arguments(), (QVariantList{QStringLiteral("sleep"), QStringLiteral("Ostrel Brimkit"),
+                                                               reason, QStringLiteral("block")}));
             }
         }
     }
 }
 
-TEST_F(InhibitPowerAssertionsTest, NoBusAtAllIsUnavailable)
-{
-    InhibitPowerAssertions assertions(QDBusConnection(QStringLiteral("never-connected")),
-                                      QDBusConnection(QStringLiteral("never-connected")));
-    const BrimPowerAssertion result = assertions.preventIdleSleep(reason);
-    EXPECT_EQ(result.status, InhibitPowerAssertions::statusUnavailable);
-    EXPECT_EQ(result.identifier, 0u);
-}
-
 TEST_F(InhibitPowerAssertionsTest, PortalRequestsAreClosedOnReleaseAndAtDestruction)
 {
-    startPortal(Answer::grant);
-    auto assertions = makeAssertions();
+    auto assertions = start(Answer::grant, Answer::absent);
     const BrimPowerAssertion first = assertions->preventIdleSleep(reason);
     const BrimPowerAssertion second = assertions->preventIdleSleep(reason);
-    ASSERT_EQ(first.status, 0);
-    ASSERT_EQ(second.status, 0);
+    ASSERT_EQ(first.status + second.status, 0);
     EXPECT_NE(first.identifier, second.identifier);
-    const QString firstPath = requestPath(0);
-    const QString secondPath = requestPath(1);
+    const auto inhibits = portal->calls(QStringLiteral("Inhibit"));
+    const QString firstPath = requestPath(inhibits.value(0));
+    const QString secondPath = requestPath(inhibits.value(1));
     EXPECT_NE(firstPath, secondPath);
 
     assertions->release(first.identifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return portalCloses(firstPath) == 1; }, 2000));
     // Unknown and already released identifiers change nothing.
-    assertions->release(first.identifier);
-    assertions->release(0);
-    assertions->release(second.identifier + 100);
+    for (std::uint32_t unknown : {first.identifier, 0u, second.identifier + 100})
+        assertions->release(unknown);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths() == QStringList{closeOf(firstPath)}; }, 2000));
     EXPECT_EQ(assertions->heldCount(), 1u);
 
     assertions.reset();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return portalCloses(secondPath) == 1; }, 2000));
-    EXPECT_EQ(portalCloses(firstPath), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths().size() == 2; }, 2000));
+    EXPECT_EQ(closedPaths(), (QStringList{closeOf(firstPath), closeOf(secondPath)}));
 }
 
 TEST_F(InhibitPowerAssertionsTest, LatePortalAnswerIsWithdrawn)
 {
-    startPortal(Answer::silent);
-    auto assertions = makeAssertions(300);
-    const BrimPowerAssertion result = assertions->preventIdleSleep(reason);
-    EXPECT_EQ(result.status, InhibitPowerAssertions::statusUnavailable);
-
-    // The handle the portal would have created for our token is closed anyway.
-    const QString token = optionsOf(portal->calls(QStringLiteral("Inhibit")).value(0))
-                              .value(QStringLiteral("handle_token"))
-                              .toString();
+    auto assertions = start(Answer::silent, Answer::absent, 300);
+    EXPECT_EQ(assertions->preventIdleSleep(reason).status, Status::statusUnavailable);
+    // The request the portal would create for our token is closed all the same.
+    const QString token = tokenOf(portal->calls(QStringLiteral("Inhibit")).value(0));
     ASSERT_FALSE(token.isEmpty());
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            const auto closes = portal->calls(QStringLiteral("Close"));
-            return closes.size() == 1 && closes[0].path().startsWith(portalPath + QStringLiteral("/request/"))
-                && closes[0].path().endsWith(QLatin1Char('/') + token);
-        },
-        2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths().size() == 1; }, 2000));
+    EXPECT_TRUE(closedPaths().value(0).endsWith(QLatin1Char('/') + token));
 }
 
 TEST_F(InhibitPowerAssertionsTest, LogindDescriptorIsHeldUntilReleaseOrDestruction)
 {
-    startLogind(Answer::grant);
-    auto assertions = makeAssertions();
+    auto assertions = start(Answer::absent, Answer::grant);
     const BrimPowerAssertion first = assertions->preventIdleSleep(reason);
     const BrimPowerAssertion second = assertions->preventIdleSleep(reason);
-    ASSERT_EQ(first.status, 0);
-    ASSERT_EQ(second.status, 0);
-    const int firstPipe = pipes->readEnd(0);
-    const int secondPipe = pipes->readEnd(1);
-    ASSERT_GE(firstPipe, 0);
-    ASSERT_GE(secondPipe, 0);
+    ASSERT_EQ(first.status + second.status, 0);
 
-    // Held: the inhibitor's descriptor stays open on our side.
-    EXPECT_FALSE(QTest::qWaitFor([&] { return writerClosed(firstPipe); }, 200));
-
+    EXPECT_FALSE(QTest::qWaitFor([&] { return pipes->writerClosed(0); }, 200));
     assertions->release(first.identifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return writerClosed(firstPipe); }, 2000));
-    EXPECT_FALSE(writerClosed(secondPipe));
-
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pipes->writerClosed(0); }, 2000));
+    EXPECT_FALSE(pipes->writerClosed(1));
     assertions.reset();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return writerClosed(secondPipe); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pipes->writerClosed(1); }, 2000));
 }
 } // namespace
