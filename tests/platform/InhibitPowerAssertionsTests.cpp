@@ -1,0 +1,194 @@
+#include "platform/InhibitPowerAssertions.h"
+
+#include "PrivateBus.h"
+
+#include <QDBusArgument>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString reason = QStringLiteral("Ostrel Brimkit keep awake");
+using Status = InhibitPowerAssertions;
+
+enum class Answer { absent, grant, refuse, nonsense, silent };
+
+// The fake logind hands out pipe write ends; we keep the read ends to see them close.
+struct Pipes {
+    QMutex mutex;
+    QList<int> readEnds;
+    ~Pipes() { std::for_each(readEnds.begin(), readEnds.end(), ::close); }
+    QVariant grant()
+    {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return {};
+        const QDBusUnixFileDescriptor writeEnd(ends[1]); // holds its own copy
+        ::close(ends[1]);
+        QMutexLocker lock(&mutex);
+        readEnds.append(ends[0]);
+        return QVariant::fromValue(writeEnd);
+    }
+    bool writerClosed(int index)
+    {
+        QMutexLocker lock(&mutex);
+        pollfd p{readEnds.value(index, -1), POLLIN, 0};
+        return ::poll(&p, 1, 0) == 1 && (p.revents & POLLHUP);
+    }
+};
+
+QString tokenOf(const QDBusMessage &call)
+{
+    return qdbus_cast<QVariantMap>(call.arguments().value(2)).value(QStringLiteral("handle_token")).toString();
+}
+
+std::optional<QDBusMessage> reply(const QDBusMessage &call, Answer answer, const std::function<QVariant()> &granted)
+{
+    switch (answer) {
+    case Answer::grant:
+        return call.createReply(granted());
+    case Answer::refuse:
+        return call.createErrorReply(QDBusError::AccessDenied, QStringLiteral("no"));
+    case Answer::nonsense:
+        return call.createReply(QStringLiteral("nonsense"));
+    default:
+        return std::nullopt;
+    }
+}
+
+class InhibitPowerAssertionsTest : public ::testing::Test {
+protected:
+    std::unique_ptr<InhibitPowerAssertions> start(Answer portalAnswer, Answer logindAnswer, int timeoutMs = 2000)
+    {
+        portal.reset();
+        logind.reset();
+        if (portalAnswer != Answer::absent)
+            portal = std::make_unique<FakeDBusService>(
+                session, QStringLiteral("org.freedesktop.portal.Desktop"), portalPath, [=](const QDBusMessage &call) {
+                    if (call.member() == QLatin1String("Close"))
+                        return std::optional(call.createReply());
+                    return reply(call, portalAnswer, [&] { return QVariant::fromValue(QDBusObjectPath(requestPath(call))); });
+                });
+        if (logindAnswer != Answer::absent)
+            logind = std::make_unique<FakeDBusService>(
+                system, QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+                [=, p = pipes](const QDBusMessage &call) { return reply(call, logindAnswer, [&] { return p->grant(); }); });
+        return std::make_unique<InhibitPowerAssertions>(session.connect(), system.connect(), timeoutMs);
+    }
+    static QString requestPath(const QDBusMessage &inhibit)
+    {
+        return portalPath + QStringLiteral("/request/fake/") + tokenOf(inhibit);
+    }
+    QStringList closedPaths() const
+    {
+        QStringList paths;
+        for (const QDBusMessage &call : portal->calls(QStringLiteral("Close")))
+            paths.append(call.interface() + QLatin1Char(' ') + call.path());
+        return paths;
+    }
+    static QString closeOf(const QString &path) { return QStringLiteral("org.freedesktop.portal.Request ") + path; }
+
+    PrivateBus session;
+    PrivateBus system;
+    std::shared_ptr<Pipes> pipes = std::make_shared<Pipes>();
+    std::unique_ptr<FakeDBusService> portal;
+    std::unique_ptr<FakeDBusService> logind;
+};
+
+TEST_F(InhibitPowerAssertionsTest, PortalFirstThenLogindThenTheMostTellingFailure)
+{
+    const struct {
+        const char *name;
+        Answer portal, logind;
+        std::int32_t status;
+        bool logindAsked;
+    } cases[] = {
+        {"portal grants", Answer::grant, Answer::grant, 0, false},
+        {"no portal", Answer::absent, Answer::grant, 0, true},
+        {"portal refuses", Answer::refuse, Answer::grant, 0, true},
+        {"portal answers nonsense", Answer::nonsense, Answer::grant, 0, true},
+        {"nobody there", Answer::absent, Answer::absent, Status::statusUnavailable, false},
+        {"portal refuses, no logind", Answer::refuse, Answer::absent, Status::statusRefused, false},
+        {"logind refuses", Answer::absent, Answer::refuse, Status::statusRefused, true},
+        {"logind answers nonsense", Answer::absent, Answer::nonsense, Status::statusBadReply, true},
+        {"nonsense, then refusal", Answer::nonsense, Answer::refuse, Status::statusRefused, true},
+    };
+    ASSERT_TRUE(session.isUp() && system.isUp());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto assertions = start(c.portal, c.logind);
+        const BrimPowerAssertion result = assertions->preventIdleSleep(reason);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.identifier != 0, c.status == 0);
+        EXPECT_EQ(assertions->heldCount(), c.status == 0 ? 1u : 0u);
+        if (portal) {
+            const QDBusMessage call = portal->calls(QStringLiteral("Inhibit")).value(0);
+            EXPECT_EQ(call.interface(), QStringLiteral("org.freedesktop.portal.Inhibit"));
+            EXPECT_EQ(call.arguments().mid(0, 2), (QVariantList{QString(), 4u}));
+            EXPECT_EQ(qdbus_cast<QVariantMap>(call.arguments().value(2)).value(QStringLiteral("reason")), reason);
+        }
+        if (logind) {
+            const auto calls = logind->calls(QStringLiteral("Inhibit"));
+            ASSERT_EQ(calls.size(), c.logindAsked ? 1 : 0);
+            if (c.logindAsked) {
+                EXPECT_EQ(calls[0].arguments(), (QVariantList{QStringLiteral("sleep"), QStringLiteral("Ostrel Brimkit"),
+                                                               reason, QStringLiteral("block")}));
+            }
+        }
+    }
+}
+
+TEST_F(InhibitPowerAssertionsTest, PortalRequestsAreClosedOnReleaseAndAtDestruction)
+{
+    auto assertions = start(Answer::grant, Answer::absent);
+    const BrimPowerAssertion first = assertions->preventIdleSleep(reason);
+    const BrimPowerAssertion second = assertions->preventIdleSleep(reason);
+    ASSERT_EQ(first.status + second.status, 0);
+    EXPECT_NE(first.identifier, second.identifier);
+    const auto inhibits = portal->calls(QStringLiteral("Inhibit"));
+    const QString firstPath = requestPath(inhibits.value(0));
+    const QString secondPath = requestPath(inhibits.value(1));
+    EXPECT_NE(firstPath, secondPath);
+
+    assertions->release(first.identifier);
+    // Unknown and already released identifiers change nothing.
+    for (std::uint32_t unknown : {first.identifier, 0u, second.identifier + 100})
+        assertions->release(unknown);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths() == QStringList{closeOf(firstPath)}; }, 2000));
+    EXPECT_EQ(assertions->heldCount(), 1u);
+
+    assertions.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths().size() == 2; }, 2000));
+    EXPECT_EQ(closedPaths(), (QStringList{closeOf(firstPath), closeOf(secondPath)}));
+}
+
+TEST_F(InhibitPowerAssertionsTest, LatePortalAnswerIsWithdrawn)
+{
+    auto assertions = start(Answer::silent, Answer::absent, 300);
+    EXPECT_EQ(assertions->preventIdleSleep(reason).status, Status::statusUnavailable);
+    // The request the portal would create for our token is closed all the same.
+    const QString token = tokenOf(portal->calls(QStringLiteral("Inhibit")).value(0));
+    ASSERT_FALSE(token.isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths().size() == 1; }, 2000));
+    EXPECT_TRUE(closedPaths().value(0).endsWith(QLatin1Char('/') + token));
+}
+
+TEST_F(InhibitPowerAssertionsTest, LogindDescriptorIsHeldUntilReleaseOrDestruction)
+{
+    auto assertions = start(Answer::absent, Answer::grant);
+    const BrimPowerAssertion first = assertions->preventIdleSleep(reason);
+    const BrimPowerAssertion second = assertions->preventIdleSleep(reason);
+    ASSERT_EQ(first.status + second.status, 0);
+
+    EXPECT_FALSE(QTest::qWaitFor([&] { return pipes->writerClosed(0); }, 200));
+    assertions->release(first.identifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pipes->writerClosed(0); }, 2000));
+    EXPECT_FALSE(pipes->writerClosed(1));
+    assertions.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pipes->writerClosed(1); }, 2000));
+}
+} // namespace

@@ -1,0 +1,110 @@
+#pragma once
+// Test-only D-Bus plumbing: a throwaway bus (its own dbus-daemon with no
+// service folders, so nothing real is ever activated) and a scripted service.
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QFile>
+#include <QMutex>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+
+class PrivateBus {
+public:
+    PrivateBus()
+    {
+        QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
+        if (!config.open(QIODevice::WriteOnly))
+            return;
+        config.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>"
+                                    "<policy context=\"default\"><allow send_destination=\"*\"/><allow receive_sender=\"*\"/>"
+                                    "<allow own=\"*\"/></policy></busconfig>")
+                         .arg(m_dir.path())
+                         .toUtf8());
+        config.close();
+        m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config.fileName(),
+                                                        QStringLiteral("--print-address"), QStringLiteral("--nofork")});
+        while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(5000)) {
+        }
+        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    }
+    ~PrivateBus()
+    {
+        for (const QString &name : std::as_const(m_names))
+            QDBusConnection::disconnectFromBus(name);
+        m_daemon.terminate();
+        if (!m_daemon.waitForFinished(2000))
+            m_daemon.kill();
+    }
+    bool isUp() const { return !m_address.isEmpty(); }
+    QDBusConnection connect()
+    {
+        m_names.append(QUuid::createUuid().toString());
+        return QDBusConnection::connectToBus(m_address, m_names.last());
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+    QString m_address;
+    QStringList m_names;
+};
+
+// Owns a name on the bus, records every call under its path and answers with
+// what the responder returns (nothing = never answers). It runs on a thread of
+// its own so it can answer a blocking call made from the main thread.
+class FakeDBusService final : public QDBusVirtualObject {
+public:
+    using Responder = std::function<std::optional<QDBusMessage>(const QDBusMessage &)>;
+
+    FakeDBusService(PrivateBus &bus, QString name, QString path, Responder responder)
+        : m_bus(bus.connect()), m_name(std::move(name)), m_path(std::move(path)), m_responder(std::move(responder))
+    {
+        // Registration gives the object children; they move along with it.
+        m_bus.registerVirtualObject(m_path, this, QDBusConnection::SubPath);
+        m_bus.registerService(m_name);
+        m_thread.start();
+        moveToThread(&m_thread);
+    }
+    ~FakeDBusService() override
+    {
+        m_bus.unregisterService(m_name);
+        m_bus.unregisterObject(m_path);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_calls.append(message);
+        }
+        if (const std::optional<QDBusMessage> reply = m_responder(message))
+            connection.send(*reply);
+        return true;
+    }
+    QList<QDBusMessage> calls(const QString &member) const
+    {
+        QMutexLocker lock(&m_mutex);
+        QList<QDBusMessage> matching;
+        std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(matching),
+                     [&](const QDBusMessage &call) { return call.member() == member; });
+        return matching;
+    }
+
+private:
+    QDBusConnection m_bus;
+    QString m_name;
+    QString m_path;
+    Responder m_responder;
+    mutable QMutex m_mutex;
+    QList<QDBusMessage> m_calls;
+    QThread m_thread;
+};
