@@ -12,9 +12,22 @@ public:
     void release(std::uint32_t) override {}
 };
 
+// Alarms kept in memory: the benchmark measures the step, not the disk.
+class MemoryStore final : public BrimAlarmStoring {
+public:
+    Result<QList<BrimAlarm>, BrimAlarmStoreError> load() override { return alarms; }
+    Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &a) override
+    {
+        alarms = a;
+        return {};
+    }
+    QList<BrimAlarm> alarms;
+};
+
 BrimkitModel::Environment environment(std::shared_ptr<FixedBrimClock> clock)
 {
-    return {std::move(clock), std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {}, nullptr};
+    return {std::move(clock), std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {}, nullptr,
+            std::make_shared<MemoryStore>()};
 }
 
 void refreshStep(benchmark::State &state, bool running)

@@ -1,5 +1,7 @@
 #include "models/BrimkitModel.h"
 
+#include "core/FileBrimAlarmStore.h"
+
 #include <QPointer>
 #include <algorithm>
 
@@ -31,6 +33,13 @@ BrimkitModel::BrimkitModel(bool notificationsEnabled, bool ticking, Environment 
     if (m_notifications)
         m_authorization = std::make_shared<BrimTimeNotificationAuthorization>(m_notifications, m_env.track);
 
+    auto store = m_env.alarmStore ? m_env.alarmStore
+                                  : std::make_shared<FileBrimAlarmStore>(FileBrimAlarmStore::defaultURL());
+    m_alarms = std::make_unique<BrimAlarmsModel>(std::move(store), m_notifications, m_authorization,
+                                                 m_notificationEnabled, m_soundEnabled,
+                                                 BrimAlarmsModel::Environment{m_env.clock, m_env.beep, m_env.track});
+    m_alarmChanges = connect(m_alarms.get(), &BrimAlarmsModel::changed, this, &BrimkitModel::changed);
+
     if (!ticking)
         return;
     if (m_env.systemEvents) {
@@ -59,6 +68,14 @@ void BrimkitModel::onSystemEvent(BrimSystemEvent event)
     if (event == BrimSystemEvent::woke)
         return;
     synchronizeNotification(false);
+    synchronizeAlarms(false);
+}
+
+void BrimkitModel::synchronizeAlarms(bool requestPermission)
+{
+    m_alarms->setEnabled(m_notificationEnabled);
+    m_alarms->setSound(m_soundEnabled);
+    m_alarms->synchronize(requestPermission);
 }
 
 void BrimkitModel::track(OstrelEvent event) const
@@ -78,6 +95,7 @@ void BrimkitModel::releaseAssertion()
 void BrimkitModel::refresh(BrimDate date)
 {
     m_now = date;
+    m_alarms->refresh(date, false);
     if (m_awakeUntil && date >= *m_awakeUntil) {
         releaseAssertion();
         m_awakeUntil.reset();
@@ -206,6 +224,7 @@ void BrimkitModel::setNotificationEnabled(bool enabled)
     m_notificationEnabled = enabled;
     m_env.defaults->setBool(notificationsKey, enabled);
     Q_EMIT changed();
+    synchronizeAlarms(m_notificationEnabled && !m_alarms->book().upcoming().isEmpty());
     synchronizeNotification(m_notificationEnabled && isTiming());
 }
 
@@ -216,6 +235,7 @@ void BrimkitModel::setSoundEnabled(bool enabled)
     m_soundEnabled = enabled;
     m_env.defaults->setBool(soundKey, enabled);
     Q_EMIT changed();
+    synchronizeAlarms(false);
     synchronizeNotification(false);
 }
 
@@ -226,6 +246,8 @@ void BrimkitModel::shutdown()
         m_env.systemEvents->stopObserving();
         m_observing = false;
     }
+    disconnect(m_alarmChanges);
+    m_alarms->shutdown();
     releaseAssertion();
     m_awakeUntil.reset();
     cancelTimer();

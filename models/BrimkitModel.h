@@ -2,10 +2,12 @@
 // The one model behind the tray item: countdowns and focus sessions,
 // keep-awake, the timer settings and the one-second clock.
 
+#include "core/BrimAlarmStoring.h"
 #include "core/BrimClock.h"
 #include "core/BrimCountdown.h"
 #include "core/BrimTimerKind.h"
 #include "core/UserDefaults.h"
+#include "models/BrimAlarmsModel.h"
 #include "models/BrimPowerAssertions.h"
 #include "models/BrimSystemBeep.h"
 #include "models/BrimSystemEvents.h"
@@ -36,6 +38,8 @@ public:
         std::function<void(OstrelEvent)> track;
         // The desktop's notification centre; absent runs without notifications.
         std::shared_ptr<BrimTimerNotificationCenter> notifications;
+        // Where alarms are kept; absent means the alarm file in its default place.
+        std::shared_ptr<BrimAlarmStoring> alarmStore;
     };
 
     static inline const QString islandKey = QStringLiteral("brimkitTimerIsland");
@@ -74,6 +78,8 @@ public:
     // Identifier of the timer notification scheduled or delivered, if any.
     const std::optional<QString> &scheduledIdentifier() const { return m_scheduledIdentifier; }
     const std::shared_ptr<BrimTimeNotificationAuthorization> &authorization() const { return m_authorization; }
+    BrimAlarmsModel &alarms() { return *m_alarms; }
+    const BrimAlarmsModel &alarms() const { return *m_alarms; }
 
     static inline const QString notificationsOffNote =
         QStringLiteral("Notifications are off. Enable them in System Settings or use the timer capsule.");
@@ -101,6 +107,7 @@ Q_SIGNALS:
 private:
     void onSystemEvent(BrimSystemEvent event);
     void releaseAssertion();
+    void synchronizeAlarms(bool requestPermission);
     void track(OstrelEvent event) const;
     void synchronizeNotification(bool requestPermission);
     QCoro::Task<> scheduleNotification(QUuid generation, BrimDate deadline, bool requestPermission);
@@ -121,6 +128,8 @@ private:
 
     std::shared_ptr<BrimTimerNotificationCenter> m_notifications;
     std::shared_ptr<BrimTimeNotificationAuthorization> m_authorization;
+    std::unique_ptr<BrimAlarmsModel> m_alarms;
+    QMetaObject::Connection m_alarmChanges;
     bool m_notificationFailureReported = false;
     std::uint32_t m_assertion = 0;
     std::optional<QTimer> m_tick;

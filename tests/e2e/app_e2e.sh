@@ -28,6 +28,7 @@ fail() {
   echo "FAIL: $*"
   echo "--- portal log"; cat "$work/portal.log" || true
   echo "--- app log"; tail -n 60 "$work/app.log" || true
+  echo "--- windows"; xwininfo -root -tree 2>/dev/null | grep -v 'has no name' | head -40 || true
   exit 1
 }
 wait_for() { # <seconds> <command...>
@@ -56,6 +57,8 @@ wait_for 10 grep -qs ready "$work/portal.log" || fail "fake portal did not start
 
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
 pids+=($!)
+tray_ready() { xdotool search --classname panel >/dev/null 2>&1; }
+wait_for 10 tray_ready || fail "trayer did not start"
 
 "$app" >"$work/app.log" 2>&1 &
 app_pid=$!

@@ -21,7 +21,8 @@ struct ModelFixture : ::testing::Test {
     std::unique_ptr<BrimkitModel> make(bool ticking = false)
     {
         BrimkitModel::Environment env{clock, defaults, power, beep, events,
-                                      [this](OstrelEvent e) { tracked.push_back(e.rawValue()); }, notifications};
+                                      [this](OstrelEvent e) { tracked.push_back(e.rawValue()); }, notifications,
+                                      std::make_shared<MemoryAlarmStore>()};
         return std::make_unique<BrimkitModel>(true, ticking, std::move(env));
     }
     void advance(BrimkitModel &model, double seconds)

@@ -23,7 +23,8 @@ struct TimerNotifications : ::testing::Test {
             true, ticking,
             BrimkitModel::Environment{clock, std::make_shared<MemoryUserDefaults>(),
                                       std::make_shared<FakePowerAssertions>(), beep, events,
-                                      [this](OstrelEvent e) { tracked << e.rawValue(); }, center});
+                                      [this](OstrelEvent e) { tracked << e.rawValue(); }, center,
+                                      std::make_shared<MemoryAlarmStore>()});
     }
 };
 

@@ -13,7 +13,8 @@ struct DelegateFixture : ::testing::Test {
     std::unique_ptr<BrimkitDelegate> make()
     {
         return std::make_unique<BrimkitDelegate>(BrimkitModel::Environment{
-            clock, std::make_shared<MemoryUserDefaults>(), power, std::make_shared<CountingBeep>(), events, {}, nullptr});
+            clock, std::make_shared<MemoryUserDefaults>(), power, std::make_shared<CountingBeep>(), events, {}, nullptr,
+            std::make_shared<MemoryAlarmStore>()});
     }
 };
 

@@ -14,7 +14,8 @@ struct ShellFixture : ::testing::Test {
     std::shared_ptr<FakePowerAssertions> power = std::make_shared<FakePowerAssertions>();
     BrimkitModel model{true, false,
                        BrimkitModel::Environment{clock, std::make_shared<MemoryUserDefaults>(), power,
-                                                 std::make_shared<CountingBeep>(), nullptr, {}, nullptr}};
+                                                 std::make_shared<CountingBeep>(), nullptr, {}, nullptr,
+                                                 std::make_shared<MemoryAlarmStore>()}};
 
     // The visible button with exactly this text.
     static QAbstractButton *button(QWidget &root, const QString &text)

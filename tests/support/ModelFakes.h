@@ -43,3 +43,31 @@ public:
     }
     Handler handler;
 };
+
+#include "core/BrimAlarmStoring.h"
+
+// Alarm storage in memory; either direction can be made to fail.
+class MemoryAlarmStore final : public BrimAlarmStoring {
+public:
+    Result<QList<BrimAlarm>, BrimAlarmStoreError> load() override
+    {
+        ++loads;
+        if (loadError)
+            return Failure{*loadError};
+        return saved;
+    }
+    Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &alarms) override
+    {
+        ++saves;
+        if (saveError)
+            return Failure{*saveError};
+        saved = alarms;
+        return {};
+    }
+
+    QList<BrimAlarm> saved;
+    std::optional<BrimAlarmStoreError> loadError;
+    std::optional<BrimAlarmStoreError> saveError;
+    int loads = 0;
+    int saves = 0;
+};

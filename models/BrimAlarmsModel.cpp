@@ -1,0 +1,326 @@
+#include "models/BrimAlarmsModel.h"
+
+#include <QPointer>
+#include <QTimeZone>
+#include <cmath>
+
+namespace {
+
+// Finishes a latch however the coroutine that owns it ends.
+struct FinishOnExit {
+    std::shared_ptr<BrimCompletion> completion;
+    ~FinishOnExit() { completion->finish(); }
+};
+
+} // namespace
+
+BrimAlarmsModel::BrimAlarmsModel(std::shared_ptr<BrimAlarmStoring> store,
+                                 std::shared_ptr<BrimTimerNotificationCenter> notifications,
+                                 std::shared_ptr<BrimTimeNotificationAuthorization> authorization, bool enabled,
+                                 bool sound, Environment environment, QObject *parent)
+    : QObject(parent)
+    , m_store(std::move(store))
+    , m_notifications(std::move(notifications))
+    , m_authorization(std::move(authorization))
+    , m_env(std::move(environment))
+    , m_enabled(enabled)
+    , m_sound(sound)
+    , m_generation(QUuid::createUuid())
+{
+    auto loaded = m_store->load();
+    if (loaded.ok()) {
+        auto book = BrimAlarmBook::make(std::move(loaded).value());
+        if (book.ok()) {
+            m_book = std::move(book).value();
+            m_archiveLoaded = true;
+        } else {
+            m_storageIssue = book.error().description();
+            track(OstrelEvent::brimAlarmStorageFailed);
+        }
+    } else {
+        m_storageIssue = loaded.error().description();
+        track(OstrelEvent::brimAlarmStorageFailed);
+    }
+    if (m_archiveLoaded)
+        fireMissed(m_env.clock->now());
+    synchronize(false);
+}
+
+BrimAlarmsModel::~BrimAlarmsModel()
+{
+    m_closed = true;
+}
+
+void BrimAlarmsModel::track(OstrelEvent event) const
+{
+    if (m_env.track)
+        m_env.track(event);
+}
+
+void BrimAlarmsModel::publish(BrimAlarmBook book)
+{
+    m_book = std::move(book);
+    Q_EMIT changed();
+}
+
+void BrimAlarmsModel::setText(std::optional<QString> &field, std::optional<QString> value)
+{
+    if (field == value)
+        return;
+    field = std::move(value);
+    Q_EMIT changed();
+}
+
+void BrimAlarmsModel::fireMissed(BrimDate now)
+{
+    BrimAlarmBook copy = m_book;
+    const QList<BrimAlarm> fired = copy.fireDue(now);
+    if (fired.isEmpty())
+        return;
+    publish(copy);
+    for (qsizetype i = 0; i < fired.size(); ++i)
+        track(OstrelEvent::brimAlarmMissed);
+    if (!m_store->save(m_book.alarms()).ok()) {
+        track(OstrelEvent::brimAlarmStorageFailed);
+        setText(m_storageIssue, completionNotSavedIssue);
+    }
+}
+
+void BrimAlarmsModel::refresh(BrimDate now, bool restoring)
+{
+    if (!m_archiveLoaded)
+        return;
+    BrimAlarmBook copy = m_book;
+    const QList<BrimAlarm> fired = copy.fireDue(now);
+    if (fired.isEmpty())
+        return;
+    // Shown as fired even if saving fails below.
+    publish(copy);
+    for (qsizetype i = 0; i < fired.size(); ++i)
+        track(restoring ? OstrelEvent::brimAlarmMissed : OstrelEvent::brimAlarmCompleted);
+    if (!m_store->save(m_book.alarms()).ok()) {
+        track(OstrelEvent::brimAlarmStorageFailed);
+        setText(m_storageIssue, completionNotSavedIssue);
+    }
+    if (restoring || !m_sound)
+        return;
+    // A notification with sound makes the noise; beep once for any without.
+    for (const BrimAlarm &alarm : fired) {
+        if (!m_scheduledSound.contains(alarm.notificationID())) {
+            if (m_env.beep)
+                m_env.beep->beep();
+            break;
+        }
+    }
+}
+
+void BrimAlarmsModel::add(const QString &title, BrimDate date, BrimDate now)
+{
+    if (m_storageIssue)
+        return;
+    BrimAlarmBook copy = m_book;
+    const auto added = copy.add(title, date, now, QTimeZone::systemTimeZone());
+    if (!added.ok()) {
+        setText(m_message, added.error().description());
+        return;
+    }
+    const auto saved = m_store->save(copy.alarms());
+    if (!saved.ok()) {
+        track(OstrelEvent::brimAlarmStorageFailed);
+        setText(m_message, saved.error().description());
+        return;
+    }
+    m_message.reset();
+    publish(copy);
+    track(OstrelEvent::brimAlarmCreated);
+    synchronize(true);
+}
+
+void BrimAlarmsModel::remove(const QUuid &id)
+{
+    if (m_storageIssue)
+        return;
+    const auto &alarms = m_book.alarms();
+    const auto it = std::find_if(alarms.cbegin(), alarms.cend(), [&](const BrimAlarm &a) { return a.id == id; });
+    if (it == alarms.cend())
+        return;
+    const BrimAlarm removed = *it;
+    BrimAlarmBook copy = m_book;
+    copy.remove(id);
+    if (!m_store->save(copy.alarms()).ok()) {
+        track(OstrelEvent::brimAlarmStorageFailed);
+        setText(m_message, removalNotSavedMessage);
+        return;
+    }
+    m_message.reset();
+    publish(copy);
+    track(removed.firedAt ? OstrelEvent::brimAlarmDismissed : OstrelEvent::brimAlarmCancelled);
+    const QString identifier = removed.notificationID();
+    if (m_notifications) {
+        m_notifications->removePending({identifier});
+        m_notifications->removeDelivered({identifier});
+    }
+    m_scheduledSound.remove(identifier);
+    synchronize(false);
+}
+
+void BrimAlarmsModel::retryStorage()
+{
+    auto loaded = m_store->load();
+    if (!loaded.ok()) {
+        track(OstrelEvent::brimAlarmStorageFailed);
+        setText(m_storageIssue, loaded.error().description());
+        return;
+    }
+    // Completions that happened while saving failed win over the file.
+    QHash<QUuid, BrimAlarm> inMemory;
+    for (const BrimAlarm &alarm : m_book.alarms())
+        inMemory.insert(alarm.id, alarm);
+    QList<BrimAlarm> merged;
+    for (const BrimAlarm &fromFile : loaded.value()) {
+        const auto it = inMemory.constFind(fromFile.id);
+        merged.append(it != inMemory.constEnd() && it->firedAt ? *it : fromFile);
+    }
+    auto book = BrimAlarmBook::make(merged);
+    if (!book.ok()) {
+        setText(m_storageIssue, book.error().description());
+        return;
+    }
+    const auto saved = m_store->save(merged);
+    if (!saved.ok()) {
+        track(OstrelEvent::brimAlarmStorageFailed);
+        setText(m_storageIssue, saved.error().description());
+        return;
+    }
+    m_storageIssue.reset();
+    m_archiveLoaded = true;
+    publish(std::move(book).value());
+    fireMissed(m_env.clock->now());
+    synchronize(false);
+}
+
+void BrimAlarmsModel::shutdown()
+{
+    m_closed = true;
+    m_generation = QUuid::createUuid();
+}
+
+void BrimAlarmsModel::synchronize(bool requestPermission)
+{
+    if (requestPermission)
+        m_notificationFailureReported = false;
+    m_generation = QUuid::createUuid();
+    setText(m_notificationNote, std::nullopt);
+    if (m_closed || !(m_archiveLoaded || !m_enabled) || !m_notifications || !m_authorization)
+        return;
+    auto worker = std::make_shared<Worker>();
+    worker->generation = m_generation;
+    std::shared_ptr<BrimCompletion> previous = m_worker ? m_worker->done : nullptr;
+    m_worker = worker;
+    runWorker(worker, std::move(previous), requestPermission);
+}
+
+QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::shared_ptr<BrimCompletion> previous,
+                                         bool requestPermission)
+{
+    const FinishOnExit finish{worker->done};
+    const QPointer<BrimAlarmsModel> self(this);
+    const QUuid generation = worker->generation;
+    const auto current = [self, generation] { return self && self->isCurrent(generation); };
+    // The model may go away at any wait; these stay.
+    const auto notifications = m_notifications;
+    const auto authorization = m_authorization;
+
+    // One worker at a time: the one replaced finishes first.
+    if (previous)
+        co_await previous->wait();
+    if (!current())
+        co_return;
+
+    const QList<BrimNotificationRequest> pending = co_await notifications->pendingRequests();
+    if (!current())
+        co_return;
+
+    QSet<QString> known;
+    for (const BrimAlarm &alarm : m_book.alarms())
+        known.insert(alarm.notificationID());
+    QStringList stale;
+    for (const BrimNotificationRequest &request : pending) {
+        if (request.identifier.startsWith(identifierPrefix) && (!m_enabled || !known.contains(request.identifier)))
+            stale.append(request.identifier);
+    }
+    notifications->removePending(stale);
+    for (const QString &identifier : std::as_const(stale))
+        m_scheduledSound.remove(identifier);
+
+    if (!m_enabled)
+        co_return;
+    const QList<BrimAlarm> snapshot = m_book.upcoming();
+    if (snapshot.isEmpty())
+        co_return;
+
+    const BrimTimeNotificationAuthorization::Answer answer =
+        co_await authorization->settings(requestPermission, current);
+    if (!answer.ok()) {
+        if (current())
+            setText(m_notificationNote, schedulingFailedNote);
+        co_return;
+    }
+    if (!answer.value() || !current())
+        co_return;
+    const BrimTimerNotificationSettings settings = *answer.value();
+    if (!settings.allowsDelivery()) {
+        setText(m_notificationNote, notificationsOffNote);
+        co_return;
+    }
+
+    for (const BrimAlarm &alarm : snapshot) {
+        if (!current())
+            co_return;
+        if (!(alarm.date > m_env.clock->now()))
+            continue;
+        BrimNotificationRequest request;
+        request.identifier = alarm.notificationID();
+        request.title = QStringLiteral("Ostrel Brimkit");
+        request.body = alarm.title;
+        request.sound = m_sound;
+        // Tied to the absolute moment; fractions of a second are dropped.
+        request.trigger = BrimNotificationTrigger::atDate(
+            BrimDate::fromSeconds(std::floor(alarm.date.secondsSinceReference)));
+        const bool withSound = request.sound;
+        const QString identifier = request.identifier;
+
+        const Result<void, QString> added = co_await notifications->add(std::move(request));
+        if (!added.ok()) {
+            if (self && m_generation == generation && !m_notificationFailureReported) {
+                m_notificationFailureReported = true;
+                track(OstrelEvent::brimNotificationFailed);
+            }
+            if (current())
+                setText(m_notificationNote, schedulingFailedNote);
+            co_return;
+        }
+        if (!self) {
+            notifications->removePending({identifier});
+            co_return;
+        }
+        const auto &alarms = m_book.alarms();
+        const bool stillThere = std::any_of(alarms.cbegin(), alarms.cend(),
+                                            [&](const BrimAlarm &a) { return a.id == alarm.id; });
+        if (stillThere && m_enabled) {
+            if (withSound)
+                m_scheduledSound.insert(identifier);
+            else
+                m_scheduledSound.remove(identifier);
+        } else {
+            notifications->removePending({identifier});
+            notifications->removeDelivered({identifier});
+            m_scheduledSound.remove(identifier);
+        }
+    }
+    if (!current())
+        co_return;
+    m_notificationFailureReported = false;
+    if (settings.alertSetting == BrimTimerNotificationSettings::AlertSetting::disabled)
+        setText(m_notificationNote, bannersOffNote);
+}

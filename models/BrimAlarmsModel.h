@@ -1,0 +1,104 @@
+#pragma once
+// The live side of the alarms tool: the book in memory, its file, firing on
+// the clock, and the desktop's pending alarm notifications kept in step.
+
+#include "core/BrimAlarmBook.h"
+#include "core/BrimAlarmStoring.h"
+#include "core/BrimClock.h"
+#include "models/BrimCompletion.h"
+#include "models/BrimSystemBeep.h"
+#include "models/BrimTimeNotificationAuthorization.h"
+#include "models/BrimTimerNotificationCenter.h"
+#include "telemetry/OstrelEvent.h"
+
+#include <QObject>
+#include <QSet>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class BrimAlarmsModel : public QObject {
+    Q_OBJECT
+
+public:
+    struct Environment {
+        std::shared_ptr<BrimClock> clock;
+        std::shared_ptr<BrimSystemBeep> beep;
+        std::function<void(OstrelEvent)> track;
+    };
+
+    static inline const QString completionNotSavedIssue = QStringLiteral(
+        "Could not save alarm completion. The original file has been kept. Retry when storage is available.");
+    static inline const QString removalNotSavedMessage =
+        QStringLiteral("Could not save this change. Your alarm has been kept.");
+    static inline const QString notificationsOffNote =
+        QStringLiteral("Notifications are off. Alarms still appear in Brimkit when it is running.");
+    static inline const QString bannersOffNote =
+        QStringLiteral("Notification banners are off. The capsule still shows completion when Brimkit is running.");
+    static inline const QString schedulingFailedNote =
+        QStringLiteral("Could not schedule alarm notifications. Open Brimkit for its visual alert, or retry.");
+    static inline const QString identifierPrefix = QStringLiteral("brimkit.alarm.");
+
+    // Loads the file at once; alarms that fell due meanwhile show as missed.
+    BrimAlarmsModel(std::shared_ptr<BrimAlarmStoring> store, std::shared_ptr<BrimTimerNotificationCenter> notifications,
+                    std::shared_ptr<BrimTimeNotificationAuthorization> authorization, bool enabled, bool sound,
+                    Environment environment, QObject *parent = nullptr);
+    ~BrimAlarmsModel() override;
+
+    // Published state; changed() follows every change.
+    const BrimAlarmBook &book() const { return m_book; }
+    const std::optional<QString> &storageIssue() const { return m_storageIssue; }
+    const std::optional<QString> &notificationNote() const { return m_notificationNote; }
+    const std::optional<QString> &message() const { return m_message; }
+
+    bool enabled() const { return m_enabled; }
+    void setEnabled(bool enabled) { m_enabled = enabled; }
+    bool sound() const { return m_sound; }
+    void setSound(bool sound) { m_sound = sound; }
+
+    void refresh(BrimDate now, bool restoring);
+    void add(const QString &title, BrimDate date, BrimDate now);
+    void remove(const QUuid &id);
+    void retryStorage();
+    void synchronize(bool requestPermission);
+    void shutdown();
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    struct Worker {
+        QUuid generation;
+        std::shared_ptr<BrimCompletion> done = std::make_shared<BrimCompletion>();
+    };
+
+    void publish(BrimAlarmBook book);
+    void setText(std::optional<QString> &field, std::optional<QString> value);
+    void track(OstrelEvent event) const;
+    // Fires what is due, publishes, reports each as missed and saves.
+    void fireMissed(BrimDate now);
+    bool isCurrent(const QUuid &generation) const { return !m_closed && m_generation == generation; }
+    QCoro::Task<> runWorker(std::shared_ptr<Worker> worker, std::shared_ptr<BrimCompletion> previous,
+                            bool requestPermission);
+
+    std::shared_ptr<BrimAlarmStoring> m_store;
+    std::shared_ptr<BrimTimerNotificationCenter> m_notifications;
+    std::shared_ptr<BrimTimeNotificationAuthorization> m_authorization;
+    Environment m_env;
+
+    BrimAlarmBook m_book;
+    std::optional<QString> m_storageIssue;
+    std::optional<QString> m_notificationNote;
+    std::optional<QString> m_message;
+
+    bool m_enabled;
+    bool m_sound;
+    QUuid m_generation;
+    std::shared_ptr<Worker> m_worker;
+    QSet<QString> m_scheduledSound;
+    bool m_closed = false;
+    bool m_archiveLoaded = false;
+    bool m_notificationFailureReported = false;
+};
