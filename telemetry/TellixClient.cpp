@@ -1,26 +1,15 @@
 #include "telemetry/TellixClient.h"
 
+#include "telemetry/TellixExchange.h"
+
 #include <QDateTime>
 #include <QJsonDocument>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTimer>
-#include <QCoro/QCoroNetworkReply>
 #include <algorithm>
-#include <memory>
 
 namespace {
 const QString eventsPath = QStringLiteral("v1/events");
 const QString feedbackPath = QStringLiteral("v1/feedback");
-
-struct ResponseWatch {
-    qint64 bodyBytes = 0;
-    // Set when the transfer was cut off after the status line was known.
-    std::optional<int> decidedStatus;
-};
-
-bool isSuccess(int status) { return status >= 200 && status <= 299; }
 } // namespace
 
 TellixClient::TellixClient(std::optional<TellixConfiguration> configuration, AppSignalContext context,
@@ -29,10 +18,7 @@ TellixClient::TellixClient(std::optional<TellixConfiguration> configuration, App
     , m_configuration(std::move(configuration))
     , m_context(std::move(context))
     , m_session(std::move(session))
-    , m_network(new QNetworkAccessManager(this))
 {
-    m_network->setAutoDeleteReplies(false);
-    m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
 TellixClient::~TellixClient()
@@ -42,9 +28,9 @@ TellixClient::~TellixClient()
     ++m_generation;
     m_queue.clear();
     m_worker = false;
-    const QSet<QNetworkReply *> open = m_replies;
-    for (QNetworkReply *reply : open)
-        reply->abort();
+    const QSet<TellixExchange *> open = m_exchanges;
+    for (TellixExchange *exchange : open)
+        exchange->abort();
 }
 
 void TellixClient::setConsent(bool consent, std::optional<QString> installationID, bool location)
@@ -155,62 +141,24 @@ QCoro::Task<bool> TellixClient::send(QByteArray body, QString path, bool isEvent
     if (!m_configuration || m_closing)
         co_return false;
 
-    QNetworkRequest request(m_configuration->url(path));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    request.setRawHeader(QByteArrayLiteral("Authorization"), QByteArrayLiteral("Bearer ") + m_configuration->key().toUtf8());
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-    // The bearer key must never follow a redirect; a 3xx is simply not delivered.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setTransferTimeout(int(std::min(requestTimeoutInterval, m_session.requestTimeout).count()));
-    if (m_session.tls)
-        request.setSslConfiguration(*m_session.tls);
-
-    QNetworkReply *reply = m_network->post(request, body);
-    m_replies.insert(reply);
+    const TellixExchange::Timeouts timeouts{std::min(requestTimeoutInterval, m_session.requestTimeout),
+                                            m_session.resourceTimeout};
+    auto *exchange = new TellixExchange(m_configuration->url(path),
+                                        QByteArrayLiteral("Bearer ") + m_configuration->key().toUtf8(),
+                                        std::move(body), timeouts, m_session.tls, this);
+    m_exchanges.insert(exchange);
     if (isEvent)
-        m_inFlight = reply;
+        m_inFlight = exchange;
+    exchange->start();
 
-    auto watch = std::make_shared<ResponseWatch>();
-    auto cutOff = [reply, watch] {
-        if (watch->decidedStatus)
-            return;
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        watch->decidedStatus = status.isValid() ? status.toInt() : 0;
-        // Queued: aborting inside the reply's own signal would re-enter it.
-        QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
-    };
-    connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, cutOff] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > responseBodyLimit)
-            cutOff();
-    });
-    connect(reply, &QNetworkReply::readyRead, reply, [reply, watch, cutOff] {
-        // The body is ignored: drop it as it arrives so it never piles up.
-        watch->bodyBytes += reply->skip(reply->bytesAvailable());
-        if (watch->bodyBytes > responseBodyLimit)
-            cutOff();
-    });
-    auto *deadline = new QTimer(reply);
-    deadline->setSingleShot(true);
-    connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
-    deadline->start(m_session.resourceTimeout);
+    co_await *exchange;
 
-    co_await reply;
-
-    m_replies.remove(reply);
-    if (m_inFlight == reply)
+    m_exchanges.remove(exchange);
+    if (m_inFlight == exchange)
         m_inFlight = nullptr;
-    bool delivered = false;
-    if (watch->decidedStatus) {
-        delivered = isSuccess(*watch->decidedStatus);
-    } else if (reply->error() == QNetworkReply::NoError) {
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        delivered = status.isValid() && isSuccess(status.toInt());
-    }
-    reply->deleteLater();
+    const std::optional<int> status = exchange->status();
+    const bool delivered = status && *status >= 200 && *status <= 299;
+    exchange->deleteLater();
     if (!m_closing)
         Q_EMIT sent(path, delivered);
     co_return delivered;

@@ -3,6 +3,8 @@
 // queues usage events as ready-to-send JSON documents and delivers them one at
 // a time, at most once, and sends feedback reports on demand. It lives on the
 // main thread; all network I/O is asynchronous, so no call ever blocks.
+// Each request is a TellixExchange of its own: QNetworkAccessManager silently
+// resends a POST whose connection drops, which would deliver a document twice.
 
 #include "telemetry/AppSignalContext.h"
 #include "telemetry/OstrelEvent.h"
@@ -20,10 +22,9 @@
 #include <deque>
 #include <optional>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+class TellixExchange;
 
-// How requests are made: no cookies and no cache in every case.
+// How requests are made. No cookies, no cache and no redirects, ever.
 struct TellixSessionOptions {
     // Longest time a request may go without any progress.
     std::chrono::milliseconds requestTimeout{10000};
@@ -39,8 +40,6 @@ class TellixClient : public QObject {
 public:
     static constexpr int queueLimit = 64;
     static constexpr int messageLimit = 2000;
-    // Response bodies are never used; past this size the transfer is cut off.
-    static constexpr qint64 responseBodyLimit = 64 * 1024;
     static constexpr std::chrono::milliseconds requestTimeoutInterval{60000};
 
     TellixClient(std::optional<TellixConfiguration> configuration, AppSignalContext context,
@@ -83,7 +82,6 @@ private:
     std::optional<TellixConfiguration> m_configuration;
     AppSignalContext m_context;
     TellixSessionOptions m_session;
-    QNetworkAccessManager *m_network;
     bool m_consent = false;
     bool m_locationConsent = false;
     std::optional<QString> m_installation;
@@ -92,7 +90,7 @@ private:
     qint64 m_generation = 0;
     bool m_closing = false;
     // The event request the worker is waiting on, aborted when consent goes.
-    QPointer<QNetworkReply> m_inFlight;
+    QPointer<TellixExchange> m_inFlight;
     // Every open request, so none outlives the client.
-    QSet<QNetworkReply *> m_replies;
+    QSet<TellixExchange *> m_exchanges;
 };
