@@ -51,6 +51,7 @@ public:
     virtual void setConsent(bool consent, std::optional<QString> installationID, bool location);
     // Queued only with consent, a configuration and an installation identifier.
     virtual void event(OstrelEvent event);
+    using QObject::event; // Qt's event dispatch stays reachable
     // True only when the service accepted the report. Independent of consent.
     virtual QCoro::Task<bool> feedback(QString message, bool bug);
 

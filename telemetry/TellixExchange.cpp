@@ -26,9 +26,14 @@ TellixExchange::TellixExchange(QUrl url, QByteArray authorization, QByteArray bo
     });
     connect(m_socket, &QSslSocket::encryptedBytesWritten, this, &TellixExchange::progress);
     connect(m_socket, &QSslSocket::readyRead, this, &TellixExchange::readHead);
-    // Certificate problems, resets and early closes all end without a status.
-    connect(m_socket, &QSslSocket::errorOccurred, this, [this] { finish(std::nullopt); });
-    connect(m_socket, &QSslSocket::disconnected, this, [this] { finish(std::nullopt); });
+    // Certificate problems, resets and early closes end without a status,
+    // unless a status line already sits unread in the buffer.
+    const auto ended = [this] {
+        readHead();
+        finish(std::nullopt);
+    };
+    connect(m_socket, &QSslSocket::errorOccurred, this, ended);
+    connect(m_socket, &QSslSocket::disconnected, this, ended);
 }
 
 TellixExchange::~TellixExchange()

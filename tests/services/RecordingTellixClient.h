@@ -34,6 +34,7 @@ public:
         TellixClient::setConsent(consent, std::move(installationID), location);
     }
 
+    using TellixClient::event;
     void event(OstrelEvent event) override
     {
         if (this->consent() && installation())

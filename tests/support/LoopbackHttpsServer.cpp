@@ -147,6 +147,10 @@ void LoopbackHttpsServer::answer(QTcpSocket *socket, const ServerAnswer &answer)
     case ServerAnswer::stall:
         m_stalled.append(socket);
         return;
+    case ServerAnswer::raw:
+        socket->write(answer.bytes);
+        socket->disconnectFromHost();
+        return;
     case ServerAnswer::reset: {
         // Zero linger turns the close into a TCP reset.
         linger immediate {1, 0};

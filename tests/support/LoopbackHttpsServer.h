@@ -25,11 +25,14 @@ struct ReceivedRequest {
 };
 
 struct ServerAnswer {
-    enum Kind { status, stall, reset, hugeBody };
+    enum Kind { status, stall, reset, hugeBody, raw };
     Kind kind = status;
     int code = 204;
+    // For `raw`: written as is, then the connection is closed.
+    QByteArray bytes = {};
 
     static ServerAnswer withStatus(int code) { return {status, code}; }
+    static ServerAnswer rawThenClose(QByteArray bytes) { return {raw, 0, std::move(bytes)}; }
 };
 
 class LoopbackHttpsServer : public QObject {
