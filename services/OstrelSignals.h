@@ -3,6 +3,12 @@
 // the telemetry choices and sends feedback. It owns the telemetry client and
 // session, keeps the installation identifier and opens the feedback window.
 // Main thread only.
+//
+// In the application: configureShared(store) once the application object and
+// the defaults store exist; QuitOnTerminationSignals::install() so SIGTERM is a
+// normal quit; shared().start() at launch-finished; models track through
+// [](OstrelEvent e) { OstrelSignals::shared().track(e); }. The session ends
+// cleanly on aboutToQuit by itself.
 
 #include "core/UserDefaults.h"
 #include "telemetry/AppBundle.h"

@@ -55,23 +55,3 @@ TEST(AppTheme, ColoursFollowTheWindowsLightness)
         EXPECT_NEAR(c.actual.blueF(), c.blue, 1e-4);
     }
 }
-
-TEST(AppTheme, EveryProductHasItsOwnAccents)
-{
-    for (AppTheme::Product a : AppTheme::Product::allCases()) {
-        EXPECT_EQ(AppTheme::Product::resolve(a.identifier()), a);
-        for (AppTheme::Product b : AppTheme::Product::allCases()) {
-            if (a != b) {
-                EXPECT_NE(AppTheme::accent(a, false), AppTheme::accent(b, false)) << a.rawValue().toStdString();
-            }
-        }
-    }
-}
-
-TEST(AppTheme, StoredAppearanceChoosesASchemeOrNone)
-{
-    EXPECT_EQ(AppTheme::scheme(u"light"), AppColorScheme::light);
-    EXPECT_EQ(AppTheme::scheme(u"dark"), AppColorScheme::dark);
-    EXPECT_FALSE(AppTheme::scheme(u"system"));
-    EXPECT_FALSE(AppTheme::scheme(u"Dark"));
-}

@@ -128,26 +128,6 @@ TEST(BetaSupportView, SendingReportsTheOutcomeAndKeepsTextOnFailure)
     }
 }
 
-TEST(BetaSupportView, PromptFollowsTheReportType)
-{
-    ViewHarness h(true);
-    const auto hasPrompt = [&](const char *text) {
-        for (QLabel *label : h.view.findChildren<QLabel *>()) {
-            if (label->text() == QLatin1String(text))
-                return true;
-        }
-        return false;
-    };
-    EXPECT_TRUE(hasPrompt("What would make this app better?"));
-    h.facade.setFeedbackIsBug(true);
-    EXPECT_TRUE(hasPrompt("What happened, and what did you expect?"));
-    for (QPushButton *button : h.view.findChildren<QPushButton *>()) {
-        if (button->text() == QLatin1String("Feedback"))
-            QTest::mouseClick(button, Qt::LeftButton);
-    }
-    EXPECT_FALSE(h.facade.feedbackIsBug());
-}
-
 TEST(SupportSettingsFooter, TogglesReflectAndChangeTheChoices)
 {
     const struct {
