@@ -1,0 +1,57 @@
+#pragma once
+// A telemetry client that records what the facade asks of it. Consent state is
+// kept by the real client; events count as recorded when the real client
+// would have queued them (consent and an identifier present).
+
+#include "telemetry/TellixClient.h"
+
+#include <QCoro/QCoroTimer>
+#include <chrono>
+#include <vector>
+
+class RecordingTellixClient : public TellixClient {
+public:
+    struct Consent {
+        bool consent;
+        std::optional<QString> installation;
+        bool location;
+    };
+    struct Report {
+        QString message;
+        bool bug;
+    };
+
+    RecordingTellixClient()
+        : TellixClient(std::nullopt, AppSignalContext(QStringLiteral("app.ostrel.brimkit"), QStringLiteral("1+1"),
+                                                      QStringLiteral("6.1.0"), QStringLiteral("x86_64"),
+                                                      QStringLiteral("up_to_8GB")))
+    {
+    }
+
+    void setConsent(bool consent, std::optional<QString> installationID, bool location) override
+    {
+        consents.push_back({consent, installationID, location});
+        TellixClient::setConsent(consent, std::move(installationID), location);
+    }
+
+    using TellixClient::event;
+    void event(OstrelEvent event) override
+    {
+        if (this->consent() && installation())
+            events.push_back(event);
+    }
+
+    QCoro::Task<bool> feedback(QString message, bool bug) override
+    {
+        reports.push_back({message, bug});
+        if (replyDelay.count() > 0)
+            co_await QCoro::sleepFor(replyDelay);
+        co_return feedbackAccepted;
+    }
+
+    std::vector<Consent> consents;
+    std::vector<OstrelEvent> events;
+    std::vector<Report> reports;
+    bool feedbackAccepted = true;
+    std::chrono::milliseconds replyDelay{0};
+};

@@ -1,0 +1,139 @@
+#include "telemetry/TelemetryPreferences.h"
+#include "telemetry/TelemetrySession.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const QString app = QStringLiteral("app.ostrel.brimkit");
+const QString marker = QStringLiteral("ostrel.session.active.v1.app.ostrel.brimkit");
+const QString pending = QStringLiteral("ostrel.update.pending.v1.app.ostrel.brimkit");
+} // namespace
+
+TEST(TelemetryPreferences, LoadsStoredChoicesPerKey)
+{
+    const struct {
+        std::optional<QJsonValue> usage;
+        std::optional<QJsonValue> city;
+        bool expectedUsage;
+        bool expectedCity;
+        bool expectedEffectiveCity;
+    } cases[] = {
+        {std::nullopt, std::nullopt, true, true, true},
+        {QJsonValue(false), std::nullopt, false, true, false},
+        {std::nullopt, QJsonValue(false), true, false, false},
+        {QJsonValue(QStringLiteral("yes")), std::nullopt, false, true, false}, // wrong type is off, not default
+        {QJsonValue(1), QJsonValue(true), false, true, false},
+        {QJsonValue(true), QJsonValue(true), true, true, true},
+    };
+    for (const auto &c : cases) {
+        MemoryUserDefaults store;
+        if (c.usage)
+            store.set(TelemetryPreferences::usageKey(), *c.usage);
+        if (c.city)
+            store.set(TelemetryPreferences::cityKey(), *c.city);
+        const TelemetryPreferences loaded = TelemetryPreferences::load(store);
+        EXPECT_EQ(loaded.usage, c.expectedUsage);
+        EXPECT_EQ(loaded.city, c.expectedCity);
+        EXPECT_EQ(loaded.effectiveCity(), c.expectedEffectiveCity);
+    }
+}
+
+TEST(TelemetrySession, MarkerSurvivesAnUncleanEndOnly)
+{
+    auto store = std::make_shared<MemoryUserDefaults>();
+    {
+        TelemetrySession first(store, app);
+        EXPECT_FALSE(first.start(true));
+        EXPECT_EQ(store->boolValue(marker), true);
+        EXPECT_FALSE(first.start(true)); // only the first start of a process counts
+    } // no finish(): the process died
+    {
+        TelemetrySession second(store, app);
+        EXPECT_TRUE(second.start(true));
+        second.finish();
+        EXPECT_FALSE(store->object(marker));
+    }
+    TelemetrySession third(store, app);
+    EXPECT_FALSE(third.start(true));
+}
+
+TEST(TelemetrySession, StartingDisabledForgetsEarlierState)
+{
+    auto store = std::make_shared<MemoryUserDefaults>();
+    store->setBool(marker, true);
+    store->setString(pending, QStringLiteral("7"));
+    TelemetrySession session(store, app);
+    EXPECT_FALSE(session.start(false));
+    EXPECT_FALSE(store->object(marker));
+    EXPECT_FALSE(store->object(pending));
+}
+
+TEST(TelemetrySession, EnablingWritesTheMarkerOnlyOnceStarted)
+{
+    auto store = std::make_shared<MemoryUserDefaults>();
+    TelemetrySession session(store, app);
+    session.setEnabled(true);
+    EXPECT_FALSE(store->object(marker));
+    session.start(false);
+    session.setEnabled(true);
+    EXPECT_EQ(store->boolValue(marker), true);
+    session.recordUpdateInstallation(QStringLiteral("3"));
+    session.setEnabled(false);
+    EXPECT_FALSE(store->object(marker));
+    EXPECT_FALSE(store->object(pending));
+}
+
+TEST(TelemetrySession, RecordsOnlyValidVersionsWhileEnabled)
+{
+    const QString digits64(64, QLatin1Char('9'));
+    const struct {
+        QString version;
+        bool stored;
+    } cases[] = {
+        {QStringLiteral("2.10.3"), true},
+        {QStringLiteral("27"), true},
+        {digits64, true},
+        {digits64 + QLatin1Char('9'), false},
+        {QStringLiteral("1.2-beta"), false},
+        {QStringLiteral("v1.2"), false},
+        {QStringLiteral("1..2"), false},
+        {QStringLiteral("1.2."), false},
+        {QStringLiteral(""), false},
+        {QStringLiteral("1.2\n"), false},
+        {QStringLiteral("١٢"), false}, // non-ASCII digits
+    };
+    for (const auto &c : cases) {
+        auto store = std::make_shared<MemoryUserDefaults>();
+        TelemetrySession session(store, app);
+        session.start(true);
+        session.recordUpdateInstallation(c.version);
+        EXPECT_EQ(store->stringValue(pending).has_value(), c.stored) << c.version.toStdString();
+    }
+    auto store = std::make_shared<MemoryUserDefaults>();
+    TelemetrySession disabled(store, app);
+    disabled.start(false);
+    disabled.recordUpdateInstallation(QStringLiteral("5"));
+    EXPECT_FALSE(store->object(pending));
+}
+
+TEST(TelemetrySession, ConsumingAlwaysRemovesTheRecord)
+{
+    auto store = std::make_shared<MemoryUserDefaults>();
+    TelemetrySession session(store, app);
+    session.start(true);
+    session.recordUpdateInstallation(QStringLiteral("2.10.3"));
+    EXPECT_TRUE(session.consumeUpdateInstallation(QStringLiteral("2.10.3")));
+    EXPECT_FALSE(session.consumeUpdateInstallation(QStringLiteral("2.10.3")));
+
+    session.recordUpdateInstallation(QStringLiteral("2.10.4"));
+    EXPECT_FALSE(session.consumeUpdateInstallation(QStringLiteral("2.10.3")));
+    EXPECT_FALSE(store->object(pending));
+
+    store->setInteger(pending, 5); // wrong type
+    EXPECT_FALSE(session.consumeUpdateInstallation(QStringLiteral("5")));
+    EXPECT_FALSE(store->object(pending));
+
+    session.recordUpdateInstallation(QStringLiteral("8"));
+    session.clearUpdateInstallation();
+    EXPECT_FALSE(store->object(pending));
+}
