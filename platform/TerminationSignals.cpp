@@ -23,8 +23,8 @@ void install(void (*handler)(int))
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    for (int number : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(number, &action, nullptr);
 }
 
 } // namespace

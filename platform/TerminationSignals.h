@@ -1,5 +1,5 @@
 #pragma once
-// Turns SIGTERM (sent at logout) and SIGINT into an orderly application quit,
+// Turns SIGTERM (sent at logout), SIGINT and SIGHUP into an orderly application quit,
 // so the same shutdown steps run as for the Quit command.
 
 #include <QObject>

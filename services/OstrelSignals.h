@@ -5,8 +5,7 @@
 // Main thread only.
 //
 // In the application: configureShared(store) once the application object and
-// the defaults store exist; QuitOnTerminationSignals::install() so SIGTERM is a
-// normal quit; shared().start() at launch-finished; models track through
+// the defaults store exist; shared().start() at launch-finished; models track through
 // [](OstrelEvent e) { OstrelSignals::shared().track(e); }. The session ends
 // cleanly on aboutToQuit by itself.
 

@@ -1,5 +1,7 @@
 #include "shell/BrimkitDelegate.h"
 
+#include "services/BetaSupportCommands.h"
+#include "services/OstrelSignals.h"
 #include "shell/BrimkitPopup.h"
 #include "shell/BrimkitStatusItem.h"
 
@@ -21,6 +23,7 @@ void BrimkitDelegate::applicationDidFinishLaunching()
     if (m_launched)
         return;
     m_launched = true;
+    OstrelSignals::shared().start();
     m_popup = std::make_unique<BrimkitPopup>(*m_model);
     m_statusItem = std::make_unique<BrimkitStatusItem>(*m_model);
     connect(m_popup.get(), &BrimkitPopup::quitRequested, this, &BrimkitDelegate::quitRequested);
@@ -31,6 +34,7 @@ void BrimkitDelegate::applicationDidFinishLaunching()
         else
             showPanel();
     });
+    BetaSupportCommands::addTo(&m_statusItem->menu(), OstrelSignals::shared());
     m_statusItem->show();
 }
 

@@ -1,20 +1,20 @@
 #include "shell/SystemEnvironment.h"
 
-#include "platform/AppPaths.h"
 #include "platform/CanberraSystemBeep.h"
 #include "platform/InhibitPowerAssertions.h"
-#include "platform/JsonFileUserDefaults.h"
 #include "platform/LinuxSystemEvents.h"
+#include "services/OstrelSignals.h"
 
 #include <QDBusConnection>
 
-BrimkitModel::Environment makeSystemEnvironment()
+BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> defaults)
 {
     BrimkitModel::Environment env;
     env.clock = std::make_shared<SystemBrimClock>();
-    env.defaults = std::make_shared<JsonFileUserDefaults>(AppPaths::defaultsFile());
+    env.defaults = std::move(defaults);
     env.power = std::make_shared<InhibitPowerAssertions>(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
     env.beep = std::make_shared<CanberraSystemBeep>();
     env.systemEvents = std::make_shared<LinuxSystemEvents>(QDBusConnection::systemBus());
+    env.track = [](OstrelEvent event) { OstrelSignals::shared().track(event); };
     return env;
 }

@@ -3,4 +3,4 @@
 
 #include "models/BrimkitModel.h"
 
-BrimkitModel::Environment makeSystemEnvironment();
+BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> defaults);

@@ -1,7 +1,10 @@
 #include "BuildInfo.h"
+#include "platform/AppPaths.h"
+#include "platform/JsonFileUserDefaults.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "shell/BrimkitDelegate.h"
+#include "services/OstrelSignals.h"
 #include "shell/SystemEnvironment.h"
 
 #include <QApplication>
@@ -26,7 +29,11 @@ int main(int argc, char **argv)
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::terminationRequested, &app, [] { QApplication::quit(); });
 
-    BrimkitDelegate delegate(makeSystemEnvironment());
+    // One defaults store for the whole process, so no writer overwrites another.
+    auto defaults = std::make_shared<JsonFileUserDefaults>(AppPaths::defaultsFile());
+    OstrelSignals::configureShared(defaults);
+
+    BrimkitDelegate delegate(makeSystemEnvironment(defaults));
     QObject::connect(&delegate, &BrimkitDelegate::quitRequested, &app, [] { QApplication::quit(); });
     QObject::connect(&instance, &SingleInstance::showPanelRequested, &delegate, &BrimkitDelegate::showPanel);
     QObject::connect(&app, &QApplication::aboutToQuit, &delegate, &BrimkitDelegate::applicationWillTerminate);

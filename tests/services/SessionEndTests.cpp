@@ -3,7 +3,7 @@
 // with a signal.
 #include "platform/JsonFileUserDefaults.h"
 #include "services/OstrelSignals.h"
-#include "services/QuitOnTerminationSignals.h"
+#include "platform/TerminationSignals.h"
 
 #include "RecordingTellixClient.h"
 
@@ -36,7 +36,8 @@ TEST(SessionEndChild, RunsUntilQuit)
         GTEST_SKIP() << "only runs as the child of SessionEnd tests";
     ASSERT_TRUE(OstrelSignals::configureShared(std::make_shared<JsonFileUserDefaults>(path), configuredBundle()));
     EXPECT_FALSE(OstrelSignals::configureShared(std::make_shared<MemoryUserDefaults>(), configuredBundle()));
-    ASSERT_TRUE(QuitOnTerminationSignals::install());
+    TerminationSignals signals;
+    QObject::connect(&signals, &TerminationSignals::terminationRequested, [] { QCoreApplication::quit(); });
     OstrelSignals::shared().start();
     std::fputs("READY\n", stdout);
     std::fflush(stdout);
