@@ -164,6 +164,19 @@ TEST_F(NotificationTest, WithdrawnWhileTheServerIsStillAnsweringIsClosedOnceItsI
     EXPECT_EQ(server->closed, QList<uint>{41});
 }
 
+TEST_F(NotificationTest, DestroyedWhileCallsAreOutstandingIsSafe)
+{
+    server->holdNotify = true;
+    ASSERT_TRUE(server->start());
+    addOk(request(QStringLiteral("a"), BrimNotificationTrigger::afterInterval(0.01)));
+    ASSERT_TRUE(waitForNotifies(1));
+    server->silent = true;
+    auto settings = center->settings();
+    center.reset();
+    server->releaseHeld();
+    EXPECT_EQ(QCoro::waitFor(settings).authorizationStatus, Settings::AuthorizationStatus::authorized);
+}
+
 TEST(NotificationSound, HintWhereTheServerPlaysSoundOtherwiseLocalPlayback)
 {
     struct Case {
