@@ -3,6 +3,7 @@
 #include "platform/CanberraSystemBeep.h"
 #include "platform/InhibitPowerAssertions.h"
 #include "platform/LinuxSystemEvents.h"
+#include "platform/SystemBrimTimerNotifications.h"
 #include "services/OstrelSignals.h"
 
 #include <QDBusConnection>
@@ -15,6 +16,7 @@ BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> de
     env.power = std::make_shared<InhibitPowerAssertions>(QDBusConnection::sessionBus(), QDBusConnection::systemBus());
     env.beep = std::make_shared<CanberraSystemBeep>();
     env.systemEvents = std::make_shared<LinuxSystemEvents>(QDBusConnection::systemBus());
+    env.notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus());
     env.track = [](OstrelEvent event) { OstrelSignals::shared().track(event); };
     return env;
 }
