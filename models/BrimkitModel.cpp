@@ -161,6 +161,72 @@ QString BrimkitModel::nextSessionTitle() const
     return QStringLiteral("Start ") + m_completion->next().title().toLower();
 }
 
+std::optional<BrimTimePresentation> BrimkitModel::timePresentation() const
+{
+    const BrimAlarmBook &book = m_alarms->book();
+    if (const QList<BrimAlarm> completed = book.completed(); !completed.isEmpty())
+        return BrimTimePresentation(BrimTimePresentation::Alarm{completed.first()});
+    if (isTiming()) {
+        return BrimTimePresentation(BrimTimePresentation::Countdown{
+            m_timerID, m_kind, m_countdown.secondsLeft(m_now), isPaused(), m_countdown.deadline()});
+    }
+    if (m_completion)
+        return BrimTimePresentation(BrimTimePresentation::TimerComplete{m_timerID, *m_completion, nextSessionTitle()});
+    if (const QList<BrimAlarm> upcoming = book.upcoming(); !upcoming.isEmpty())
+        return BrimTimePresentation(BrimTimePresentation::Alarm{upcoming.first()});
+    return std::nullopt;
+}
+
+QString BrimkitModel::menuTitle() const
+{
+    const BrimAlarmBook &book = m_alarms->book();
+    const bool alarmFired = std::any_of(book.alarms().cbegin(), book.alarms().cend(),
+                                        [](const BrimAlarm &a) { return a.firedAt.has_value(); });
+    const auto clock = [this] { return BrimTimePresentation::clockText(m_countdown.secondsLeft(m_now)); };
+    if (alarmFired)
+        return isTiming() ? QStringLiteral("! ") + clock() : QStringLiteral("Alarm");
+    if (isPaused())
+        return QStringLiteral("\u2161 ") + clock();
+    if (isTiming())
+        return clock();
+    if (m_completion)
+        return QStringLiteral("Done");
+    if (const QList<BrimAlarm> upcoming = book.upcoming(); !upcoming.isEmpty())
+        return BrimTimePresentation::timeText(upcoming.first().date);
+    if (m_awakeUntil)
+        return QStringLiteral("Awake");
+    return {};
+}
+
+QString BrimkitModel::statusSymbol() const
+{
+    const auto presentation = timePresentation();
+    if (!presentation)
+        return QStringLiteral("wrench.and.screwdriver");
+    if (const auto *countdown = presentation->countdown())
+        return countdown->kind.symbol();
+    if (presentation->timerComplete())
+        return QStringLiteral("checkmark.circle.fill");
+    return QStringLiteral("alarm.fill");
+}
+
+QString BrimkitModel::accessibilityLabel() const
+{
+    const QString title = menuTitle();
+    if (title.isEmpty())
+        return QStringLiteral("Ostrel Brimkit");
+    QString name = QStringLiteral("Brimkit");
+    if (const auto presentation = timePresentation()) {
+        if (const auto *countdown = presentation->countdown())
+            name = countdown->kind.title();
+        else if (const auto *complete = presentation->timerComplete())
+            name = complete->kind.completionTitle();
+        else
+            name = presentation->alarm()->alarm.title;
+    }
+    return QStringLiteral("Ostrel Brimkit, %1, %2").arg(name, title);
+}
+
 void BrimkitModel::startNextSession()
 {
     if (!m_completion)

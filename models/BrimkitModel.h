@@ -11,6 +11,7 @@
 #include "models/BrimPowerAssertions.h"
 #include "models/BrimSystemBeep.h"
 #include "models/BrimSystemEvents.h"
+#include "models/BrimTimePresentation.h"
 #include "models/BrimTimeNotificationAuthorization.h"
 #include "models/BrimTimerNotificationCenter.h"
 #include "telemetry/OstrelEvent.h"
@@ -72,6 +73,14 @@ public:
     // Work in progress that an update must not interrupt.
     bool isBusy() const { return isTiming() || m_awakeUntil.has_value(); }
     QString nextSessionTitle() const;
+    // What the capsule and the panel show of the current time state.
+    std::optional<BrimTimePresentation> timePresentation() const;
+    // The text beside the tray symbol; empty when nothing is going on.
+    QString menuTitle() const;
+    // Symbol name of the tray icon.
+    QString statusSymbol() const;
+    // What assistive technologies read for the tray item.
+    QString accessibilityLabel() const;
     int lastMinutes() const { return m_lastMinutes; }
     QUuid timerID() const { return m_timerID; }
     bool isTicking() const { return m_tick.has_value(); }

@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <functional>
 
 class SingleInstance : public QObject {
     Q_OBJECT
@@ -18,13 +19,17 @@ public:
 
     explicit SingleInstance(QDBusConnection bus, QObject *parent = nullptr);
     Claim claim();
+    // What StatusTitle answers: the tray title, for scripts and tests.
+    void setStatusTitleSource(std::function<QString()> source) { m_statusTitle = std::move(source); }
 
 public Q_SLOTS:
     Q_SCRIPTABLE void ShowPanel();
+    Q_SCRIPTABLE QString StatusTitle() const { return m_statusTitle ? m_statusTitle() : QString(); }
 
 Q_SIGNALS:
     void showPanelRequested();
 
 private:
     QDBusConnection m_bus;
+    std::function<QString()> m_statusTitle;
 };

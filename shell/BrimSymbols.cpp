@@ -10,7 +10,7 @@ QPixmap BrimSymbols::pixmap(const QString &symbol, int size, const QColor &tint,
     result.fill(Qt::transparent);
     QSvgRenderer renderer(QStringLiteral(":/symbols/%1.svg").arg(symbol));
     if (!renderer.isValid())
-        renderer.load(QStringLiteral(":/symbols/brimkit.svg"));
+        renderer.load(QStringLiteral(":/symbols/wrench.and.screwdriver.svg"));
     QPainter painter(&result);
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter, QRectF(0, 0, device, device));

@@ -27,14 +27,6 @@ constexpr FocusChoice focusChoices[] = {
     {"Long break · 15 min", 15},
 };
 
-QString clockText(std::int64_t seconds)
-{
-    const std::int64_t minutes = seconds / 60;
-    return QStringLiteral("%1:%2")
-        .arg(minutes, 2, 10, QLatin1Char('0'))
-        .arg(seconds - minutes * 60, 2, 10, QLatin1Char('0'));
-}
-
 QLabel *caption(const QString &text)
 {
     auto *label = new QLabel(text);
@@ -221,7 +213,7 @@ void BrimTimerControls::refresh()
     showOnlyPage(m_pages, runningPage);
     const bool paused = m_model.isPaused();
     m_runningTitle->setText(m_model.kind().title() + (paused ? QStringLiteral(" · Paused") : QString()));
-    const QString time = clockText(m_model.countdown().secondsLeft(m_model.now()));
+    const QString time = BrimTimePresentation::clockText(m_model.countdown().secondsLeft(m_model.now()));
     if (m_time->text() != time)
         m_time->setText(time);
     m_pause->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));

@@ -1,6 +1,7 @@
 #include "shell/BrimkitPopup.h"
 
 #include "models/BrimkitModel.h"
+#include "shell/BrimAlarmsSection.h"
 #include "shell/BrimAwakeControls.h"
 #include "shell/BrimTimerControls.h"
 
@@ -43,7 +44,7 @@ BrimkitPopup::BrimkitPopup(BrimkitModel &model, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Ostrel Brimkit"));
     setAccessibleName(QStringLiteral("Ostrel Brimkit"));
-    setFixedWidth(320);
+    setFixedWidth(360);
 
     m_message->setWordWrap(true);
     m_message->setAccessibleName(QStringLiteral("Message"));
@@ -63,6 +64,9 @@ BrimkitPopup::BrimkitPopup(BrimkitModel &model, QWidget *parent)
     layout->addWidget(divider());
     layout->addWidget(sectionTitle(QStringLiteral("Timer")));
     layout->addWidget(m_timer);
+    layout->addWidget(divider());
+    layout->addWidget(sectionTitle(QStringLiteral("Alarms")));
+    layout->addWidget(new BrimAlarmsSection(model));
     layout->addWidget(divider());
     auto *bottom = new QHBoxLayout;
     bottom->addStretch(1);

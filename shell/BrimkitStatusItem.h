@@ -1,6 +1,7 @@
 #pragma once
-// The tray item: the status symbol, the accessible label as tooltip, a click
-// opens the pop-up, the context menu carries the app-level commands.
+// The tray item: the status symbol with the title drawn beside it, the
+// accessibility label as tooltip, a click opens the pop-up, and the context
+// menu carries the app-level commands.
 
 #include <QMenu>
 #include <QObject>
@@ -18,6 +19,11 @@ public:
     // Global geometry of the icon, invalid when the tray host gives none.
     QRect geometry() const { return m_tray.geometry(); }
     QMenu &menu() { return m_menu; }
+    QString toolTip() const { return m_tray.toolTip(); }
+    // How often the icon was redrawn; the label must not redraw more than it changes.
+    int redrawCount() const { return m_redraws; }
+    // The symbol and title as the icon shows them.
+    static QPixmap labelPixmap(const QString &symbol, const QString &title, int height, const QColor &ink);
 
 Q_SIGNALS:
     void activated();
@@ -30,4 +36,6 @@ private:
     QSystemTrayIcon m_tray;
     QMenu m_menu;
     QString m_shownSymbol;
+    QString m_shownTitle;
+    int m_redraws = 0;
 };

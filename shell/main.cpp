@@ -36,6 +36,7 @@ int main(int argc, char **argv)
     BrimkitDelegate delegate(makeSystemEnvironment(defaults));
     QObject::connect(&delegate, &BrimkitDelegate::quitRequested, &app, [] { QApplication::quit(); });
     QObject::connect(&instance, &SingleInstance::showPanelRequested, &delegate, &BrimkitDelegate::showPanel);
+    instance.setStatusTitleSource([&delegate] { return delegate.model().menuTitle(); });
     QObject::connect(&app, &QApplication::aboutToQuit, &delegate, &BrimkitDelegate::applicationWillTerminate);
     QTimer::singleShot(0, &delegate, &BrimkitDelegate::applicationDidFinishLaunching);
 
