@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 namespace {
@@ -44,7 +45,6 @@ BrimkitPopup::BrimkitPopup(BrimkitModel &model, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Ostrel Brimkit"));
     setAccessibleName(QStringLiteral("Ostrel Brimkit"));
-    setFixedWidth(360);
 
     m_message->setWordWrap(true);
     m_message->setAccessibleName(QStringLiteral("Message"));
@@ -58,6 +58,9 @@ BrimkitPopup::BrimkitPopup(BrimkitModel &model, QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 12, 14, 12);
+    // The window follows its content: pages that come and go resize it.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addItem(new QSpacerItem(332, 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
     layout->addWidget(m_message);
     layout->addWidget(sectionTitle(QStringLiteral("Keep Awake")));
     layout->addWidget(m_awake);
