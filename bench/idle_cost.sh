@@ -17,9 +17,11 @@ measure() { # <label> <pid>
   local start; start=$(awk '{print $14+$15}' /proc/$pid/stat)
   sleep "$seconds"
   ticks=$(( $(awk '{print $14+$15}' /proc/$pid/stat) - start ))
-  local hwm; hwm=$(awk '/VmHWM/ {print $2}' /proc/$pid/status)
-  awk -v l="$1" -v t="$ticks" -v hz="$hz" -v s="$seconds" -v r="$hwm" \
-    'BEGIN { printf "%-10s cpu %.2f s over %d s (%.3f%% of a core), peak RSS %.1f MiB\n", l, t/hz, s, 100*t/hz/s, r/1024 }'
+  local hwm rss
+  hwm=$(awk '/VmHWM/ {print $2}' /proc/$pid/status)
+  rss=$(awk '/VmRSS/ {print $2}' /proc/$pid/status)
+  awk -v l="$1" -v t="$ticks" -v hz="$hz" -v s="$seconds" -v r="$hwm" -v n="$rss" \
+    'BEGIN { printf "%-10s cpu %.2f s over %d s (%.3f%% of a core), peak RSS %.1f MiB, RSS at end %.1f MiB\n", l, t/hz, s, 100*t/hz/s, r/1024, n/1024 }'
 }
 
 "$build/bench/bare-tray" & bare=$!
@@ -27,6 +29,7 @@ sleep 2; measure bare $bare; kill $bare
 
 "$build/shell/ostrel-brimkit" & app=$!
 sleep 2
+echo "app before its pop-up was first opened: peak RSS $(awk '/VmHWM/ {printf "%.1f MiB", $2/1024}' /proc/$app/status)"
 "$build/shell/ostrel-brimkit"          # opens the pop-up
 sleep 0.5
 xdotool key Escape                      # the panel closes again

@@ -1,10 +1,17 @@
 #include "shell/BrimSymbols.h"
 
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 QPixmap BrimSymbols::pixmap(const QString &symbol, int size, const QColor &tint, qreal devicePixelRatio)
 {
+    // The tray redraws every second while a countdown runs: render each SVG once.
+    const QString key = QStringLiteral("brim:%1:%2:%3:%4").arg(symbol).arg(size).arg(tint.rgba()).arg(devicePixelRatio);
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached))
+        return cached;
+
     const int device = qRound(size * devicePixelRatio);
     QPixmap result(device, device);
     result.fill(Qt::transparent);
@@ -19,6 +26,7 @@ QPixmap BrimSymbols::pixmap(const QString &symbol, int size, const QColor &tint,
     painter.fillRect(result.rect(), tint);
     painter.end();
     result.setDevicePixelRatio(devicePixelRatio);
+    QPixmapCache::insert(key, result);
     return result;
 }
 

@@ -24,12 +24,10 @@ void BrimkitDelegate::applicationDidFinishLaunching()
         return;
     m_launched = true;
     OstrelSignals::shared().start();
-    m_popup = std::make_unique<BrimkitPopup>(*m_model);
     m_statusItem = std::make_unique<BrimkitStatusItem>(*m_model);
-    connect(m_popup.get(), &BrimkitPopup::quitRequested, this, &BrimkitDelegate::quitRequested);
     connect(m_statusItem.get(), &BrimkitStatusItem::quitRequested, this, &BrimkitDelegate::quitRequested);
     connect(m_statusItem.get(), &BrimkitStatusItem::activated, this, [this] {
-        if (m_popup->isVisible())
+        if (m_popup && m_popup->isVisible())
             m_popup->hide();
         else
             showPanel();
@@ -38,10 +36,21 @@ void BrimkitDelegate::applicationDidFinishLaunching()
     m_statusItem->show();
 }
 
+BrimkitPopup &BrimkitDelegate::popup()
+{
+    // Built on first use: an idle tray app should not carry a window it never shows.
+    if (!m_popup) {
+        m_popup = std::make_unique<BrimkitPopup>(*m_model);
+        connect(m_popup.get(), &BrimkitPopup::quitRequested, this, &BrimkitDelegate::quitRequested);
+    }
+    return *m_popup;
+}
+
 void BrimkitDelegate::showPanel()
 {
-    if (!m_popup)
+    if (!m_launched || m_terminated)
         return;
+    popup();
     m_model->applicationDidBecomeActive();
     m_popup->popUp(m_statusItem ? m_statusItem->geometry() : QRect());
 }

@@ -18,7 +18,7 @@ public:
     ~BrimkitDelegate() override;
 
     BrimkitModel &model() { return *m_model; }
-    BrimkitPopup &popup() { return *m_popup; }
+    BrimkitPopup &popup();
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();

@@ -56,7 +56,7 @@ void BrimkitStatusItem::refresh()
     ++m_redraws;
     const QColor ink = QApplication::palette().color(QPalette::WindowText);
     QIcon icon;
-    for (int height : {16, 22, 24, 32})
+    for (int height : {22, 32})
         icon.addPixmap(labelPixmap(symbol, title, height, ink));
     m_tray.setIcon(icon);
     m_tray.setToolTip(m_model.accessibilityLabel());
