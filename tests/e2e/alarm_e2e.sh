@@ -6,10 +6,8 @@ set -euo pipefail
 app=$1
 lead=${BRIMKIT_ALARM_LEAD:-30}
 
-if [[ -z "${BRIMKIT_E2E_INNER:-}" ]]; then
-  export BRIMKIT_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- "$0" "$@"
-fi
+source "$(dirname "$0")/headless.sh"
+run_headless "$0" "$@"
 
 work=$(mktemp -d)
 pids=()
@@ -18,9 +16,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
-mkdir -p -m 700 "$work/run" "$work/config" "$work/data/app.ostrel.brimkit"
-export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no-system-bus
+isolate_home
+mkdir -p "$work/data/app.ostrel.brimkit"
 unset QT_QPA_PLATFORM
 file=$work/data/app.ostrel.brimkit/alarms.json
 
@@ -29,17 +26,6 @@ fail() {
   echo "--- alarm file"; cat "$file" 2>/dev/null || true; echo
   echo "--- app log"; tail -n 40 "$work/app.log" 2>/dev/null || true
   exit 1
-}
-wait_for() { # <seconds> <command...>
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
-}
-notifications_up() {
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
-    string:org.freedesktop.Notifications 2>/dev/null | grep -q true
 }
 title() {
   dbus-send --session --print-reply=literal --dest=app.ostrel.brimkit /app/ostrel/brimkit \

@@ -6,10 +6,8 @@
 set -euo pipefail
 app=$1 portal=$2
 
-if [[ -z "${BRIMKIT_E2E_INNER:-}" ]]; then
-  export BRIMKIT_E2E_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- "$0" "$@"
-fi
+source "$(dirname "$0")/headless.sh"
+run_headless "$0" "$@"
 
 work=$(mktemp -d)
 pids=()
@@ -18,10 +16,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$work/run"
 # No system bus: keep-awake must come from the portal.
-export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no-system-bus
+isolate_home
 unset QT_QPA_PLATFORM
 
 fail() {
@@ -30,13 +26,6 @@ fail() {
   echo "--- app log"; tail -n 60 "$work/app.log" || true
   echo "--- windows"; xwininfo -root -tree 2>/dev/null | grep -v 'has no name' | head -40 || true
   exit 1
-}
-wait_for() { # <seconds> <command...>
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.1
-  done
 }
 docked() { # an ostrel-brimkit window sits inside trayer's panel
   local w parent

@@ -3,10 +3,8 @@
 set -euo pipefail
 probe=$1
 
-if [[ -z "${BRIMKIT_DUNST_INNER:-}" ]]; then
-  export BRIMKIT_DUNST_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- "$0" "$@"
-fi
+source "$(dirname "$0")/../e2e/headless.sh"
+run_headless "$0" "$@"
 
 work=$(mktemp -d)
 dunst_pid=
@@ -24,22 +22,11 @@ fail() {
   echo "--- dunst log"; cat "$work/dunst.log" || true
   exit 1
 }
-wait_for() { # <seconds> <command...>
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.1
-  done
-}
-server_up() {
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
-    string:org.freedesktop.Notifications 2>/dev/null | grep -q true
-}
 displayed() { dunstctl count displayed 2>/dev/null; }
 
 dunst >"$work/dunst.log" 2>&1 &
 dunst_pid=$!
-wait_for 10 server_up || fail "dunst did not take the notification service"
+wait_for 10 notifications_up || fail "dunst did not take the notification service"
 [[ "$(displayed)" == 0 ]] || fail "dunst shows something before the test"
 
 "$probe" >"$work/probe.log" 2>&1 &
