@@ -118,19 +118,60 @@ TEST_F(Alarms, RequestIsTheAlarmAtItsWholeSecond)
     EXPECT_EQ(request.trigger, BrimNotificationTrigger::atDate(t0 + 600));
 }
 
-TEST_F(Alarms, AlarmRemovedWhileItsRequestIsAddedEndsWithoutOne)
+TEST_F(Alarms, WhatHappensDuringAnAddDecidesWhatStaysPending)
 {
-    auto model = make();
-    center->addGate = FakeNotificationCenter::gate();
-    model->add(QStringLiteral("Soon"), t0 + 300, t0);
-    model->add(QStringLiteral("Later"), t0 + 600, t0);
-    const BrimAlarm soon = model->book().upcoming().at(0);
-    const BrimAlarm later = model->book().upcoming().at(1);
-    // The first worker is stopped in the add of "Soon".
-    model->remove(soon.id);
-    FakeNotificationCenter::open(center->addGate);
-    EXPECT_EQ(pendingIds(), later.notificationID().toStdString());
-    EXPECT_TRUE(center->removedDelivered.contains(soon.notificationID()));
+    struct Case {
+        const char *name;
+        bool removeSoon, switchOff, quit;
+        bool soonPending, laterPending;
+    };
+    const Case cases[] = {
+        {"soon removed", true, false, false, false, true},
+        {"soon removed, then quit", true, false, true, false, false},
+        {"switched off, then quit", false, true, true, false, false},
+        // What was added stays for the desktop to deliver; nothing more is added.
+        {"quit", false, false, true, true, false},
+    };
+    for (const Case &c : cases) {
+        store = std::make_shared<MemoryAlarmStore>();
+        center = std::make_shared<FakeNotificationCenter>();
+        const BrimAlarm soon = stored(QStringLiteral("Soon"), t0 + 300);
+        const BrimAlarm later = stored(QStringLiteral("Later"), t0 + 600);
+        center->addGate = FakeNotificationCenter::gate();
+        auto model = make(); // held in the add of "Soon"
+        ASSERT_EQ(recorder->added, QStringList{soon.notificationID()}) << c.name;
+        if (c.removeSoon)
+            model->remove(soon.id);
+        if (c.switchOff) {
+            model->setEnabled(false);
+            model->synchronize(false);
+        }
+        if (c.quit)
+            model->shutdown();
+        FakeNotificationCenter::open(center->addGate);
+        QStringList expected;
+        if (c.soonPending)
+            expected << soon.notificationID();
+        if (c.laterPending)
+            expected << later.notificationID();
+        EXPECT_EQ(pendingIds(), joined(expected)) << c.name;
+    }
+}
+
+TEST_F(Alarms, ModelGoneWhileItsWorkerWaitsIsHarmless)
+{
+    stored(QStringLiteral("Tea"), t0 + 300);
+    for (const bool inAdd : {false, true}) {
+        center = std::make_shared<FakeNotificationCenter>();
+        auto &gate = inAdd ? center->addGate : center->settingsGate;
+        gate = FakeNotificationCenter::gate();
+        auto model = make();
+        model->synchronize(false); // a second worker queued behind the first
+        model.reset();
+        FakeNotificationCenter::open(gate);
+        // Nobody is left to keep track of it, so it is not kept.
+        EXPECT_EQ(pendingIds(), "") << (inAdd ? "in add" : "in settings");
+    }
 }
 
 TEST_F(Alarms, OnlyTheLastOfQuickSynchronizationsSchedules)
@@ -142,7 +183,10 @@ TEST_F(Alarms, OnlyTheLastOfQuickSynchronizationsSchedules)
     model->synchronize(false);
     model->setSound(false);
     model->synchronize(false);
+    // Replaced workers wait their turn and then give up without asking.
+    EXPECT_EQ(center->settingsCalls, 1);
     FakeNotificationCenter::open(center->settingsGate);
+    EXPECT_EQ(center->settingsCalls, 2);
     EXPECT_EQ(recorder->added, (QStringList{a.notificationID(), b.notificationID()}));
     ASSERT_EQ(center->pending.size(), 2);
     for (const BrimNotificationRequest &r : center->pending)
