@@ -72,12 +72,13 @@ struct Alarms : ::testing::Test {
     std::shared_ptr<CountingBeep> beep = std::make_shared<CountingBeep>();
     QStringList tracked;
 
+    // Without a centre when `center` is null, as when the desktop offers none.
     std::unique_ptr<BrimAlarmsModel> make(bool enabled = true, bool sound = true,
                                           std::shared_ptr<BrimAlarmStoring> otherStore = nullptr)
     {
         const auto track = [this](OstrelEvent e) { tracked << e.rawValue(); };
-        recorder = std::make_shared<RecordingCenter>(center);
-        auto authorization = std::make_shared<BrimTimeNotificationAuthorization>(recorder, track);
+        recorder = center ? std::make_shared<RecordingCenter>(center) : nullptr;
+        auto authorization = recorder ? std::make_shared<BrimTimeNotificationAuthorization>(recorder, track) : nullptr;
         return std::make_unique<BrimAlarmsModel>(otherStore ? otherStore : store, recorder, authorization, enabled,
                                                  sound, BrimAlarmsModel::Environment{clock, beep, track});
     }
@@ -385,6 +386,20 @@ TEST_F(Alarms, OneAlarmWithoutSoundingNotificationOnATickBeeps)
     EXPECT_EQ(model->notificationNote(), BrimAlarmsModel::schedulingFailedNote);
     tick(*model, 60);
     EXPECT_EQ(model->book().completed().size(), 2);
+    EXPECT_EQ(beep->count, 1);
+}
+
+TEST_F(Alarms, WithoutANotificationCentreAlarmsStillFireAndBeep)
+{
+    center = nullptr;
+    auto model = make();
+    model->add(QStringLiteral("Gone"), t0 + 30, t0);
+    model->add(QStringLiteral("Kept"), t0 + 60, t0);
+    model->remove(model->book().upcoming().first().id);
+    tick(*model, 60);
+    ASSERT_EQ(model->book().completed().size(), 1);
+    EXPECT_EQ(model->book().completed().first().title, QStringLiteral("Kept"));
+    EXPECT_FALSE(model->notificationNote());
     EXPECT_EQ(beep->count, 1);
 }
 
