@@ -1,4 +1,5 @@
-// Cost of one clock step of the main model, idle and with a countdown running.
+// Cost of one clock step of the main model: idle, with a countdown running,
+// and with a full book of alarms none of which is due.
 #include "models/BrimkitModel.h"
 
 #include <QCoreApplication>
@@ -24,10 +25,11 @@ public:
     QList<BrimAlarm> alarms;
 };
 
-BrimkitModel::Environment environment(std::shared_ptr<FixedBrimClock> clock)
+BrimkitModel::Environment environment(std::shared_ptr<FixedBrimClock> clock,
+                                      std::shared_ptr<MemoryStore> store = std::make_shared<MemoryStore>())
 {
     return {std::move(clock), std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {}, nullptr,
-            std::make_shared<MemoryStore>()};
+            std::move(store)};
 }
 
 void refreshStep(benchmark::State &state, bool running)
@@ -49,10 +51,35 @@ void refreshStep(benchmark::State &state, bool running)
 void BM_RefreshIdle(benchmark::State &state) { refreshStep(state, false); }
 void BM_RefreshRunning(benchmark::State &state) { refreshStep(state, true); }
 
+// Every tick looks at every alarm; a full book must not make the step costly.
+void BM_RefreshTwentyAlarms(benchmark::State &state)
+{
+    const BrimDate start = BrimDate::fromSeconds(840'000'000);
+    auto store = std::make_shared<MemoryStore>();
+    for (int i = 0; i < 20; ++i) {
+        const BrimDate date = start + 86400.0 * (300 + i); // about a year ahead
+        store->alarms.append(
+            BrimAlarm{QUuid::createUuid(), QStringLiteral("Alarm %1").arg(i), date, QStringLiteral("UTC"), {}});
+    }
+    auto clock = std::make_shared<FixedBrimClock>(start);
+    BrimkitModel model(false, false, environment(clock, store));
+    if (model.alarms().book().upcoming().size() != 20) {
+        state.SkipWithError("alarms not loaded");
+        return;
+    }
+    BrimDate now = start;
+    for (auto _ : state) {
+        now = now + 0.001;
+        model.refresh(now);
+        benchmark::DoNotOptimize(model.alarms().book());
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_RefreshIdle);
 BENCHMARK(BM_RefreshRunning);
+BENCHMARK(BM_RefreshTwentyAlarms);
 
 int main(int argc, char **argv)
 {

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QTimeZone>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -89,6 +90,10 @@ void BrimAlarmsModel::fireMissed(BrimDate now)
 void BrimAlarmsModel::refresh(BrimDate now, bool restoring)
 {
     if (!m_archiveLoaded)
+        return;
+    // Nearly every tick finds nothing due: look before copying the book.
+    const QList<BrimAlarm> &alarms = m_book.alarms();
+    if (std::none_of(alarms.cbegin(), alarms.cend(), [&](const BrimAlarm &a) { return !a.firedAt && a.date <= now; }))
         return;
     BrimAlarmBook copy = m_book;
     const QList<BrimAlarm> fired = copy.fireDue(now);

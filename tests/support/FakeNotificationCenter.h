@@ -62,7 +62,11 @@ public:
         pending.append(std::move(request));
         co_return Result<void, QString>{};
     }
-    QCoro::Task<QList<BrimNotificationRequest>> pendingRequests() override { co_return pending; }
+    QCoro::Task<QList<BrimNotificationRequest>> pendingRequests() override
+    {
+        // An explicit copy: g++ 12 moves a member named alone in co_return.
+        co_return QList<BrimNotificationRequest>(pending);
+    }
     void removePending(const QStringList &identifiers) override
     {
         pending.removeIf([&](const BrimNotificationRequest &r) { return identifiers.contains(r.identifier); });
