@@ -2,113 +2,83 @@
 
 #include "core/UnicodeText.h"
 
-#include <QTextBoundaryFinder>
 
 namespace {
 
-QString withNewlines(const QString &text)
+using UnicodeText::Writer;
+
+bool isLineBreak(char16_t unit)
 {
-    if (!text.contains(u'\r'))
-        return text;
-    QString normalized = text;
-    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    normalized.replace(u'\r', u'\n');
-    return normalized;
+    return unit == u'\n' || unit == u'\r';
 }
 
-QString trimmedLines(const QString &text)
+// Index just past the line break at index: "\r\n", "\r" and "\n" each end
+// one line.
+qsizetype pastLineBreak(QStringView text, qsizetype index)
 {
-    const QString normalized = withNewlines(text);
-    const qsizetype size = normalized.size();
-    QString out;
-    out.reserve(size);
+    return text[index] == u'\r' && index + 1 < text.size() && text[index + 1] == u'\n' ? index + 2 : index + 1;
+}
+
+QString trimmedLines(QStringView text)
+{
+    Writer out(text.size());
     qsizetype lineStart = 0;
     while (true) {
-        qsizetype lineEnd = normalized.indexOf(u'\n', lineStart);
-        const bool last = lineEnd < 0;
-        if (last)
-            lineEnd = size;
+        qsizetype lineEnd = lineStart;
+        while (lineEnd < text.size() && !isLineBreak(text[lineEnd].unicode()))
+            ++lineEnd;
         // Every Zs character is in the Basic Multilingual Plane, so the edges
         // can be checked one code unit at a time.
         qsizetype begin = lineStart;
         qsizetype end = lineEnd;
-        while (begin < end && UnicodeText::isSpaceOrTab(normalized[begin].unicode()))
+        while (begin < end && UnicodeText::isSpaceOrTab(text[begin].unicode()))
             ++begin;
-        while (end > begin && UnicodeText::isSpaceOrTab(normalized[end - 1].unicode()))
+        while (end > begin && UnicodeText::isSpaceOrTab(text[end - 1].unicode()))
             --end;
-        out += QStringView(normalized).sliced(begin, end - begin);
-        if (last)
+        out.put(text.sliced(begin, end - begin));
+        if (lineEnd == text.size())
             break;
-        out += u'\n';
-        lineStart = lineEnd + 1;
+        out.put(u'\n');
+        lineStart = pastLineBreak(text, lineEnd);
     }
-    return out;
+    return out.take();
 }
 
-// Walks the text one scalar at a time and reports, for each, whether it
-// begins a user-perceived character and whether the character it belongs to
-// is word-separating whitespace (decided by the character's first scalar).
-template <class Visit>
-void forEachScalar(const QString &text, Visit visit)
+QString collapsedSpaces(QStringView text)
 {
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    bool separator = false;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        qsizetype length = 0;
-        const char32_t c = UnicodeText::scalarAt(text, i, &length);
-        graphemes.setPosition(i);
-        const bool starts = graphemes.isAtBoundary();
-        if (starts)
-            separator = UnicodeText::isWhiteSpace(c);
-        visit(i, length, c, starts, separator);
-        i += length;
-    }
-}
-
-QString collapsedSpaces(const QString &text)
-{
-    const QString normalized = withNewlines(text);
-    QString out;
-    out.reserve(normalized.size());
+    Writer out(text.size());
     bool lineHasText = false;
     bool pendingSpace = false;
-    forEachScalar(normalized, [&](qsizetype i, qsizetype length, char32_t c, bool, bool separator) {
-        // A line feed always stands alone as a character.
-        if (c == u'\n') {
-            out += u'\n';
+    bool afterCarriageReturn = false;
+    const char16_t *units = text.utf16();
+    const std::uint8_t *flags = UnicodeText::bmpCharacterFlags();
+    UnicodeText::forEachCharacterScalar(text, [&](qsizetype i, qsizetype length, char32_t c, bool, bool separator) {
+        // Line breaks always stand alone as characters ("\r\n" as one).
+        if (c == u'\n' || c == u'\r') {
+            if (!(c == u'\n' && afterCarriageReturn))
+                out.put(u'\n');
+            afterCarriageReturn = c == u'\r';
             lineHasText = false;
             pendingSpace = false;
-        } else if (separator) {
-            pendingSpace = lineHasText;
-        } else {
-            if (pendingSpace)
-                out += u' ';
-            pendingSpace = false;
-            lineHasText = true;
-            out += QStringView(normalized).sliced(i, length);
+            return i + length;
         }
-    });
-    return out;
-}
-
-QString titleCased(const QString &text)
-{
-    QString out;
-    out.reserve(text.size() + text.size() / 8);
-    bool inWord = false;
-    forEachScalar(text, [&](qsizetype i, qsizetype length, char32_t c, bool starts, bool separator) {
+        afterCarriageReturn = false;
         if (separator) {
-            out += QStringView(text).sliced(i, length);
-            inWord = false;
-        } else if (starts && !inWord) {
-            UnicodeText::appendTitle(out, c);
-            inWord = true;
-        } else {
-            UnicodeText::appendLower(out, text, i, c);
+            pendingSpace = lineHasText;
+            return i + length;
         }
+        if (pendingSpace)
+            out.put(u' ');
+        pendingSpace = false;
+        lineHasText = true;
+        // Copy the rest of the word in one go.
+        qsizetype end = i + length;
+        while (end < text.size() && !QChar::isSurrogate(units[end]) && !(flags[units[end]] & UnicodeText::whiteSpaceFlag))
+            ++end;
+        out.put(text.sliced(i, end - i));
+        return end;
     });
-    return out;
+    return out.take();
 }
 
 } // namespace
@@ -154,7 +124,7 @@ QString BrimTextOperation::apply(const QString &text) const
     case plain: return text;
     case uppercase: return UnicodeText::upper(text);
     case lowercase: return UnicodeText::lower(text);
-    case titleCase: return titleCased(text);
+    case titleCase: return UnicodeText::title(text);
     case trimLines: return trimmedLines(text);
     case collapseSpaces: return collapsedSpaces(text);
     }

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QTextBoundaryFinder>
 #include <uriparser/Uri.h>
 
 #include <array>
@@ -273,13 +272,19 @@ Result<QString, BrimURLError> BrimURL::validated(const QString &text)
         return Failure{invalid};
 
     // The authority as entered: what follows "scheme://", counted in
-    // user-perceived characters, up to the first "/", "?" or "#".
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    qsizetype start = 0;
-    for (qsizetype n = 0; n < scheme.size() + 3 && start >= 0; ++n)
-        start = graphemes.toNextBoundary();
-    if (start < 0)
-        return Failure{invalid};
+    // user-perceived characters, up to the first "/", "?" or "#". The scheme
+    // and "://" are ASCII, one character each, except that marks following
+    // the last "/" belong to its character.
+    qsizetype start = scheme.size() + 3;
+    char32_t previous = u'/';
+    while (start < text.size()) {
+        qsizetype length = 0;
+        const char32_t c = UnicodeText::scalarAt(text, start, &length);
+        if (!UnicodeText::mayExtendCharacter(c) || !UnicodeText::continuesCharacter(previous, c))
+            break;
+        previous = c;
+        start += length;
+    }
     qsizetype end = start;
     while (end < text.size() && text[end] != u'/' && text[end] != u'?' && text[end] != u'#')
         ++end;

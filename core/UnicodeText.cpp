@@ -1,15 +1,18 @@
 #include "core/UnicodeText.h"
 
 #include <QChar>
+#include <QTextBoundaryFinder>
+
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <memory>
 
 namespace {
 
 constexpr char32_t capitalSigma = 0x03A3;
-constexpr char32_t smallSigma = 0x03C3;
-constexpr char32_t finalSigma = 0x03C2;
+constexpr char16_t smallSigma = 0x03C3;
+constexpr char16_t finalSigma = 0x03C2;
 constexpr char32_t capitalIWithDot = 0x0130;
 
 struct Range {
@@ -32,6 +35,12 @@ constexpr Range otherCased[] = {
 constexpr char32_t midWordPunctuation[] = {
     0x0027, 0x002E, 0x003A, 0x00B7, 0x0387, 0x055F, 0x05F4, 0x2018, 0x2019,
     0x2024, 0x2027, 0xFE13, 0xFE52, 0xFE55, 0xFF07, 0xFF0E, 0xFF1A,
+};
+
+// Letters that are Prepend in grapheme clustering (the rest are format characters).
+constexpr Range prependLetters[] = {
+    {0x0D4E, 0x0D4E}, {0x111C2, 0x111C3}, {0x1193F, 0x1193F}, {0x11941, 0x11941},
+    {0x11A3A, 0x11A3A}, {0x11A84, 0x11A89}, {0x11D46, 0x11D46},
 };
 
 bool inRanges(char32_t c, const Range *begin, const Range *end)
@@ -98,13 +107,119 @@ bool isFinalSigma(QStringView text, qsizetype index)
     return true;
 }
 
-// Full title-case mappings that differ from the simple one (SpecialCasing,
-// unconditional entries); all of them are in the Basic Multilingual Plane.
-struct TitleSpecial {
+// Full mappings longer than the simple one (SpecialCasing, unconditional
+// entries). All of them are in the Basic Multilingual Plane.
+struct Special {
     char16_t from;
     char16_t to[3];
 };
-constexpr TitleSpecial titleSpecials[] = {
+
+constexpr Special upperSpecials[] = {
+    {0x00DF, {0x0053, 0x0053}},
+    {0x0149, {0x02BC, 0x004E}},
+    {0x01F0, {0x004A, 0x030C}},
+    {0x0390, {0x0399, 0x0308, 0x0301}},
+    {0x03B0, {0x03A5, 0x0308, 0x0301}},
+    {0x0587, {0x0535, 0x0552}},
+    {0x1E96, {0x0048, 0x0331}},
+    {0x1E97, {0x0054, 0x0308}},
+    {0x1E98, {0x0057, 0x030A}},
+    {0x1E99, {0x0059, 0x030A}},
+    {0x1E9A, {0x0041, 0x02BE}},
+    {0x1F50, {0x03A5, 0x0313}},
+    {0x1F52, {0x03A5, 0x0313, 0x0300}},
+    {0x1F54, {0x03A5, 0x0313, 0x0301}},
+    {0x1F56, {0x03A5, 0x0313, 0x0342}},
+    {0x1F80, {0x1F08, 0x0399}},
+    {0x1F81, {0x1F09, 0x0399}},
+    {0x1F82, {0x1F0A, 0x0399}},
+    {0x1F83, {0x1F0B, 0x0399}},
+    {0x1F84, {0x1F0C, 0x0399}},
+    {0x1F85, {0x1F0D, 0x0399}},
+    {0x1F86, {0x1F0E, 0x0399}},
+    {0x1F87, {0x1F0F, 0x0399}},
+    {0x1F88, {0x1F08, 0x0399}},
+    {0x1F89, {0x1F09, 0x0399}},
+    {0x1F8A, {0x1F0A, 0x0399}},
+    {0x1F8B, {0x1F0B, 0x0399}},
+    {0x1F8C, {0x1F0C, 0x0399}},
+    {0x1F8D, {0x1F0D, 0x0399}},
+    {0x1F8E, {0x1F0E, 0x0399}},
+    {0x1F8F, {0x1F0F, 0x0399}},
+    {0x1F90, {0x1F28, 0x0399}},
+    {0x1F91, {0x1F29, 0x0399}},
+    {0x1F92, {0x1F2A, 0x0399}},
+    {0x1F93, {0x1F2B, 0x0399}},
+    {0x1F94, {0x1F2C, 0x0399}},
+    {0x1F95, {0x1F2D, 0x0399}},
+    {0x1F96, {0x1F2E, 0x0399}},
+    {0x1F97, {0x1F2F, 0x0399}},
+    {0x1F98, {0x1F28, 0x0399}},
+    {0x1F99, {0x1F29, 0x0399}},
+    {0x1F9A, {0x1F2A, 0x0399}},
+    {0x1F9B, {0x1F2B, 0x0399}},
+    {0x1F9C, {0x1F2C, 0x0399}},
+    {0x1F9D, {0x1F2D, 0x0399}},
+    {0x1F9E, {0x1F2E, 0x0399}},
+    {0x1F9F, {0x1F2F, 0x0399}},
+    {0x1FA0, {0x1F68, 0x0399}},
+    {0x1FA1, {0x1F69, 0x0399}},
+    {0x1FA2, {0x1F6A, 0x0399}},
+    {0x1FA3, {0x1F6B, 0x0399}},
+    {0x1FA4, {0x1F6C, 0x0399}},
+    {0x1FA5, {0x1F6D, 0x0399}},
+    {0x1FA6, {0x1F6E, 0x0399}},
+    {0x1FA7, {0x1F6F, 0x0399}},
+    {0x1FA8, {0x1F68, 0x0399}},
+    {0x1FA9, {0x1F69, 0x0399}},
+    {0x1FAA, {0x1F6A, 0x0399}},
+    {0x1FAB, {0x1F6B, 0x0399}},
+    {0x1FAC, {0x1F6C, 0x0399}},
+    {0x1FAD, {0x1F6D, 0x0399}},
+    {0x1FAE, {0x1F6E, 0x0399}},
+    {0x1FAF, {0x1F6F, 0x0399}},
+    {0x1FB2, {0x1FBA, 0x0399}},
+    {0x1FB3, {0x0391, 0x0399}},
+    {0x1FB4, {0x0386, 0x0399}},
+    {0x1FB6, {0x0391, 0x0342}},
+    {0x1FB7, {0x0391, 0x0342, 0x0399}},
+    {0x1FBC, {0x0391, 0x0399}},
+    {0x1FC2, {0x1FCA, 0x0399}},
+    {0x1FC3, {0x0397, 0x0399}},
+    {0x1FC4, {0x0389, 0x0399}},
+    {0x1FC6, {0x0397, 0x0342}},
+    {0x1FC7, {0x0397, 0x0342, 0x0399}},
+    {0x1FCC, {0x0397, 0x0399}},
+    {0x1FD2, {0x0399, 0x0308, 0x0300}},
+    {0x1FD3, {0x0399, 0x0308, 0x0301}},
+    {0x1FD6, {0x0399, 0x0342}},
+    {0x1FD7, {0x0399, 0x0308, 0x0342}},
+    {0x1FE2, {0x03A5, 0x0308, 0x0300}},
+    {0x1FE3, {0x03A5, 0x0308, 0x0301}},
+    {0x1FE4, {0x03A1, 0x0313}},
+    {0x1FE6, {0x03A5, 0x0342}},
+    {0x1FE7, {0x03A5, 0x0308, 0x0342}},
+    {0x1FF2, {0x1FFA, 0x0399}},
+    {0x1FF3, {0x03A9, 0x0399}},
+    {0x1FF4, {0x038F, 0x0399}},
+    {0x1FF6, {0x03A9, 0x0342}},
+    {0x1FF7, {0x03A9, 0x0342, 0x0399}},
+    {0x1FFC, {0x03A9, 0x0399}},
+    {0xFB00, {0x0046, 0x0046}},
+    {0xFB01, {0x0046, 0x0049}},
+    {0xFB02, {0x0046, 0x004C}},
+    {0xFB03, {0x0046, 0x0046, 0x0049}},
+    {0xFB04, {0x0046, 0x0046, 0x004C}},
+    {0xFB05, {0x0053, 0x0054}},
+    {0xFB06, {0x0053, 0x0054}},
+    {0xFB13, {0x0544, 0x0546}},
+    {0xFB14, {0x0544, 0x0535}},
+    {0xFB15, {0x0544, 0x053B}},
+    {0xFB16, {0x054E, 0x0546}},
+    {0xFB17, {0x0544, 0x053D}},
+};
+
+constexpr Special titleSpecials[] = {
     {0x00DF, {0x0053, 0x0073}}, {0x0149, {0x02BC, 0x004E}}, {0x01F0, {0x004A, 0x030C}},
     {0x0390, {0x0399, 0x0308, 0x0301}}, {0x03B0, {0x03A5, 0x0308, 0x0301}}, {0x0587, {0x0535, 0x0582}},
     {0x1E96, {0x0048, 0x0331}}, {0x1E97, {0x0054, 0x0308}}, {0x1E98, {0x0057, 0x030A}},
@@ -123,13 +238,80 @@ constexpr TitleSpecial titleSpecials[] = {
     {0xFB15, {0x0544, 0x056B}}, {0xFB16, {0x054E, 0x0576}}, {0xFB17, {0x0544, 0x056D}},
 };
 
-void appendScalar(QString &out, char32_t c)
+// Every special mapping starts in one of these ranges; a quick test keeps
+// the table search away from most text (CJK, for one).
+bool maySpecial(char32_t c)
 {
-    if (QChar::requiresSurrogates(c)) {
-        out += QChar(QChar::highSurrogate(c));
-        out += QChar(QChar::lowSurrogate(c));
+    return (c >= 0xDF && c <= 0x587) || (c >= 0x1E96 && c <= 0x1FFC) || (c >= 0xFB00 && c <= 0xFB17);
+}
+
+template <size_t N>
+const Special *findSpecial(const Special (&table)[N], char32_t c)
+{
+    if (!maySpecial(c))
+        return nullptr;
+    const Special *it = std::lower_bound(std::begin(table), std::end(table), c,
+                                         [](const Special &s, char32_t v) { return s.from < v; });
+    return it != std::end(table) && it->from == c ? it : nullptr;
+}
+
+void putSpecial(UnicodeText::Writer &out, const Special &special)
+{
+    for (char16_t unit : special.to) {
+        if (unit)
+            out.put(unit);
+    }
+}
+
+// Simple upper- and lower-case mappings of the Basic Multilingual Plane,
+// which never leave it; built once from Qt's tables. 0 marks a scalar whose
+// full mapping needs more than the table: an expanding upper-case mapping,
+// "İ" (lower-cases to two scalars) and capital sigma (depends on context).
+struct BmpCase {
+    std::array<char16_t, 0x10000> upper;
+    std::array<char16_t, 0x10000> lower;
+    std::array<char16_t, 0x10000> title;
+    std::array<std::uint8_t, 0x10000> flags;
+};
+
+const BmpCase &bmpCase()
+{
+    static const std::unique_ptr<const BmpCase> table = [] {
+        auto t = std::make_unique<BmpCase>();
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            t->upper[c] = char16_t(QChar::toUpper(c));
+            t->lower[c] = char16_t(QChar::toLower(c));
+            t->title[c] = char16_t(QChar::toTitleCase(c));
+            t->flags[c] = UnicodeText::characterFlags(c);
+        }
+        for (const Special &special : titleSpecials)
+            t->title[special.from] = 0;
+        for (const Special &special : upperSpecials)
+            t->upper[special.from] = 0;
+        t->lower[capitalIWithDot] = 0;
+        t->lower[capitalSigma] = 0;
+        return std::unique_ptr<const BmpCase>(std::move(t));
+    }();
+    return *table;
+}
+
+void putUpperSlow(UnicodeText::Writer &out, char32_t c)
+{
+    if (const Special *special = findSpecial(upperSpecials, c))
+        putSpecial(out, *special);
+    else
+        out.putScalar(QChar::toUpper(c));
+}
+
+void putLowerSlow(UnicodeText::Writer &out, QStringView text, qsizetype index, char32_t c)
+{
+    if (c == capitalIWithDot) {
+        out.put(u'i');
+        out.put(char16_t(0x0307));
+    } else if (c == capitalSigma) {
+        out.put(isFinalSigma(text, index) ? finalSigma : smallSigma);
     } else {
-        out += QChar(char16_t(c));
+        out.putScalar(QChar::toLower(c));
     }
 }
 
@@ -137,36 +319,19 @@ void appendScalar(QString &out, char32_t c)
 
 namespace UnicodeText {
 
-char32_t scalarAt(QStringView text, qsizetype index, qsizetype *length)
-{
-    const QChar unit = text[index];
-    if (unit.isHighSurrogate() && index + 1 < text.size() && text[index + 1].isLowSurrogate()) {
-        *length = 2;
-        return QChar::surrogateToUcs4(unit, text[index + 1]);
-    }
-    *length = 1;
-    return unit.isSurrogate() ? char32_t(QChar::ReplacementCharacter) : char32_t(unit.unicode());
-}
-
-bool isWhiteSpace(char32_t c)
-{
-    if (c <= 0x20)
-        return c == 0x20 || (c >= 0x09 && c <= 0x0D);
-    if (c < 0x85)
-        return false;
-    return c == 0x85 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028
-        || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
-}
-
 bool isSpaceOrTab(char32_t c)
 {
-    return c == 0x09 || QChar::category(c) == QChar::Separator_Space;
+    if (c < 0x80)
+        return c == 0x20 || c == 0x09;
+    return QChar::category(c) == QChar::Separator_Space;
 }
 
 bool isWhitespaceOrNewline(char32_t c)
 {
     if ((c >= 0x09 && c <= 0x0D) || c == 0x85)
         return true;
+    if (c < 0x80)
+        return c == 0x20;
     switch (QChar::category(c)) {
     case QChar::Separator_Space:
     case QChar::Separator_Line:
@@ -179,59 +344,220 @@ bool isWhitespaceOrNewline(char32_t c)
 
 bool isControl(char32_t c)
 {
+    if (c < 0x80)
+        return c < 0x20 || c == 0x7F;
     const QChar::Category category = QChar::category(c);
     return category == QChar::Other_Control || category == QChar::Other_Format;
 }
 
-QString upper(const QString &text)
+bool continuesCharacter(char32_t before, char32_t after)
 {
-    return text.toUpper();
-}
-
-QString lower(const QString &text)
-{
-    QString out = text.toLower();
-    if (!text.contains(QChar(char16_t(capitalSigma))))
-        return out;
-    // toLower only ever lengthens U+0130 (to "i" and a combining dot); track
-    // that shift to find each sigma in the output.
-    qsizetype shift = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
-        if (unit == capitalIWithDot)
-            ++shift;
-        else if (unit == capitalSigma && isFinalSigma(text, i))
-            out[i + shift] = QChar(char16_t(finalSigma));
-    }
-    return out;
-}
-
-void appendTitle(QString &out, char32_t c)
-{
-    if (c >= 0xDF && c <= 0xFB17) {
-        const TitleSpecial *it = std::lower_bound(std::begin(titleSpecials), std::end(titleSpecials), c,
-                                                  [](const TitleSpecial &s, char32_t v) { return s.from < v; });
-        if (it != std::end(titleSpecials) && it->from == c) {
-            for (char16_t unit : it->to) {
-                if (unit)
-                    out += QChar(unit);
-            }
-            return;
+    char16_t units[4];
+    qsizetype n = 0;
+    qsizetype split = 0;
+    for (char32_t c : {before, after}) {
+        if (QChar::requiresSurrogates(c)) {
+            units[n++] = QChar::highSurrogate(c);
+            units[n++] = QChar::lowSurrogate(c);
+        } else {
+            units[n++] = char16_t(c);
         }
+        if (!split)
+            split = n;
     }
-    appendScalar(out, QChar::toTitleCase(c));
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, reinterpret_cast<const QChar *>(units), n);
+    finder.setPosition(split);
+    return !finder.isAtBoundary();
 }
 
-void appendLower(QString &out, QStringView text, qsizetype index, char32_t c)
+bool mayExtendCharacter(char32_t c)
 {
-    if (c == capitalIWithDot) {
-        out += QChar(u'i');
-        out += QChar(char16_t(0x0307));
-    } else if (c == capitalSigma) {
-        out += QChar(char16_t(isFinalSigma(text, index) ? finalSigma : smallSigma));
-    } else {
-        appendScalar(out, QChar::toLower(c));
+    if (c < 0x300)
+        return false;
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format:
+    case QChar::Letter_Modifier:
+    case QChar::Symbol_Modifier:
+        return true;
+    default:
+        return c == 0x0E33 || c == 0x0EB3;
     }
+}
+
+bool mayPrependCharacter(char32_t c)
+{
+    if (c < 0x600)
+        return false;
+    return QChar::category(c) == QChar::Other_Format
+        || inRanges(c, std::begin(prependLetters), std::end(prependLetters));
+}
+
+Writer::Writer(qsizetype capacity)
+    : m_text(std::max<qsizetype>(capacity, 16), Qt::Uninitialized)
+    , m_data(reinterpret_cast<char16_t *>(m_text.data()))
+    , m_capacity(m_text.size())
+{
+}
+
+void Writer::grow(qsizetype more)
+{
+    m_text.resize(std::max(m_capacity * 2, m_size + more));
+    m_data = reinterpret_cast<char16_t *>(m_text.data());
+    m_capacity = m_text.size();
+}
+
+void Writer::put(QStringView text)
+{
+    if (m_capacity - m_size < text.size())
+        grow(text.size());
+    std::copy(text.utf16(), text.utf16() + text.size(), m_data + m_size);
+    m_size += text.size();
+}
+
+QString Writer::take()
+{
+    m_text.truncate(m_size);
+    m_data = nullptr;
+    m_size = m_capacity = 0;
+    return std::move(m_text);
+}
+
+void putUpper(Writer &out, char32_t c)
+{
+    const char16_t mapped = c < 0x10000 ? bmpCase().upper[c] : 0;
+    if (mapped || c == 0)
+        out.put(mapped);
+    else
+        putUpperSlow(out, c);
+}
+
+void putLower(Writer &out, QStringView text, qsizetype index, char32_t c)
+{
+    const char16_t mapped = c < 0x10000 ? bmpCase().lower[c] : 0;
+    if (mapped || c == 0)
+        out.put(mapped);
+    else
+        putLowerSlow(out, text, index, c);
+}
+
+std::uint8_t characterFlags(char32_t c)
+{
+    return (isWhiteSpace(c) ? whiteSpaceFlag : 0) | (mayExtendCharacter(c) ? mayExtendFlag : 0)
+        | (mayPrependCharacter(c) ? mayPrependFlag : 0);
+}
+
+const std::uint8_t *bmpCharacterFlags()
+{
+    return bmpCase().flags.data();
+}
+
+void putTitle(Writer &out, char32_t c)
+{
+    if (c < 0x80) {
+        out.put(char16_t(c >= 'a' && c <= 'z' ? c - 32 : c));
+    } else if (const Special *special = findSpecial(titleSpecials, c)) {
+        putSpecial(out, *special);
+    } else {
+        out.putScalar(QChar::toTitleCase(c));
+    }
+}
+
+// Code units outside surrogates map through the table; surrogate pairs and
+// marked entries take the slow path; an unpaired surrogate passes unchanged.
+QString upper(QStringView text)
+{
+    const BmpCase &table = bmpCase();
+    const char16_t *units = text.utf16();
+    const qsizetype size = text.size();
+    Writer out(size + size / 16);
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = units[i];
+        const char16_t mapped = table.upper[unit];
+        if ((mapped || unit == 0) && !QChar::isSurrogate(unit)) {
+            out.put(mapped);
+            continue;
+        }
+        qsizetype length = 0;
+        const char32_t c = scalarAt(text, i, &length);
+        if (length == 1 && QChar::isSurrogate(unit))
+            out.put(unit);
+        else
+            putUpperSlow(out, c);
+        i += length - 1;
+    }
+    return out.take();
+}
+
+QString lower(QStringView text)
+{
+    const BmpCase &table = bmpCase();
+    const char16_t *units = text.utf16();
+    const qsizetype size = text.size();
+    Writer out(size + size / 64);
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = units[i];
+        const char16_t mapped = table.lower[unit];
+        if ((mapped || unit == 0) && !QChar::isSurrogate(unit)) {
+            out.put(mapped);
+            continue;
+        }
+        qsizetype length = 0;
+        const char32_t c = scalarAt(text, i, &length);
+        if (length == 1 && QChar::isSurrogate(unit))
+            out.put(unit);
+        else
+            putLowerSlow(out, text, i, c);
+        i += length - 1;
+    }
+    return out.take();
+}
+
+QString title(QStringView text)
+{
+    const BmpCase &table = bmpCase();
+    const char16_t *units = text.utf16();
+    const qsizetype size = text.size();
+    Writer out(size + size / 32);
+    bool inWord = false;
+    forEachCharacterScalar(text, [&](qsizetype i, qsizetype length, char32_t c, bool starts, bool separator) {
+        if (separator) {
+            out.put(units[i]);
+            if (length == 2)
+                out.put(units[i + 1]);
+            inWord = false;
+            return i + length;
+        }
+        if (length == 1 && QChar::isSurrogate(units[i])) {
+            out.put(units[i]);
+        } else if (starts && !inWord) {
+            if (c < 0x10000 && table.title[c])
+                out.put(table.title[c]);
+            else
+                putTitle(out, c);
+        } else if (c < 0x10000 && table.lower[c]) {
+            out.put(table.lower[c]);
+        } else {
+            putLowerSlow(out, text, i, c);
+        }
+        inWord = true;
+        // The rest of the word, as far as the table maps it, in a tight loop.
+        qsizetype j = i + length;
+        char16_t *dst = out.reserve(size - j);
+        const qsizetype from = j;
+        while (j < size) {
+            const char16_t unit = units[j];
+            if (QChar::isSurrogate(unit) || (table.flags[unit] & whiteSpaceFlag) || !table.lower[unit])
+                break;
+            *dst++ = table.lower[unit];
+            ++j;
+        }
+        out.commit(j - from);
+        return j;
+    });
+    return out.take();
 }
 
 } // namespace UnicodeText
