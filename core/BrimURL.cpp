@@ -28,16 +28,17 @@ int hexValue(char c)
 // "+" included, stays as it is.
 QByteArray percentDecodedBytes(QByteArrayView text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            bytes += char(hexValue(text[i + 1]) << 4 | hexValue(text[i + 2]));
+            *out++ = char(hexValue(text[i + 1]) << 4 | hexValue(text[i + 2]));
             i += 2;
         } else {
-            bytes += text[i];
+            *out++ = text[i];
         }
     }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 
