@@ -97,3 +97,14 @@ TEST(UnicodeText, CollapseSpacesMatchesBoundaryFinder)
             << text.toUtf8().toPercentEncoding().toStdString();
     }
 }
+
+// Text from the clipboard can hold unpaired surrogates; they pass through.
+TEST(UnicodeText, UnpairedSurrogatesPassThrough)
+{
+    const QString lone = QString(QChar(0xDC00)) + QStringLiteral("ab ") + QChar(0xD800);
+    EXPECT_EQ(UnicodeText::upper(lone), QString(QChar(0xDC00)) + QStringLiteral("AB ") + QChar(0xD800));
+    EXPECT_EQ(UnicodeText::lower(lone.toUpper()), lone);
+    EXPECT_EQ(UnicodeText::title(lone), QString(QChar(0xDC00)) + QStringLiteral("ab ") + QChar(0xD800));
+    EXPECT_EQ(BrimTextOperation(BrimTextOperation::collapseSpaces).apply(lone + QStringLiteral("  x")),
+              QString(QChar(0xDC00)) + QStringLiteral("ab ") + QChar(0xD800) + QStringLiteral(" x"));
+}
