@@ -4,6 +4,7 @@
 #include "core/FileBrimAlarmStore.h"
 #include "tests/core/AlarmTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -71,6 +72,13 @@ TEST(FileBrimAlarmStoreCrash, KilledSaverLeavesTheOldOrTheNewList)
     const QList<BrimAlarm> second = gen.list(3);
     ASSERT_TRUE(FileBrimAlarmStore(path).save(first).ok());
 
+    // Kill within a few saves' time, however slow this build or machine is.
+    QElapsedTimer clock;
+    clock.start();
+    for (int k = 0; k < 4; ++k)
+        ASSERT_TRUE(FileBrimAlarmStore(path).save(k % 2 ? second : first).ok());
+    const auto window = static_cast<useconds_t>(std::max<qint64>(12000, clock.nsecsElapsed() / 1000));
+
     std::mt19937 rng(42);
     int sawFirst = 0, sawSecond = 0;
     constexpr int kills = 200;
@@ -90,11 +98,11 @@ TEST(FileBrimAlarmStoreCrash, KilledSaverLeavesTheOldOrTheNewList)
             }
         }
         ::close(ready[1]);
-        // A random moment into the loop; one save (check, encode, write,
-        // fsync, rename, fsync) takes a few milliseconds here.
+        // A random moment within about four saves (check, encode, write,
+        // fsync, rename, fsync) into the loop.
         pollfd wait{ready[0], POLLIN, 0};
         ASSERT_EQ(::poll(&wait, 1, 10000), 1);
-        ::usleep(std::uniform_int_distribution<useconds_t>(0, 12000)(rng));
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, window)(rng));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);

@@ -101,9 +101,11 @@ TEST_F(TimerNotifications, ParallelCallersShareOnePrompt)
     auto model = make();
     model->startTimer(10, BrimTimerKind::timer);
     std::optional<BrimTimeNotificationAuthorization::Answer> other;
-    auto task = [&]() -> QCoro::Task<> {
+    // The closure must outlive the coroutine, which reads its captures after resuming.
+    auto body = [&]() -> QCoro::Task<> {
         other = co_await model->authorization()->settings(true, [] { return true; });
-    }();
+    };
+    auto task = body();
     FakeNotificationCenter::open(center->authorizationGate);
     EXPECT_EQ(center->authorizationRequests, 1);
     ASSERT_TRUE(other && other->ok() && other->value());

@@ -1,0 +1,46 @@
+#include "core/BrimRGB.h"
+
+#include <gtest/gtest.h>
+
+TEST(BrimRGB, Parsing)
+{
+    struct Row { QString text; std::optional<BrimRGB> colour; };
+    const Row rows[] = {
+        {" #abc\n", BrimRGB{170, 187, 204}},
+        {"FF8000", BrimRGB{255, 128, 0}},
+        {"#ff8000", BrimRGB{255, 128, 0}},
+        {QString::fromUtf8("\u3000\u2029#000\u0085"), BrimRGB{0, 0, 0}},
+        {"##abc", std::nullopt},
+        {"#abcd", std::nullopt},
+        {"12 456", std::nullopt},
+        {"+12345", std::nullopt},
+        {"-12345", std::nullopt},
+        {"#ggg", std::nullopt},
+        {"", std::nullopt},
+        {"#", std::nullopt},
+        {"0x1234", std::nullopt},
+        {"abc#", std::nullopt},
+        {QString::fromUtf8("äöü"), std::nullopt},
+        {QString::fromUtf8("ａｂｃ"), std::nullopt},                  // full-width letters
+        {QString::fromUtf8("a\u0301bc"), std::nullopt},
+        {QString::fromUtf8("\u200Babc"), std::nullopt},             // Cf is not trimmed
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(BrimRGB::fromHex(row.text), row.colour) << row.text.toStdString();
+}
+
+TEST(BrimRGB, TextForms)
+{
+    struct Row { BrimRGB colour; const char *hex, *rgb; };
+    const Row rows[] = {
+        {{170, 187, 204}, "#AABBCC", "rgb(170, 187, 204)"},
+        {{0, 0, 0}, "#000000", "rgb(0, 0, 0)"},
+        {{26, 43, 60}, "#1A2B3C", "rgb(26, 43, 60)"},
+        {{255, 8, 255}, "#FF08FF", "rgb(255, 8, 255)"},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(row.colour.hex(), QLatin1String(row.hex));
+        EXPECT_EQ(row.colour.rgb(), QLatin1String(row.rgb));
+        EXPECT_EQ(BrimRGB::fromHex(row.colour.hex()), row.colour);
+    }
+}

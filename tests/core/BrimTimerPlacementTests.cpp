@@ -1,0 +1,28 @@
+#include "core/BrimTimerPlacement.h"
+
+#include <gtest/gtest.h>
+
+TEST(BrimTimerPlacement, Frames)
+{
+    struct Row { QRectF screen, visible; double safeTop; QSizeF size; QRectF frame; };
+    const QSizeF capsule(300, 56);
+    const Row rows[] = {
+        {{0, 0, 1440, 900}, {0, 0, 1440, 875}, 0, capsule, {570, 815, 300, 56}},
+        {{0, 0, 1512, 982}, {0, 0, 1512, 949}, 38, capsule, {606, 884, 300, 56}},
+        {{0, 0, 1440, 900}, {80, 0, 1360, 875}, 0, capsule, {570, 815, 300, 56}},
+        // Dock on the left pushing the visible frame past the centred position.
+        {{0, 0, 1440, 900}, {700, 0, 740, 875}, 0, capsule, {700, 815, 300, 56}},
+        // Dock on the right: the right edge of the visible frame wins.
+        {{0, 0, 1440, 900}, {0, 0, 800, 875}, 0, capsule, {500, 815, 300, 56}},
+        {{0, 0, 1440, 900}, {10, 0, 200, 875}, 0, capsule, {10, 815, 200, 56}},
+        {{0, 0, 1440, 900}, {0, 0, 1440, 3}, 0, capsule, {570, 0, 300, 0}},
+        {{0, 0, 1440, 900}, {0, 0, 1440, 875}, -30, capsule, {570, 815, 300, 56}},
+        {{-1920, 1080, 1920, 1200}, {-1920, 1080, 1920, 1175}, 0, capsule, {-1110, 2195, 300, 56}},
+        // Visible frame lower than the capsule: it sits on the visible bottom.
+        {{0, 0, 1440, 900}, {0, 0, 1440, 40}, 0, capsule, {570, 0, 300, 36}},
+        {{0, 0, 1440, 900}, {0, 0, 1440, 875}, 0, QSizeF(-5, -5), {720, 871, 0, 0}},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(BrimTimerPlacement::frame(row.screen, row.visible, row.safeTop, row.size), row.frame)
+            << row.visible.x() << "," << row.visible.width() << "," << row.visible.height();
+}
