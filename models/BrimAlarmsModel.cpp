@@ -42,8 +42,8 @@ BrimAlarmsModel::BrimAlarmsModel(std::shared_ptr<BrimAlarmStoring> store,
         m_storageIssue = loaded.error().description();
         track(OstrelEvent::brimAlarmStorageFailed);
     }
-    if (m_archiveLoaded)
-        fireMissed(m_env.clock->now());
+    // Alarms that fell due while the app was not running show as missed, silently.
+    refresh(m_env.clock->now(), true);
     synchronize(false);
 }
 
@@ -70,21 +70,6 @@ void BrimAlarmsModel::setText(std::optional<QString> &field, std::optional<QStri
         return;
     field = std::move(value);
     Q_EMIT changed();
-}
-
-void BrimAlarmsModel::fireMissed(BrimDate now)
-{
-    BrimAlarmBook copy = m_book;
-    const QList<BrimAlarm> fired = copy.fireDue(now);
-    if (fired.isEmpty())
-        return;
-    publish(copy);
-    for (qsizetype i = 0; i < fired.size(); ++i)
-        track(OstrelEvent::brimAlarmMissed);
-    if (!m_store->save(m_book.alarms()).ok()) {
-        track(OstrelEvent::brimAlarmStorageFailed);
-        setText(m_storageIssue, completionNotSavedIssue);
-    }
 }
 
 void BrimAlarmsModel::refresh(BrimDate now, bool restoring)
@@ -200,7 +185,7 @@ void BrimAlarmsModel::retryStorage()
     m_storageIssue.reset();
     m_archiveLoaded = true;
     publish(std::move(book).value());
-    fireMissed(m_env.clock->now());
+    refresh(m_env.clock->now(), true);
     synchronize(false);
 }
 

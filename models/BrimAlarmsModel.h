@@ -77,8 +77,6 @@ private:
     void publish(BrimAlarmBook book);
     void setText(std::optional<QString> &field, std::optional<QString> value);
     void track(OstrelEvent event) const;
-    // Fires what is due, publishes, reports each as missed and saves.
-    void fireMissed(BrimDate now);
     bool isCurrent(const QUuid &generation) const { return !m_closed && m_generation == generation; }
     QCoro::Task<> runWorker(std::shared_ptr<Worker> worker, std::shared_ptr<BrimCompletion> previous,
                             bool requestPermission);
