@@ -117,7 +117,7 @@ TEST_F(InhibitPowerAssertionsTest, PortalFirstThenLogindThenTheMostTellingFailur
         {"logind answers nonsense", Answer::absent, Answer::nonsense, Status::statusBadReply, true},
         {"nonsense, then refusal", Answer::nonsense, Answer::refuse, Status::statusRefused, true},
     };
-    ASSERT_TRUE(session.isUp() && system.isUp());
+    ASSERT_TRUE(session.ok() && system.ok());
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         auto assertions = start(c.portal, c.logind);

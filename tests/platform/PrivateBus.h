@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
+#include <QDir>
 #include <QFile>
 #include <QMutex>
 #include <QProcess>
@@ -15,38 +16,58 @@
 #include <functional>
 #include <optional>
 
+// A dbus-daemon of our own with no service directories, so nothing on the
+// machine (such as a real notification daemon) is ever started by activation,
+// unless a test adds a service file on purpose.
 class PrivateBus {
 public:
-    PrivateBus()
+    explicit PrivateBus(const QString &activatableExec = {})
     {
-        QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
-        if (!config.open(QIODevice::WriteOnly))
-            return;
-        config.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>"
-                                    "<policy context=\"default\"><allow send_destination=\"*\"/><allow receive_sender=\"*\"/>"
-                                    "<allow own=\"*\"/></policy></busconfig>")
-                         .arg(m_dir.path())
-                         .toUtf8());
-        config.close();
-        m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config.fileName(),
-                                                        QStringLiteral("--print-address"), QStringLiteral("--nofork")});
-        while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(5000)) {
+        QString serviceDir;
+        if (!activatableExec.isEmpty()) {
+            const QString dir = m_dir.filePath(QStringLiteral("services"));
+            QDir().mkpath(dir);
+            QFile service(dir + QStringLiteral("/notifications.service"));
+            if (service.open(QIODevice::WriteOnly))
+                service.write(QStringLiteral("[D-BUS Service]\nName=org.freedesktop.Notifications\nExec=%1\n")
+                                  .arg(activatableExec)
+                                  .toUtf8());
+            serviceDir = QStringLiteral("<servicedir>%1</servicedir>").arg(dir);
         }
-        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
+        QFile file(config);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
+                                      " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">"
+                                      "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                                      "<auth>EXTERNAL</auth>%2"
+                                      "<policy context=\"default\"><allow send_destination=\"*\"/>"
+                                      "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>")
+                           .arg(m_dir.path(), serviceDir)
+                           .toUtf8());
+        file.close();
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        if (m_daemon.waitForStarted(5000)) {
+            while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(5000)) {
+            }
+            m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        }
     }
     ~PrivateBus()
     {
         for (const QString &name : std::as_const(m_names))
             QDBusConnection::disconnectFromBus(name);
         m_daemon.terminate();
-        if (!m_daemon.waitForFinished(2000))
-            m_daemon.kill();
+        m_daemon.waitForFinished(3000);
     }
-    bool isUp() const { return !m_address.isEmpty(); }
+    bool ok() const { return !m_address.isEmpty(); }
+    QString tempPath(const QString &name) const { return m_dir.filePath(name); }
     QDBusConnection connect()
     {
-        m_names.append(QUuid::createUuid().toString());
-        return QDBusConnection::connectToBus(m_address, m_names.last());
+        const QString name = QUuid::createUuid().toString();
+        m_names.append(name);
+        return QDBusConnection::connectToBus(m_address, name);
     }
 
 private:
