@@ -467,15 +467,15 @@ void putTitle(Writer &out, char32_t c)
 
 // Code units outside surrogates map through the table; surrogate pairs and
 // marked entries take the slow path; an unpaired surrogate passes unchanged.
-QString upper(QStringView text)
+template <class SlowPath>
+QString mapCase(QStringView text, const char16_t *table, qsizetype growthDivisor, SlowPath slow)
 {
-    const BmpCase &table = bmpCase();
     const char16_t *units = text.utf16();
     const qsizetype size = text.size();
-    Writer out(size + size / 16);
+    Writer out(size + size / growthDivisor);
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = units[i];
-        const char16_t mapped = table.upper[unit];
+        const char16_t mapped = table[unit];
         if ((mapped || unit == 0) && !QChar::isSurrogate(unit)) {
             out.put(mapped);
             continue;
@@ -485,34 +485,21 @@ QString upper(QStringView text)
         if (length == 1 && QChar::isSurrogate(unit))
             out.put(unit);
         else
-            putUpperSlow(out, c);
+            slow(out, i, c);
         i += length - 1;
     }
     return out.take();
 }
 
+QString upper(QStringView text)
+{
+    return mapCase(text, bmpCase().upper.data(), 16, [](Writer &out, qsizetype, char32_t c) { putUpperSlow(out, c); });
+}
+
 QString lower(QStringView text)
 {
-    const BmpCase &table = bmpCase();
-    const char16_t *units = text.utf16();
-    const qsizetype size = text.size();
-    Writer out(size + size / 64);
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t unit = units[i];
-        const char16_t mapped = table.lower[unit];
-        if ((mapped || unit == 0) && !QChar::isSurrogate(unit)) {
-            out.put(mapped);
-            continue;
-        }
-        qsizetype length = 0;
-        const char32_t c = scalarAt(text, i, &length);
-        if (length == 1 && QChar::isSurrogate(unit))
-            out.put(unit);
-        else
-            putLowerSlow(out, text, i, c);
-        i += length - 1;
-    }
-    return out.take();
+    return mapCase(text, bmpCase().lower.data(), 64,
+                   [text](Writer &out, qsizetype i, char32_t c) { putLowerSlow(out, text, i, c); });
 }
 
 QString title(QStringView text)
