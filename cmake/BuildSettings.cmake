@@ -1,16 +1,20 @@
-# Warnings, sanitizers and the build settings header shared by every target.
+# Warnings, sanitizers and the build settings header: one interface target
+# that every library of ours links, so nothing is set globally.
 
-add_compile_options(-Wall -Wextra -Wpedantic)
-add_compile_definitions(QT_NO_KEYWORDS)
+add_library(BrimkitSettings INTERFACE)
+target_compile_options(BrimkitSettings INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_definitions(BrimkitSettings INTERFACE QT_NO_KEYWORDS)
+target_include_directories(BrimkitSettings INTERFACE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)
 
 if(BRIMKIT_FUZZ)
   # Instrument the libraries too, so coverage guides the fuzzer through them.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined)
+  target_compile_options(BrimkitSettings INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(BrimkitSettings INTERFACE -fsanitize=address,undefined)
 endif()
 if(BRIMKIT_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-  add_link_options(-fsanitize=address,undefined)
+  target_compile_options(BrimkitSettings INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(BrimkitSettings INTERFACE -fsanitize=address,undefined)
 endif()
 
 # Build settings that a packager chooses; the default build has no telemetry
@@ -29,4 +33,3 @@ else()
   set(BRIMKIT_REVIEW_BUILD_VALUE false)
 endif()
 configure_file(${CMAKE_SOURCE_DIR}/cmake/BuildInfo.h.in ${CMAKE_BINARY_DIR}/generated/BuildInfo.h @ONLY)
-include_directories(${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/generated)

@@ -1,0 +1,3 @@
+#include "models/BrimkitLogging.h"
+
+Q_LOGGING_CATEGORY(lcBrimkit, "ostrel.brimkit", QtWarningMsg)

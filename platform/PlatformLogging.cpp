@@ -1,0 +1,3 @@
+#include "platform/PlatformLogging.h"
+
+Q_LOGGING_CATEGORY(lcPlatform, "ostrel.platform", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "telemetry/TelemetryLogging.h"
+
+Q_LOGGING_CATEGORY(lcTelemetry, "ostrel.telemetry", QtWarningMsg)
