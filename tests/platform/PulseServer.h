@@ -33,6 +33,9 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), m_dir.path());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        // Off the session bus: servers of parallel tests would fight over their bus name.
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
+        env.remove(QStringLiteral("DISPLAY"));
         m_daemon.setProcessEnvironment(env);
         m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_daemon.start(QStringLiteral("pulseaudio"), args);
