@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QMessageBox>
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
@@ -22,8 +23,9 @@ DockWindow WidgetDockWindowList::describe(const QWidget *widget)
     const Qt::WindowFlags flags = widget->windowFlags();
     const Qt::WindowType type = widget->windowType();
     const bool frameless = flags.testAnyFlags(Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+    // Alerts are transient, like panels: asking whether to quit must not make the application regular.
     const bool panel = frameless || type == Qt::Tool || type == Qt::Popup || type == Qt::ToolTip
-        || type == Qt::SplashScreen;
+        || type == Qt::SplashScreen || qobject_cast<const QMessageBox *>(widget);
     const bool decorated = !frameless && (type == Qt::Window || type == Qt::Dialog || type == Qt::Sheet
                                           || type == Qt::Drawer || type == Qt::Tool);
     return {const_cast<QWidget *>(widget), panel, decorated, widget->isVisible(), widget->isMinimized()};

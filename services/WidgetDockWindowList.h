@@ -1,6 +1,6 @@
 #pragma once
 // The application's top-level widgets as a window list. A panel is a tool,
-// pop-up or frameless window; a window has a title bar when the window manager
+// pop-up or frameless window, or an alert; a window has a title bar when the window manager
 // decorates it. On Linux a window's taskbar entry follows its visibility, so
 // the presentation policy is only recorded here and reported to callers:
 // nothing is shown or hidden for it. Linux has no "hide the application"

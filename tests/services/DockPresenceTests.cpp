@@ -215,4 +215,11 @@ TEST(DockPresence, FollowsTopLevelWidgets)
     EXPECT_FALSE(document.isVisible());
     EXPECT_TRUE(palette.isVisible());
     EXPECT_TRUE(settlesAt(Policy::accessory));
+
+    int changes = 0;
+    QObject::connect(&presence, &DockPresence::changed, [&] { ++changes; });
+    answerAlert([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    BackgroundQuitConfirmation::request(QStringLiteral("Quill"), false, presence, [] {});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(changes, 0) << "an alert is not an application window";
 }
