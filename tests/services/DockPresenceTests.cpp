@@ -160,30 +160,21 @@ TEST(BackgroundQuitConfirmation, AlertTextsAndButtons)
     }
 }
 
-TEST(BackgroundQuitConfirmation, ChoicesAct)
+TEST(BackgroundQuitConfirmation, CancelAndQuit)
 {
     using Choice = BackgroundQuitConfirmation::Choice;
     Started s;
     QObject *window = s.list->add(titled);
-    QObject *floating = s.list->add(panel);
     s.start();
     int quits = 0;
     const auto quit = [&] { ++quits; };
-
     answerAlert([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); });
     EXPECT_EQ(BackgroundQuitConfirmation::request(QStringLiteral("Quill"), false, s.presence, quit), Choice::cancel);
     answerAlert([](QMessageBox &box) { button(box, "Quit app")->click(); });
     EXPECT_EQ(BackgroundQuitConfirmation::request(QStringLiteral("Quill"), false, s.presence, quit), Choice::quitApp);
     EXPECT_EQ(quits, 1);
     EXPECT_TRUE(s.list->at(window).isVisible);
-
-    answerAlert([](QMessageBox &box) { button(box, "Keep running in background")->click(); });
-    EXPECT_EQ(BackgroundQuitConfirmation::request(QStringLiteral("Quill"), true, s.presence, quit),
-              Choice::keepRunningInBackground);
-    EXPECT_FALSE(s.list->at(window).isVisible);
-    EXPECT_TRUE(s.list->at(floating).isVisible);
-    EXPECT_EQ(s.presence.policy(), Policy::accessory);
-    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(s.presence.policy(), Policy::regular);
 }
 
 // Real top-level widgets: the adapter's reading of window kinds and events.
@@ -211,7 +202,8 @@ TEST(DockPresence, FollowsTopLevelWidgets)
     document.show();
     ASSERT_TRUE(settlesAt(Policy::regular));
     answerAlert([](QMessageBox &box) { button(box, "Keep running in background")->click(); });
-    BackgroundQuitConfirmation::request(QStringLiteral("Quill"), false, presence, [] {});
+    EXPECT_EQ(BackgroundQuitConfirmation::request(QStringLiteral("Quill"), true, presence, [] {}),
+              BackgroundQuitConfirmation::Choice::keepRunningInBackground);
     EXPECT_FALSE(document.isVisible());
     EXPECT_TRUE(palette.isVisible());
     EXPECT_TRUE(settlesAt(Policy::accessory));
