@@ -1,0 +1,32 @@
+#pragma once
+// A mute change being confirmed: other software can silently undo a device
+// mute, so the controller watches the state for a while after writing it.
+
+#include "core/BrimDate.h"
+#include "services/MicrophoneAudio.h"
+
+#include <QString>
+#include <optional>
+
+struct MicrophoneMuteVerification {
+    struct Evaluation {
+        enum class Kind { pending, confirmed, failed };
+        Kind kind = Kind::pending;
+        // The user-facing reason when failed.
+        QString message;
+
+        friend bool operator==(const Evaluation &, const Evaluation &) = default;
+    };
+
+    // Before this, a read-back may still show the old state.
+    static constexpr double settleSeconds = 0.3;
+    // The new state must hold this long to count as kept.
+    static constexpr double confirmSeconds = 1.5;
+
+    MicrophoneAudio::DeviceID device = 0;
+    bool requested = false;
+    BrimDate startedAt;
+
+    Evaluation evaluate(std::optional<MicrophoneAudio::DeviceID> currentDevice, std::optional<bool> muted,
+                        BrimDate now) const;
+};
