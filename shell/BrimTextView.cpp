@@ -5,9 +5,45 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+// Breaking lines only between words costs time quadratic in the length of a
+// word: a pasted 200,000-character token (base64, a long link) would freeze
+// the panel for half a minute. Such texts wrap anywhere instead.
+constexpr qsizetype longestWordWrapped = 400;
+
+void fitWrapping(QPlainTextEdit *editor, QStringView text)
+{
+    qsizetype run = 0;
+    bool longWord = false;
+    for (QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > longestWordWrapped) {
+            longWord = true;
+            break;
+        }
+    }
+    const auto mode = longWord ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (editor->wordWrapMode() != mode)
+        editor->setWordWrapMode(mode);
+}
+
+// Text pasted or dropped into the editor is laid out before anyone hears of
+// the change, so the wrapping is fitted to it beforehand.
+class InputEditor final : public QPlainTextEdit {
+protected:
+    void insertFromMimeData(const QMimeData *source) override
+    {
+        if (source->hasText() && wordWrapMode() != QTextOption::WrapAnywhere)
+            fitWrapping(this, source->text());
+        QPlainTextEdit::insertFromMimeData(source);
+    }
+};
+} // namespace
 
 BrimTextView::BrimTextView(BrimTextModel &model, QWidget *parent)
     : QWidget(parent)
@@ -42,7 +78,7 @@ QWidget *BrimTextView::createInputSection()
     auto *section = new QWidget;
     m_paste = new QPushButton(tr("Paste text"));
     m_clear = new QPushButton(tr("Clear"));
-    m_input = new QPlainTextEdit;
+    m_input = new InputEditor;
     m_input->setAccessibleName(tr("Input text"));
     m_input->setFixedHeight(editorHeight);
     m_input->setFrameShape(QFrame::StyledPanel);
@@ -109,6 +145,7 @@ void BrimTextView::showEvent(QShowEvent *event)
 void BrimTextView::refresh()
 {
     // Rewriting the editor while the user types would move the cursor.
+    fitWrapping(m_input, m_model.input());
     if (m_input->toPlainText() != m_model.input())
         m_input->setPlainText(m_model.input());
     const auto cases = BrimTextOperation::allCases();
@@ -116,8 +153,10 @@ void BrimTextView::refresh()
     m_operation->setCurrentIndex(int(chosen - cases.begin()));
 
     const QString output = m_model.output();
-    if (m_preview->toPlainText() != output)
+    if (m_preview->toPlainText() != output) {
+        fitWrapping(m_preview, output);
         m_preview->setPlainText(output);
+    }
     m_copy->setEnabled(m_model.canCopy());
     m_limit->setVisible(m_model.isOverLimit());
     m_error->setText(m_model.error().value_or(QString()));
