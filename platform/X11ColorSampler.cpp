@@ -102,9 +102,13 @@ private:
         const QRect source(pixel - QPoint(cells / 2, cells / 2), QSize(cells, cells));
         painter.fillRect(box, Qt::black);
         painter.drawImage(box, m_shot.copy(source));
-        painter.setPen(QPen(Qt::white, 1));
-        painter.drawRect(box.adjusted(0, 0, -1, -1));
-        painter.drawRect(QRect(box.topLeft() + QPoint(cells / 2 * cell, cells / 2 * cell), QSize(cell, cell)));
+        // Two-tone frames stay visible on light and dark pixels alike.
+        const QRect centre(box.topLeft() + QPoint(cells / 2 * cell, cells / 2 * cell), QSize(cell, cell));
+        for (const auto &[color, inset] : {std::pair{Qt::black, 0}, std::pair{Qt::white, 1}}) {
+            painter.setPen(QPen(color, 1));
+            painter.drawRect(box.adjusted(inset, inset, -1 - inset, -1 - inset));
+            painter.drawRect(centre.adjusted(-1 + inset, -1 + inset, -inset, -inset));
+        }
     }
 
     void finish(const BrimSampledColor &sample)
