@@ -63,20 +63,3 @@ TEST_F(TextModelFixture, PasteKeepsTheInputWhenTheClipboardIsOverTheLimit)
     EXPECT_EQ(model.input(), "");
     EXPECT_FALSE(model.error());
 }
-
-TEST_F(TextModelFixture, CopiesTheResultOnlyWhenThereIsOne)
-{
-    model.copyResult();
-    model.setInput(QString(200'001, u'x'));
-    model.copyResult();
-    EXPECT_EQ(clipboard->writes, 0);
-
-    model.setInput("  hELLO   wORLD \r\n");
-    model.setOperation(BrimTextOperation::collapseSpaces);
-    model.copyResult();
-    EXPECT_EQ(clipboard->plain, "hELLO wORLD\n");
-    model.setOperation(BrimTextOperation::titleCase);
-    model.copyResult();
-    EXPECT_EQ(clipboard->plain, "  Hello   World \r\n");
-    EXPECT_EQ(model.input(), "  hELLO   wORLD \r\n");
-}

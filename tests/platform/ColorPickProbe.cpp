@@ -34,12 +34,10 @@ int main(int argc, char **argv)
         wasSampling = model.sampling();
         if (!ended)
             return;
-        if (model.error())
-            std::printf("error %s\n", qPrintable(*model.error()));
-        else if (model.hex() == QLatin1String("#000000"))
-            std::printf("cancelled\n");
-        else
-            std::printf("picked %s\n", qPrintable(model.hex()));
+        const bool cancelled = model.hex() == QLatin1String("#000000");
+        std::printf("%s\n", qPrintable(model.error() ? *model.error()
+                                        : cancelled   ? QStringLiteral("cancelled")
+                                                      : QStringLiteral("picked ") + model.hex()));
         std::fflush(stdout);
         model.setHex(QStringLiteral("#000000"));
         if (++picks == 2)

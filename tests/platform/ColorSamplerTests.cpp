@@ -48,15 +48,8 @@ QString handleFor(const QDBusMessage &call, Portal portal)
 
 TEST(PortalColorSampler, AnswersWithTheColorOrACancelOrTheFallback)
 {
-    struct Row {
-        const char *name;
-        Portal portal;
-        bool fallback;
-        uint response;
-        QVariant color;
-        Outcome outcome;
-        std::optional<std::array<double, 3>> srgb;
-    };
+    struct Row { const char *name; Portal portal; bool fallback; uint response; QVariant color; Outcome outcome;
+                 std::optional<std::array<double, 3>> srgb; };
     const std::array white{1.0, 1.0, 1.0};
     const Row rows[] = {
         {"color", Portal::expectedHandle, true, 0, structOfDoubles(0.2, 0.4, 1.02), Outcome::picked, std::array{0.2, 0.4, 1.02}},
@@ -77,16 +70,16 @@ TEST(PortalColorSampler, AnswersWithTheColorOrACancelOrTheFallback)
         SCOPED_TRACE(row.name);
         std::unique_ptr<FakeDBusService> portal;
         if (row.portal != Portal::absent)
-            portal = std::make_unique<FakeDBusService>(bus, portalService, portalPath, [portal = row.portal](const QDBusMessage &call) {
-                if (portal == Portal::noMethod)
-                    return std::optional(call.createErrorReply(QDBusError::UnknownMethod, "no PickColor"));
-                return std::optional(call.createReply(QVariant::fromValue(QDBusObjectPath(handleFor(call, portal)))));
+            portal = std::make_unique<FakeDBusService>(bus, portalService, portalPath, [p = row.portal](const QDBusMessage &call) {
+                return std::optional(p == Portal::noMethod ? call.createErrorReply(QDBusError::UnknownMethod, "none")
+                                                           : call.createReply(QVariant::fromValue(QDBusObjectPath(handleFor(call, p)))));
             });
         auto fallback = row.fallback ? std::make_shared<WhiteSampler>() : nullptr;
         PortalColorSampler sampler(bus.connect(), fallback);
         std::vector<BrimSampledColor> answers;
-        sampler.pick([&](const BrimSampledColor &sample) { answers.push_back(sample); });
-        sampler.pick([&](const BrimSampledColor &sample) { answers.push_back(sample); }); // while open
+        const auto record = [&](const BrimSampledColor &sample) { answers.push_back(sample); };
+        sampler.pick(record);
+        sampler.pick(record); // while open
 
         if (portal && row.portal != Portal::noMethod) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return portal->calls("PickColor").size() == 1; }, 5000));
@@ -99,10 +92,8 @@ TEST(PortalColorSampler, AnswersWithTheColorOrACancelOrTheFallback)
                 QVariantMap results;
                 if (row.color.isValid())
                     results.insert("color", row.color);
-                QDBusMessage response = QDBusMessage::createSignal(handleFor(call, row.portal),
-                                                                   "org.freedesktop.portal.Request", "Response");
-                response << row.response << results;
-                emitter.send(response);
+                emitter.send(QDBusMessage::createSignal(handleFor(call, row.portal), "org.freedesktop.portal.Request",
+                                                        "Response") << row.response << results);
             }
         }
         ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, 5000));

@@ -3,22 +3,11 @@
 
 #include "models/BrimClipboard.h"
 
-class FakeClipboard final : public BrimClipboard {
-public:
+struct FakeClipboard final : BrimClipboard {
     std::optional<QString> text() const override { return plain; }
-    void setText(const QString &value) override
-    {
-        ++writes;
-        plain = value;
-        image.reset();
-    }
+    void setText(const QString &value) override { plain = value, image.reset(), ++writes; }
     std::optional<QByteArray> imageData() const override { return image; }
-    void setPNG(const QByteArray &png) override
-    {
-        ++writes;
-        plain.reset();
-        image = png;
-    }
+    void setPNG(const QByteArray &png) override { image = png, plain.reset(), ++writes; }
 
     std::optional<QString> plain;
     std::optional<QByteArray> image;
