@@ -547,4 +547,13 @@ QString title(QStringView text)
     return out.take();
 }
 
+qsizetype characterCount(QStringView text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.data(), text.size());
+    qsizetype count = 0;
+    while (finder.toNextBoundary() != -1)
+        ++count;
+    return count;
+}
+
 } // namespace UnicodeText

@@ -172,4 +172,8 @@ QString lower(QStringView text);
 // and the rest lower-cased; whitespace characters separate words.
 QString title(QStringView text);
 
+// The number of user-perceived characters (extended grapheme clusters): an
+// emoji built from several code points counts once.
+qsizetype characterCount(QStringView text);
+
 } // namespace UnicodeText

@@ -1,0 +1,164 @@
+#include "shell/BrimTextView.h"
+
+#include "models/BrimTextModel.h"
+#include "shell/ToolLabels.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+// Breaking lines only between words costs time quadratic in the length of a
+// word: a pasted 200,000-character token (base64, a long link) would freeze
+// the panel for half a minute. Such texts wrap anywhere instead.
+constexpr qsizetype longestWordWrapped = 400;
+
+void fitWrapping(QPlainTextEdit *editor, QStringView text)
+{
+    qsizetype run = 0;
+    bool longWord = false;
+    for (QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > longestWordWrapped) {
+            longWord = true;
+            break;
+        }
+    }
+    const auto mode = longWord ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (editor->wordWrapMode() != mode)
+        editor->setWordWrapMode(mode);
+}
+
+// Text pasted or dropped into the editor is laid out before anyone hears of
+// the change, so the wrapping is fitted to it beforehand.
+class InputEditor final : public QPlainTextEdit {
+protected:
+    void insertFromMimeData(const QMimeData *source) override
+    {
+        if (source->hasText() && wordWrapMode() != QTextOption::WrapAnywhere)
+            fitWrapping(this, source->text());
+        QPlainTextEdit::insertFromMimeData(source);
+    }
+};
+} // namespace
+
+BrimTextView::BrimTextView(BrimTextModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_limit(toolMessage())
+    , m_error(toolMessage())
+{
+    m_limit->setText(BrimTextModel::limitMessage());
+    m_copy = new QPushButton(tr("Copy result"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(createInputSection());
+    layout->addWidget(createTransformSection());
+    layout->addWidget(createPreviewSection());
+    layout->addWidget(m_copy, 0, Qt::AlignLeft);
+    layout->addWidget(m_limit);
+    layout->addWidget(m_error);
+    layout->addWidget(toolFootnote(tr("Paste and copy are explicit. Input stays in memory; nothing is changed on "
+                                      "the clipboard until Copy result.")));
+
+    connect(m_copy, &QPushButton::clicked, this, [this] { m_model.copyResult(); });
+    connect(&m_model, &BrimTextModel::changed, this, [this] {
+        if (isVisible())
+            refresh();
+    });
+    refresh();
+}
+
+QWidget *BrimTextView::createInputSection()
+{
+    auto *section = new QWidget;
+    m_paste = new QPushButton(tr("Paste text"));
+    m_clear = new QPushButton(tr("Clear"));
+    m_input = new InputEditor;
+    m_input->setAccessibleName(tr("Input text"));
+    m_input->setFixedHeight(editorHeight);
+    m_input->setFrameShape(QFrame::StyledPanel);
+    // A tab moves the focus on; the tool is for text that is pasted in.
+    m_input->setTabChangesFocus(true);
+    setFocusProxy(m_input);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_paste);
+    buttons->addWidget(m_clear);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(section);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(buttons);
+    layout->addWidget(toolHeading(tr("Input text")));
+    layout->addWidget(m_input);
+
+    connect(m_paste, &QPushButton::clicked, this, [this] { m_model.paste(); });
+    connect(m_clear, &QPushButton::clicked, this, [this] { m_model.clear(); });
+    connect(m_input, &QPlainTextEdit::textChanged, this, [this] { m_model.setInput(m_input->toPlainText()); });
+    return section;
+}
+
+QWidget *BrimTextView::createTransformSection()
+{
+    auto *section = new QWidget;
+    m_operation = new QComboBox;
+    m_operation->setAccessibleName(tr("Transform"));
+    for (const BrimTextOperation operation : BrimTextOperation::allCases())
+        m_operation->addItem(operation.title(), operation.rawValue());
+    auto *layout = new QVBoxLayout(section);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(toolHeading(tr("Transform")));
+    layout->addWidget(m_operation);
+
+    connect(m_operation, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            m_model.setOperation(BrimTextOperation::allCases().at(std::size_t(index)));
+    });
+    return section;
+}
+
+QWidget *BrimTextView::createPreviewSection()
+{
+    auto *section = new QWidget;
+    m_preview = new QPlainTextEdit;
+    m_preview->setReadOnly(true);
+    m_preview->setAccessibleName(tr("Preview"));
+    m_preview->setPlaceholderText(tr("Your result appears here."));
+    m_preview->setFixedHeight(editorHeight);
+    auto *layout = new QVBoxLayout(section);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(toolHeading(tr("Preview")));
+    layout->addWidget(m_preview);
+    return section;
+}
+
+void BrimTextView::showEvent(QShowEvent *event)
+{
+    refresh();
+    QWidget::showEvent(event);
+}
+
+void BrimTextView::refresh()
+{
+    // Rewriting the editor while the user types would move the cursor.
+    fitWrapping(m_input, m_model.input());
+    if (m_input->toPlainText() != m_model.input())
+        m_input->setPlainText(m_model.input());
+    const auto cases = BrimTextOperation::allCases();
+    const auto chosen = std::find(cases.begin(), cases.end(), m_model.operation());
+    m_operation->setCurrentIndex(int(chosen - cases.begin()));
+
+    const QString output = m_model.output();
+    if (m_preview->toPlainText() != output) {
+        fitWrapping(m_preview, output);
+        m_preview->setPlainText(output);
+    }
+    m_copy->setEnabled(m_model.canCopy());
+    m_limit->setVisible(m_model.isOverLimit());
+    m_error->setText(m_model.error().value_or(QString()));
+    m_error->setVisible(m_model.error().has_value());
+}

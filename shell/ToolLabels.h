@@ -1,0 +1,32 @@
+#pragma once
+// The two kinds of text the tool views share: bold section headings and
+// short grey footnotes that wrap within the detail pane.
+
+#include <QLabel>
+
+inline QLabel *toolHeading(const QString &text)
+{
+    auto *label = new QLabel(text);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+inline QLabel *toolFootnote(const QString &text)
+{
+    auto *label = new QLabel(text);
+    label->setWordWrap(true);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
+
+// A message that appears and disappears with the state it reports.
+inline QLabel *toolMessage()
+{
+    auto *label = new QLabel;
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->hide();
+    return label;
+}
