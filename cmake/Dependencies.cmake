@@ -2,6 +2,7 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network DBus Concurren
 find_package(QCoro6 REQUIRED COMPONENTS Core Network DBus)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(Canberra REQUIRED IMPORTED_TARGET libcanberra)
+pkg_check_modules(Xcb REQUIRED IMPORTED_TARGET xcb)
 if(BRIMKIT_TESTS)
   find_package(GTest REQUIRED)
 endif()
