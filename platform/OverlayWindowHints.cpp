@@ -44,12 +44,13 @@ xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 
 void OverlayWindowHints::describe(QWindow &window)
 {
+    // The offscreen platform offers the X11 interface too, without a connection.
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !connection)
         return;
     // Compositors give notification windows their shadow and fade rules
     // instead of those of a focused tool window, which Qt would announce.
-    xcb_connection_t *connection = x11->connection();
     const xcb_atom_t property = internAtom(connection, "_NET_WM_WINDOW_TYPE");
     const xcb_atom_t type = internAtom(connection, "_NET_WM_WINDOW_TYPE_NOTIFICATION");
     if (property == XCB_ATOM_NONE || type == XCB_ATOM_NONE)

@@ -83,7 +83,8 @@ trayer --edge top --align right --widthtype request --height 32 --SetDockType tr
 pids+=($!)
 
 "$app" >"$work/app.log" 2>&1 &
-pids+=($!)
+app_pid=$!
+pids+=($app_pid)
 app_up() { dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
   string:app.ostrel.brimkit | grep -q true; }
 wait_for 15 app_up || fail "app did not come up"
@@ -183,4 +184,9 @@ click_secondary
 wait_for 3 title_matches '^$' || fail "Dismiss did not dismiss (title '$(title)')"
 wait_for 3 capsule_hidden || fail "capsule still shown after Dismiss"
 echo "ok: Dismiss ends the session and hides the capsule"
+
+kill -TERM "$app_pid"
+status=0
+wait "$app_pid" || status=$?
+[[ $status == 0 ]] || fail "app exited with $status after SIGTERM"
 echo "1 passed, 0 failed"
