@@ -1,9 +1,6 @@
 #include "shell/BrimkitDelegate.h"
 #include "tests/support/ModelFakes.h"
 
-#include <QApplication>
-#include <QWidget>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,22 +71,4 @@ TEST_F(DelegateFixture, TerminationAfterLaunchReleasesKeepAwake)
     EXPECT_EQ(power->held.size(), 1u);
     delegate->applicationWillTerminate();
     EXPECT_TRUE(power->held.empty());
-}
-
-TEST_F(DelegateFixture, CapsuleComesWithLaunchAndGoesAtTermination)
-{
-    const auto capsuleShown = [] {
-        const auto windows = QApplication::topLevelWidgets();
-        return std::any_of(windows.begin(), windows.end(), [](QWidget *w) {
-            return w->windowTitle() == QStringLiteral("Brimkit Timer") && w->isVisible();
-        });
-    };
-    auto delegate = make();
-    delegate->model().startTimer(5, BrimTimerKind::timer);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(capsuleShown()) << "before launch finished";
-    delegate->applicationDidFinishLaunching();
-    EXPECT_TRUE(capsuleShown());
-    delegate->applicationWillTerminate();
-    EXPECT_FALSE(capsuleShown());
 }
