@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 BrimTimerOptions::BrimTimerOptions(BrimkitModel &model, std::optional<DesktopNotificationSettings> settings,
                                    QWidget *parent)
     : QWidget(parent)

@@ -6,7 +6,6 @@
 #include "shell/BrimTimerDesktop.h"
 
 #include <QObject>
-#include <QPointer>
 
 #include <chrono>
 #include <memory>
