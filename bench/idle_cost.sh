@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Idle cost of the running app with a countdown running, against a bare tray
-# program, under Xvfb with trayer: CPU seconds and peak RSS over a window.
+# program, under Xvfb with trayer: CPU seconds and peak RSS over a window,
+# with the timer capsule shown and switched off.
 #   bench/idle_cost.sh <build dir> [seconds=60]
 set -euo pipefail
 build=$(cd "$1" && pwd); seconds=${2:-60}
@@ -27,15 +28,30 @@ measure() { # <label> <pid>
 "$build/bench/bare-tray" & bare=$!
 sleep 2; measure bare $bare; kill $bare
 
-"$build/shell/ostrel-brimkit" & app=$!
-sleep 2
-echo "app before its pop-up was first opened: peak RSS $(awk '/VmHWM/ {printf "%.1f MiB", $2/1024}' /proc/$app/status)"
-"$build/shell/ostrel-brimkit"          # opens the pop-up
-sleep 0.5
-xdotool key Escape                      # the panel closes again
-# Start a 25-minute focus session through the pop-up's keyboard path.
-"$build/shell/ostrel-brimkit"; sleep 0.5
-xdotool key Tab Tab Tab Tab space; sleep 1.5   # Start, Pomodoro (checked), Duration, Start timer
-import -window root "${BRIMKIT_IDLE_SHOT:-/dev/null}" 2>/dev/null || true
-xdotool key Escape
-sleep 1; measure app $app; kill -TERM $app; wait $app || true
+# The app with a running 25-minute focus session, the timer capsule shown or
+# switched off (its setting written before the start). Capsule repaints are
+# counted from the app's debug log over the same window.
+run_app() { # <label> <capsule: true|false>
+  rm -rf "$work/c"; mkdir -p "$work/c/app.ostrel.brimkit"
+  printf '{"brimkitTimerIsland": %s}' "$2" >"$work/c/app.ostrel.brimkit/defaults.json"
+  local log=$work/$1.log
+  QT_LOGGING_RULES="ostrel.brimkit.debug=true" "$build/shell/ostrel-brimkit" 2>"$log" & app=$!
+  sleep 2
+  echo "$1 before its pop-up was first opened: peak RSS $(awk '/VmHWM/ {printf "%.1f MiB", $2/1024}' /proc/$app/status)"
+  "$build/shell/ostrel-brimkit"          # opens the pop-up
+  sleep 0.5
+  xdotool key Escape                      # the panel closes again
+  # Start a 25-minute focus session through the pop-up's keyboard path.
+  "$build/shell/ostrel-brimkit"; sleep 0.5
+  xdotool key Tab Tab Tab Tab space; sleep 1.5   # Start, Pomodoro (checked), Duration, Start timer
+  import -window root "${BRIMKIT_IDLE_SHOT:-/dev/null}" 2>/dev/null || true
+  xdotool key Escape
+  sleep 1
+  local painted; painted=$(grep -c 'timer capsule painted' "$log" || true)
+  measure "$1" $app
+  painted=$(( $(grep -c 'timer capsule painted' "$log" || true) - painted ))
+  awk -v l="$1" -v p="$painted" -v s="$seconds" 'BEGIN { printf "%-10s capsule repaints %d over %d s (%.2f per second)\n", l, p, s, p/s }'
+  kill -TERM $app; wait $app || true
+}
+run_app app true
+run_app app-off false

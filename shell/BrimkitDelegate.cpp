@@ -4,6 +4,8 @@
 #include "services/OstrelSignals.h"
 #include "shell/BrimkitPopup.h"
 #include "shell/BrimkitStatusItem.h"
+#include "shell/BrimTimerOverlayController.h"
+#include "shell/SystemBrimTimerDesktop.h"
 
 #include <QPointer>
 
@@ -34,6 +36,7 @@ void BrimkitDelegate::applicationDidFinishLaunching()
     });
     BetaSupportCommands::addTo(&m_statusItem->menu(), OstrelSignals::shared());
     m_statusItem->show();
+    m_timerOverlay = std::make_unique<BrimTimerOverlayController>(*m_model, std::make_shared<SystemBrimTimerDesktop>());
 }
 
 BrimkitPopup &BrimkitDelegate::popup()
@@ -67,5 +70,7 @@ void BrimkitDelegate::applicationWillTerminate()
     m_terminated = true;
     if (m_popup)
         m_popup->hide();
+    if (m_timerOverlay)
+        m_timerOverlay->close();
     m_model->shutdown();
 }

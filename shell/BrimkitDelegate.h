@@ -9,6 +9,7 @@
 
 class BrimkitPopup;
 class BrimkitStatusItem;
+class BrimTimerOverlayController;
 
 class BrimkitDelegate : public QObject {
     Q_OBJECT
@@ -33,6 +34,8 @@ private:
     std::unique_ptr<BrimkitModel> m_model;
     std::unique_ptr<BrimkitPopup> m_popup;
     std::unique_ptr<BrimkitStatusItem> m_statusItem;
+    // Absent until launch has finished.
+    std::unique_ptr<BrimTimerOverlayController> m_timerOverlay;
     bool m_launched = false;
     bool m_terminated = false;
 };

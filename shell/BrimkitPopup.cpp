@@ -4,6 +4,7 @@
 #include "shell/BrimAlarmsSection.h"
 #include "shell/BrimAwakeControls.h"
 #include "shell/BrimTimerControls.h"
+#include "shell/BrimTimerOptions.h"
 
 #include <QCursor>
 #include <QFrame>
@@ -67,6 +68,7 @@ BrimkitPopup::BrimkitPopup(BrimkitModel &model, QWidget *parent)
     layout->addWidget(divider());
     layout->addWidget(sectionTitle(QStringLiteral("Timer")));
     layout->addWidget(m_timer);
+    layout->addWidget(new BrimTimerOptions(model));
     layout->addWidget(divider());
     layout->addWidget(sectionTitle(QStringLiteral("Alarms")));
     layout->addWidget(new BrimAlarmsSection(model));

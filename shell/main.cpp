@@ -11,8 +11,23 @@
 #include <QDBusConnection>
 #include <QTimer>
 
+namespace {
+
+// Core Wayland cannot place or raise the timer capsule: on a Wayland session
+// with XWayland run on xcb, unless the user chose a platform.
+void choosePlatform()
+{
+    const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (wayland && !qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    choosePlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ostrel-brimkit"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(BuildInfo::displayName));

@@ -27,10 +27,6 @@ fail() {
   echo "--- app log"; tail -n 40 "$work/app.log" 2>/dev/null || true
   exit 1
 }
-title() {
-  dbus-send --session --print-reply=literal --dest=app.ostrel.brimkit /app/ostrel/brimkit \
-    app.ostrel.brimkit.StatusTitle 2>/dev/null | sed 's/^ *//'
-}
 app_up() { [[ -n "$(title)" ]]; }
 title_is() { [[ "$(title)" == "$1" ]]; }
 shown() { (( $(dunstctl count displayed 2>/dev/null || echo 0) + $(dunstctl count history 2>/dev/null || echo 0) >= 1 )); }

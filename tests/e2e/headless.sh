@@ -21,6 +21,12 @@ notifications_up() {
     string:org.freedesktop.Notifications 2>/dev/null | grep -q true
 }
 
+# The tray title of the running app, empty when it does not answer.
+title() {
+  dbus-send --session --print-reply=literal --dest=app.ostrel.brimkit /app/ostrel/brimkit \
+    app.ostrel.brimkit.StatusTitle 2>/dev/null | sed 's/^ *//'
+}
+
 # A private home for the app: its own config, data and runtime folders, and
 # no system bus (keep-awake then comes from the portal, if any).
 isolate_home() {

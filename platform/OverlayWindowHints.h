@@ -1,0 +1,17 @@
+#pragma once
+// How a small always-visible overlay (the timer capsule) is told apart from
+// ordinary windows by the window system.
+
+#include <Qt>
+
+class QWindow;
+
+class OverlayWindowHints {
+public:
+    OverlayWindowHints() = delete;
+
+    // Frameless, above other windows, never focused, with no taskbar entry.
+    static Qt::WindowFlags flags();
+    // Names the created window's role to the window system; call before the first show.
+    static void describe(QWindow &window);
+};

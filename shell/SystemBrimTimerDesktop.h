@@ -1,0 +1,24 @@
+#pragma once
+// The desktop as the timer capsule meets it: the primary screen (Linux
+// screens have no camera housing), the capsule window, and Qt timers.
+
+#include "shell/BrimTimerDesktop.h"
+
+class QScreen;
+
+class SystemBrimTimerDesktop final : public BrimTimerDesktop {
+    Q_OBJECT
+
+public:
+    explicit SystemBrimTimerDesktop(QObject *parent = nullptr);
+
+    std::optional<Screen> screen() const override;
+    std::unique_ptr<BrimTimerWindow> makeWindow(BrimkitModel &model, BrimTimerWindow::Hooks hooks) override;
+    std::unique_ptr<QObject> after(std::chrono::milliseconds delay, std::function<void()> work) override;
+
+private:
+    void watch(QScreen *screen);
+
+    QMetaObject::Connection m_geometry;
+    QMetaObject::Connection m_available;
+};

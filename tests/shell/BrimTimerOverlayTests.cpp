@@ -1,0 +1,237 @@
+#include "shell/BrimTimerCapsule.h"
+#include "shell/BrimTimerOverlayController.h"
+#include "tests/shell/ShellFixture.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// One 1280x800 screen under a 32-pixel top panel, the capsule window as plain
+// state, and delayed work on a clock that moves only when the test says so.
+class FakeDesktop final : public BrimTimerDesktop {
+public:
+    std::optional<Screen> current = Screen{{0, 0, 1280, 800}, {0, 32, 1280, 768}};
+    BrimTimerWindow::Hooks hooks;
+    int made = 0, contentHeight = 30;
+    bool shown = false, destroyed = false, expanded = false;
+    QRect frame;
+    QList<int> widths; // each width taken, in order
+
+    std::optional<Screen> screen() const override { return current; }
+    std::unique_ptr<BrimTimerWindow> makeWindow(BrimkitModel &, BrimTimerWindow::Hooks h) override
+    {
+        ++made;
+        hooks = h;
+        return std::make_unique<Window>(*this);
+    }
+    std::unique_ptr<QObject> after(std::chrono::milliseconds delay, std::function<void()> work) override
+    {
+        auto handle = std::make_unique<QObject>();
+        m_pending.push_back({m_now + delay, std::move(work), handle.get()});
+        return handle;
+    }
+    // Runs the work that fell due unless its handle was dropped.
+    void advance(std::chrono::milliseconds by)
+    {
+        m_now += by;
+        for (Pending &p : std::exchange(m_pending, {})) {
+            if (p.at > m_now)
+                m_pending.push_back(std::move(p));
+            else if (p.handle)
+                p.work();
+        }
+    }
+
+private:
+    struct Window final : BrimTimerWindow {
+        explicit Window(FakeDesktop &d) : d(d) {}
+        ~Window() override { d.destroyed = true; }
+        void present(bool expanded) override { d.expanded = expanded; }
+        int fittingHeight(int) const override { return d.contentHeight; }
+        void setFrame(const QRect &frame) override
+        {
+            if (d.widths.isEmpty() || d.widths.last() != frame.width())
+                d.widths << frame.width();
+            d.frame = frame;
+        }
+        bool isShown() const override { return d.shown; }
+        void orderFront() override { d.shown = true; }
+        void orderOut() override { d.shown = false; }
+        FakeDesktop &d;
+    };
+    struct Pending {
+        std::chrono::milliseconds at;
+        std::function<void()> work;
+        QPointer<QObject> handle;
+    };
+    std::chrono::milliseconds m_now{0};
+    std::vector<Pending> m_pending;
+};
+
+struct Overlay : ShellFixture {
+    std::shared_ptr<FakeDesktop> desktop = std::make_shared<FakeDesktop>();
+    std::unique_ptr<BrimTimerOverlayController> controller =
+        std::make_unique<BrimTimerOverlayController>(model, desktop);
+
+    static void settle() { QCoreApplication::processEvents(); }
+    void finishCountdown()
+    {
+        clock->advance(model.countdown().secondsLeft(model.now()));
+        model.refresh(clock->now());
+    }
+};
+
+} // namespace
+
+TEST_F(Overlay, HiddenWithoutPresentationOrCapsuleAndPinReset)
+{
+    model.startTimer(25, BrimTimerKind::focus);
+    EXPECT_EQ(desktop->made, 0) << "updates wait for the next event-loop turn";
+    settle();
+    ASSERT_TRUE(desktop->shown);
+    EXPECT_EQ(desktop->frame, QRect(532, 36, 216, 44));
+
+    for (const auto &hide : std::vector<std::function<void()>>{[&] { model.setIslandEnabled(false); },
+                                                               [&] { model.cancelTimer(); }}) {
+        desktop->hooks.toggle();
+        EXPECT_EQ(desktop->frame.width(), 336);
+        hide();
+        settle();
+        EXPECT_FALSE(desktop->shown);
+        EXPECT_FALSE(controller->isPinned());
+        model.setIslandEnabled(true);
+        model.startTimer(5, BrimTimerKind::timer);
+        settle();
+        EXPECT_TRUE(desktop->shown);
+        EXPECT_EQ(desktop->frame.width(), 216) << "the pin survived hiding";
+    }
+    EXPECT_EQ(desktop->made, 1) << "the window is made once and reused";
+    EXPECT_FALSE(desktop->destroyed);
+}
+
+TEST_F(Overlay, ExpandsOnHoverPinAndCompletion)
+{
+    model.startTimer(1, BrimTimerKind::timer);
+    settle();
+    desktop->contentHeight = 110;
+    desktop->hooks.hover(true);
+    EXPECT_EQ(desktop->frame, QRect(472, 36, 336, 110)) << "expands at once, centred, as high as its content";
+    desktop->hooks.hover(false);
+    desktop->advance(349ms);
+    EXPECT_EQ(desktop->frame.width(), 336);
+    desktop->advance(1ms);
+    EXPECT_EQ(desktop->frame.width(), 216);
+
+    desktop->hooks.toggle();
+    desktop->hooks.hover(true);
+    desktop->hooks.hover(false);
+    desktop->advance(1s);
+    EXPECT_EQ(desktop->frame.width(), 336) << "a pinned capsule stays expanded";
+    desktop->hooks.toggle();
+    EXPECT_EQ(desktop->frame.width(), 216);
+
+    finishCountdown();
+    settle();
+    EXPECT_TRUE(desktop->expanded);
+    EXPECT_EQ(desktop->frame.width(), 336) << "a finished countdown shows expanded";
+}
+
+TEST_F(Overlay, LeavingAndReenteringWithinTheDelayNeverCollapses)
+{
+    model.startTimer(25, BrimTimerKind::focus);
+    settle();
+    desktop->hooks.hover(true);
+    for (int pass = 0; pass < 3; ++pass) {
+        desktop->hooks.hover(false);
+        desktop->advance(300ms);
+        desktop->hooks.hover(true);
+    }
+    desktop->advance(2s);
+    EXPECT_EQ(desktop->widths, (QList<int>{216, 336}));
+    desktop->hooks.hover(false);
+    desktop->advance(350ms);
+    EXPECT_EQ(desktop->widths, (QList<int>{216, 336, 216}));
+}
+
+TEST_F(Overlay, WaitsForAScreenAndFollowsScreenChanges)
+{
+    desktop->current.reset();
+    model.startTimer(25, BrimTimerKind::focus);
+    settle();
+    EXPECT_EQ(desktop->made, 0);
+    desktop->current = BrimTimerDesktop::Screen{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}};
+    Q_EMIT desktop->screensChanged();
+    settle();
+    EXPECT_EQ(desktop->frame, QRect(852, 4, 216, 44));
+}
+
+TEST_F(Overlay, CloseLeavesNothingThatReachesTheController)
+{
+    model.startTimer(25, BrimTimerKind::focus);
+    settle();
+    desktop->hooks.hover(true);
+    desktop->hooks.hover(false);
+    const auto hooks = desktop->hooks;
+    const QRect lastFrame = desktop->frame;
+    controller->close();
+    EXPECT_TRUE(desktop->destroyed);
+
+    // Then even the controller goes: callbacks and queued updates find nothing.
+    for (int pass = 0; pass < 2; ++pass) {
+        model.startTimer(5, BrimTimerKind::timer);
+        Q_EMIT desktop->screensChanged();
+        hooks.hover(true);
+        hooks.toggle();
+        desktop->advance(1s);
+        settle();
+        EXPECT_EQ(desktop->made, 1);
+        EXPECT_EQ(desktop->frame, lastFrame);
+        controller.reset();
+    }
+}
+
+using Capsule = ShellFixture;
+
+TEST_F(Capsule, ButtonsActOnlyOnThePresentationTheyWereBuiltFrom)
+{
+    const auto focus = [&] { model.startTimer(25, BrimTimerKind::focus); };
+    const auto timer = [&] { model.startTimer(5, BrimTimerKind::timer); };
+    const auto finished = [&](BrimTimerKind kind) {
+        return [this, kind] {
+            model.startTimer(1, kind);
+            clock->advance(60);
+            model.refresh(clock->now());
+        };
+    };
+    struct Case {
+        const char *button;
+        std::function<void()> before, after;
+        std::function<bool()> acted;
+    };
+    const Case cases[] = {
+        {"Cancel", focus, timer, [&] { return !model.isTiming(); }},
+        {"Pause", focus, timer, [&] { return model.isPaused(); }},
+        {"Dismiss", finished(BrimTimerKind::focus), finished(BrimTimerKind::timer), [&] { return !model.completion(); }},
+        {"Start short break", finished(BrimTimerKind::focus), finished(BrimTimerKind::timer),
+         [&] { return model.isTiming(); }},
+    };
+    for (const Case &c : cases) {
+        BrimTimerCapsule capsule(model, {});
+        c.before();
+        capsule.present(true);
+        QAbstractButton *stale = button(capsule, QString::fromUtf8(c.button));
+        ASSERT_TRUE(stale) << c.button;
+        c.after();
+        stale->click();
+        EXPECT_FALSE(c.acted()) << c.button << " acted on a newer timer";
+
+        c.before();
+        capsule.present(true);
+        button(capsule, QString::fromUtf8(c.button))->click();
+        EXPECT_TRUE(c.acted()) << c.button << " did nothing on its own timer";
+        model.cancelTimer();
+    }
+}
