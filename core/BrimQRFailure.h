@@ -1,0 +1,30 @@
+#pragma once
+// Why a QR code could not be made or read. The three rule failures carry fixed
+// texts; a failure of the system (a file read, the detector) carries the
+// system's own description unchanged.
+
+#include <QString>
+
+class BrimQRFailure {
+public:
+    enum Case { payload, image, noCode, system };
+
+    BrimQRFailure(Case c = payload) : m_case(c == system ? payload : c) {}
+    static BrimQRFailure systemError(QString description)
+    {
+        BrimQRFailure failure;
+        failure.m_case = system;
+        failure.m_detail = std::move(description);
+        return failure;
+    }
+
+    Case kind() const { return m_case; }
+    // The text the user is shown.
+    QString description() const;
+
+    friend bool operator==(const BrimQRFailure &, const BrimQRFailure &) = default;
+
+private:
+    Case m_case;
+    QString m_detail;
+};
