@@ -109,6 +109,7 @@ BrimQRView::BrimQRView(BrimQRModel &model, QWidget *parent)
     layout->addWidget(createReadSection());
     layout->addWidget(m_error);
     layout->addWidget(footnote);
+    layout->addStretch(1);
     setFocusProxy(m_input);
 
     connect(&m_model, &BrimQRModel::changed, this, [this] {

@@ -101,8 +101,8 @@ TEST(BrimQR, ImagesBeyondTheLimitsOrWithoutCodesFail)
     } cases[] = {
         {"30,000,000 bytes", padded, std::nullopt},
         {"30,000,001 bytes", overLimit, BrimQRFailure::image},
-        {"10,000 x 4,000", encodedImage(qrCanvas({10'000, 4'000}, {{first, {4'000, 1'000}}})), std::nullopt},
-        {"10,000 x 4,001", encodedImage(qrCanvas({10'000, 4'001}, {{first, {4'000, 1'000}}})), BrimQRFailure::image},
+        {"10,000 x 4,000", encodedImage(qrCanvas({10'000, 4'000}, {{first, {4'000, 1'000}}}), "JPEG"), std::nullopt},
+        {"10,000 x 4,001", encodedImage(qrCanvas({10'000, 4'001}, {{first, {4'000, 1'000}}}), "JPEG"), BrimQRFailure::image},
         {"code on transparency", encodedImage(transparent), std::nullopt},
         {"no code", encodedImage(qrCanvas({300, 200}, {}), "JPEG"), BrimQRFailure::noCode},
         {"not an image", codePNG.mid(200), BrimQRFailure::image},
