@@ -9,10 +9,11 @@ class BrimQRFailure {
 public:
     enum Case { payload, image, noCode, system };
 
-    BrimQRFailure(Case c = payload) : m_case(c == system ? payload : c) {}
+    // One of the rule failures; a system failure needs its description.
+    BrimQRFailure(Case c) : m_case(c) { Q_ASSERT(c != system); }
     static BrimQRFailure systemError(QString description)
     {
-        BrimQRFailure failure;
+        BrimQRFailure failure(payload);
         failure.m_case = system;
         failure.m_detail = std::move(description);
         return failure;

@@ -3,7 +3,6 @@
 #include "core/BrimQRRules.h"
 #include "models/BrimQRModel.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -58,33 +58,23 @@ public:
         setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setFrameShape(QFrame::NoFrame);
-        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         viewport()->setAutoFillBackground(false);
         setAccessibleName(text);
     }
 
-protected:
-    void resizeEvent(QResizeEvent *event) override
+    bool hasHeightForWidth() const override { return true; }
+    // The whole text at this width, up to a few lines; beyond that it scrolls.
+    int heightForWidth(int width) const override
     {
-        QTextEdit::resizeEvent(event);
-        fitHeight();
+        QTextDocument *measure = document()->clone();
+        measure->setTextWidth(qMax(1, width - 2 * frameWidth()));
+        const int most = fontMetrics().lineSpacing() * decodedMaxLines + int(2 * measure->documentMargin());
+        const int content = int(std::ceil(measure->size().height()));
+        delete measure;
+        return std::min(content, most) + 2 * frameWidth();
     }
-    void showEvent(QShowEvent *event) override
-    {
-        QTextEdit::showEvent(event);
-        fitHeight();
-    }
-
-private:
-    void fitHeight()
-    {
-        document()->setTextWidth(viewport()->width());
-        const int content = int(std::ceil(document()->size().height()));
-        const int most = fontMetrics().lineSpacing() * decodedMaxLines + int(2 * document()->documentMargin());
-        const int height = std::min(content, most) + 2 * frameWidth();
-        if (height != this->height())
-            setFixedHeight(height);
-    }
+    QSize sizeHint() const override { return {QTextEdit::sizeHint().width(), heightForWidth(width())}; }
 };
 
 } // namespace
