@@ -22,11 +22,6 @@ struct QRModel : ::testing::Test {
         QFile f(dir.filePath(name));
         return f.open(QIODevice::WriteOnly) && f.write(contents) == contents.size() ? f.fileName() : QString();
     }
-    QString read(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().toBase64()) : QString();
-    }
 };
 
 } // namespace
@@ -98,7 +93,8 @@ TEST_F(QRModel, SavesTheImageShownWhenAsked)
     EXPECT_EQ(panels->asked, QStringList{QStringLiteral("QR-Code.png")});
     model->setInput(QStringLiteral("edited meanwhile"));
     panels->answer(dir.filePath(QStringLiteral("QR-Code.png")));
-    EXPECT_EQ(read(dir.filePath(QStringLiteral("QR-Code.png"))), QString::fromLatin1(png.toBase64()));
+    QFile saved(dir.filePath(QStringLiteral("QR-Code.png")));
+    EXPECT_TRUE(saved.open(QIODevice::ReadOnly) && saved.readAll() == png);
     EXPECT_FALSE(model->error());
 
     model->generate();

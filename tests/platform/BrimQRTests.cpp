@@ -45,14 +45,11 @@ TEST(BrimQR, GeneratedCodeHasItsQuietZoneAndReadsBack)
         const int side = image.width();
         ASSERT_EQ(side, image.height());
         EXPECT_EQ(side % 8, 0);
-        bool marginWhite = true;
-        for (int i = 0; i < 32; ++i) {
-            for (int j = 0; j < side; ++j) {
-                for (QPoint p : {QPoint(i, j), QPoint(side - 1 - i, j), QPoint(j, i), QPoint(j, side - 1 - i)})
-                    marginWhite &= image.pixel(p) == qRgb(255, 255, 255);
-            }
-        }
-        EXPECT_TRUE(marginWhite);
+        // Only white outside the 32-pixel margin.
+        QImage framed(image.size(), QImage::Format_RGB32);
+        framed.fill(Qt::white);
+        QPainter(&framed).drawImage(32, 32, image.copy(32, 32, side - 64, side - 64));
+        EXPECT_EQ(framed, image);
         // The symbol starts right after the margin: its top-left finder corner.
         EXPECT_EQ(image.pixel(32, 32), qRgb(0, 0, 0));
         EXPECT_EQ(outcome(BrimQR::read(png)), text);

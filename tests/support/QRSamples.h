@@ -17,10 +17,9 @@ inline QImage qrSample(const QString &text)
 }
 
 // A white canvas with each code drawn at its point (top left corner).
-inline QImage qrCanvas(QSize size, const std::vector<std::pair<QString, QPoint>> &codes,
-                       QImage::Format format = QImage::Format_Grayscale8)
+inline QImage qrCanvas(QSize size, const std::vector<std::pair<QString, QPoint>> &codes)
 {
-    QImage canvas(size, format);
+    QImage canvas(size, QImage::Format_Grayscale8);
     canvas.fill(Qt::white);
     QPainter painter(&canvas);
     for (const auto &[text, at] : codes)
