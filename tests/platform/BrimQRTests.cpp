@@ -74,6 +74,7 @@ TEST(BrimQR, ReadsEveryCodeOnceWithinTheLimits)
          encodedImage(qrCanvas({1000, 1000}, {{first, {20, 20}}, {second, {520, 20}}, {first, {20, 520}}})),
          second + u'|' + first},
         {"code on transparency", encodedImage(code), first},
+        {"TIFF, as the clipboard may hold it", encodedImage(qrSample(first), "TIFF"), first},
         {"30,000,000 bytes", padded, first},
         {"30,000,001 bytes", padded + '\0', imageFailure},
         {"10,000 x 4,000", encodedImage(qrCanvas({10'000, 4'000}, {{first, {4'000, 1'000}}}), "JPEG"), first},
