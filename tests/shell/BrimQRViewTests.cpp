@@ -1,11 +1,14 @@
 #include "models/BrimQRModel.h"
 #include "shell/BrimQRView.h"
+#include "shell/QFileDialogPanels.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/FakeClipboard.h"
 #include "tests/support/FakeFilePanels.h"
 #include "tests/support/QRSamples.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QTemporaryDir>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextEdit>
@@ -103,6 +106,22 @@ TEST_F(QRView, DecodedTextsAreShownAndCopiedButNeverOpened)
         EXPECT_TRUE(!child->isVisibleTo(&view) || child->mapTo(&view, QPoint(child->width(), 0)).x() <= 330)
             << child->metaObject()->className();
     }
+}
+
+TEST(QFileDialogPanelsTest, OnePanelAtATimeAndPNGBytesOnlyUnderPNGNames)
+{
+    QFileDialogPanels panels;
+    QTemporaryDir dir;
+    std::optional<QString> chosen;
+    panels.askSavePNG(QStringLiteral("QR-Code.png"), [&](std::optional<QString> path) { chosen = path; });
+    QFileDialog *dialog = panels.current();
+    ASSERT_TRUE(dialog && dialog->isVisible());
+    EXPECT_TRUE(dialog->selectedFiles().value(0).endsWith(QStringLiteral("/QR-Code.png")));
+    panels.askImage(QStringLiteral("Read QR Code"), [](std::optional<QString>) { ADD_FAILURE(); });
+    EXPECT_EQ(panels.current(), dialog);
+    dialog->selectFile(dir.filePath(QStringLiteral("shot.jpg")));
+    QMetaObject::invokeMethod(dialog, &QDialog::accept);
+    EXPECT_EQ(chosen, dir.filePath(QStringLiteral("shot.jpg.png")));
 }
 
 #include "BrimQRViewTests.moc"
