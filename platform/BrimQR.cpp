@@ -13,23 +13,20 @@
 #include <QSet>
 
 #include <cstring>
-#include <mutex>
 
 namespace {
 
 // Qt refuses to allocate decoded images over 256 MiB; a 40-megapixel image at
-// 16 bits per channel needs 320 MB. Raised once, and only ever upwards.
-void allowLargestImage()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        constexpr qint64 bytesPerPixel = 8;
-        constexpr int limitMiB = int((BrimQRRules::maxImagePixels * bytesPerPixel + (1 << 20) - 1) >> 20);
-        const int current = QImageReader::allocationLimit();
-        if (current != 0 && current < limitMiB)
-            QImageReader::setAllocationLimit(limitMiB);
-    });
-}
+// 16 bits per channel needs 320 MB. The limit is process-wide, so it is raised
+// (never lowered) before main, while no other thread can be reading it.
+[[maybe_unused]] const bool largestImageAllowed = [] {
+    constexpr qint64 bytesPerPixel = 8;
+    constexpr int limitMiB = int((BrimQRRules::maxImagePixels * bytesPerPixel + (1 << 20) - 1) >> 20);
+    const int current = QImageReader::allocationLimit();
+    if (current != 0 && current < limitMiB)
+        QImageReader::setAllocationLimit(limitMiB);
+    return true;
+}();
 
 // The symbol inside its quiet zone, every module an 8 x 8 square, one bit per pixel.
 QImage framed(const QImage &modules)
@@ -88,7 +85,6 @@ Result<QStringList, BrimQRFailure> BrimQR::read(const QByteArray &data)
 {
     if (data.size() > BrimQRRules::maxImageBytes)
         return Failure{BrimQRFailure::image};
-    allowLargestImage();
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
