@@ -1,0 +1,135 @@
+#include "platform/BrimQR.h"
+
+#include "core/BrimQRRules.h"
+#include "platform/PlatformLogging.h"
+#include "platform/QrencodeQRGenerator.h"
+#include "platform/ZXingQRDetector.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSet>
+
+#include <cstring>
+
+namespace {
+
+// Qt refuses to allocate decoded images over 256 MiB; a 40-megapixel image at
+// 16 bits per channel needs 320 MB. The limit is process-wide, so it is raised
+// (never lowered) before main, while no other thread can be reading it.
+[[maybe_unused]] const bool largestImageAllowed = [] {
+    constexpr qint64 bytesPerPixel = 8;
+    constexpr int limitMiB = int((BrimQRRules::maxImagePixels * bytesPerPixel + (1 << 20) - 1) >> 20);
+    const int current = QImageReader::allocationLimit();
+    if (current != 0 && current < limitMiB)
+        QImageReader::setAllocationLimit(limitMiB);
+    return true;
+}();
+
+// The symbol inside its quiet zone, every module an 8 x 8 square, one bit per pixel.
+QImage framed(const QImage &modules)
+{
+    using namespace BrimQRRules;
+    static_assert(pixelsPerModule == 8, "a module is one byte of a one-bit row");
+    const int sideModules = modules.width() + 2 * quietZoneModules;
+    const int side = sideModules * pixelsPerModule;
+    QImage image(side, side, QImage::Format_Mono);
+    if (image.isNull())
+        return {};
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    image.fill(0);
+    for (int y = 0; y < modules.height(); ++y) {
+        const uchar *source = modules.constScanLine(y);
+        uchar *first = image.scanLine((y + quietZoneModules) * pixelsPerModule);
+        for (int x = 0; x < modules.width(); ++x) {
+            if (source[x] != 0)
+                continue;
+            // 8 pixels per module: one whole byte of the row, most significant bit first.
+            first[x + quietZoneModules] = 0xff;
+        }
+        for (int copy = 1; copy < pixelsPerModule; ++copy)
+            std::memcpy(image.scanLine((y + quietZoneModules) * pixelsPerModule + copy), first,
+                        std::size_t(image.bytesPerLine()));
+    }
+    return image;
+}
+
+} // namespace
+
+Result<QByteArray, BrimQRFailure> BrimQR::png(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    if (!BrimQRRules::payloadFits(bytes.size()))
+        return Failure{BrimQRFailure::payload};
+    const std::optional<QImage> modules = QrencodeQRGenerator::modules(bytes);
+    if (!modules)
+        return Failure{BrimQRFailure::payload};
+    const QImage image = framed(*modules);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    // zlib level 2 instead of 6: the largest code is written in a third of the
+    // time, at about 12 KB instead of 6 KB.
+    writer.setQuality(70);
+    if (image.isNull() || !writer.write(image)) {
+        qCWarning(lcPlatform) << "could not encode the QR image as PNG:" << writer.errorString();
+        return Failure{BrimQRFailure::image};
+    }
+    return png;
+}
+
+Result<QStringList, BrimQRFailure> BrimQR::read(const QByteArray &data)
+{
+    if (data.size() > BrimQRRules::maxImageBytes)
+        return Failure{BrimQRFailure::image};
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    // The header alone: nothing is decoded before the area is known to fit.
+    const QSize size = reader.size();
+    if (!BrimQRRules::areaFits(size))
+        return Failure{BrimQRFailure::image};
+    reader.setScaledSize(BrimQRRules::detectionSize(size));
+    const QImage image = reader.read();
+    if (image.isNull())
+        return Failure{BrimQRFailure::image};
+
+    const Result<QStringList, BrimQRFailure> detected = ZXingQRDetector::detect(image);
+    if (!detected)
+        return detected;
+    QStringList texts;
+    QSet<QString> seen;
+    for (const QString &text : *detected) {
+        if (!seen.contains(text)) {
+            seen.insert(text);
+            texts << text;
+        }
+    }
+    if (texts.isEmpty())
+        return Failure{BrimQRFailure::noCode};
+    return texts;
+}
+
+Result<QStringList, BrimQRFailure> BrimQR::readFile(const QString &path)
+{
+    // A pipe or device has no size to check and might never end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return Failure{BrimQRFailure::image};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure{BrimQRFailure::systemError(file.errorString())};
+    const qint64 size = file.size();
+    if (size > BrimQRRules::maxImageBytes)
+        return Failure{BrimQRFailure::image};
+    // What was measured, no more: a file that grows meanwhile stays bounded.
+    const QByteArray data = file.read(size);
+    if (file.error() != QFileDevice::NoError)
+        return Failure{BrimQRFailure::systemError(file.errorString())};
+    return read(data);
+}
