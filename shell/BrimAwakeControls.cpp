@@ -2,7 +2,6 @@
 
 #include "models/BrimkitModel.h"
 #include "shell/BrimSymbols.h"
-#include "shell/CompactStack.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -86,7 +85,8 @@ void BrimAwakeControls::showEvent(QShowEvent *event)
 void BrimAwakeControls::refresh()
 {
     const auto until = m_model.awakeUntil();
-    showOnlyPage(m_pages, until ? 1 : 0);
+    // The pages keep one height, so the caption below never moves.
+    m_pages->setCurrentIndex(until ? 1 : 0);
     if (until) {
         const QString time = QLocale().toString(until->toDateTime().toLocalTime().time(), QLocale::ShortFormat);
         m_until->setText(QStringLiteral("Awake until ") + time);

@@ -3,11 +3,11 @@
 // termination steps in their fixed order.
 
 #include "models/BrimkitModel.h"
+#include "shell/BrimkitPanel.h"
 
 #include <QObject>
 #include <memory>
 
-class BrimkitPopup;
 class BrimkitStatusItem;
 class BrimTimerOverlayController;
 
@@ -15,11 +15,13 @@ class BrimkitDelegate : public QObject {
     Q_OBJECT
 
 public:
-    explicit BrimkitDelegate(BrimkitModel::Environment environment, QObject *parent = nullptr);
+    BrimkitDelegate(BrimkitModel::Environment environment, BrimkitPanel::Environment panelEnvironment,
+                    QObject *parent = nullptr);
     ~BrimkitDelegate() override;
 
     BrimkitModel &model() { return *m_model; }
-    BrimkitPopup &popup();
+    BrimkitPanel &panel();
+    BrimkitStatusItem *statusItem() const { return m_statusItem.get(); }
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
@@ -31,8 +33,11 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
+    void togglePanel();
+
     std::unique_ptr<BrimkitModel> m_model;
-    std::unique_ptr<BrimkitPopup> m_popup;
+    BrimkitPanel::Environment m_panelEnvironment;
+    std::unique_ptr<BrimkitPanel> m_panel;
     std::unique_ptr<BrimkitStatusItem> m_statusItem;
     // Absent until launch has finished.
     std::unique_ptr<BrimTimerOverlayController> m_timerOverlay;

@@ -8,12 +8,14 @@
 #include <QSystemTrayIcon>
 
 class BrimkitModel;
+class OstrelSignals;
 
 class BrimkitStatusItem : public QObject {
     Q_OBJECT
 
 public:
-    explicit BrimkitStatusItem(BrimkitModel &model, QObject *parent = nullptr);
+    // The context menu offers the panel, the feedback window and Quit.
+    BrimkitStatusItem(BrimkitModel &model, OstrelSignals &signals, QObject *parent = nullptr);
 
     void show() { m_tray.show(); }
     // Global geometry of the icon, invalid when the tray host gives none.
@@ -26,7 +28,10 @@ public:
     static QPixmap labelPixmap(const QString &symbol, const QString &title, int height, const QColor &ink);
 
 Q_SIGNALS:
+    // The icon was clicked.
     void activated();
+    // The menu's first entry: the panel opens whatever its state.
+    void openRequested();
     void quitRequested();
 
 private:

@@ -1,4 +1,5 @@
 #include "shell/BrimkitDelegate.h"
+#include "tests/shell/PanelFixture.h"
 #include "tests/support/ModelFakes.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,8 @@ struct DelegateFixture : ::testing::Test {
     {
         return std::make_unique<BrimkitDelegate>(BrimkitModel::Environment{
             clock, std::make_shared<MemoryUserDefaults>(), power, std::make_shared<CountingBeep>(), events, {}, nullptr,
-            std::make_shared<MemoryAlarmStore>()});
+            std::make_shared<MemoryAlarmStore>()},
+            fakePanelEnvironment(clock));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "services/OstrelSignals.h"
 #include "shell/BrimkitStatusItem.h"
 #include "tests/shell/ShellFixture.h"
 
@@ -5,7 +6,7 @@ using StatusItem = ShellFixture;
 
 TEST_F(StatusItem, RedrawsOncePerSecondOfCountdownAndNoMore)
 {
-    BrimkitStatusItem item(model);
+    BrimkitStatusItem item(model, OstrelSignals::shared());
     const int before = item.redrawCount();
     model.startTimer(25, BrimTimerKind::focus);
     const BrimDate start = clock->now();

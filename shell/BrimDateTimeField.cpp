@@ -1,0 +1,25 @@
+#include "shell/BrimDateTimeField.h"
+
+#include <QRegularExpression>
+
+BrimDateTimeField::BrimDateTimeField(QWidget *parent)
+    : QDateTimeEdit(parent)
+{
+    setCalendarPopup(true);
+    setDisplayFormat(displayFormatFor(locale()));
+}
+
+QString BrimDateTimeField::displayFormatFor(const QLocale &locale)
+{
+    static const QRegularExpression seconds(QStringLiteral("[:.]?s+(\\.z+)?"));
+    // Two-digit years would be read as the 1900s when typed.
+    static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
+    QString date = locale.dateFormat(QLocale::ShortFormat);
+    date.replace(shortYear, QStringLiteral("yyyy"));
+    return date + QLatin1Char(' ') + locale.timeFormat(QLocale::ShortFormat).remove(seconds).trimmed();
+}
+
+bool BrimDateTimeField::focusNextPrevChild(bool next)
+{
+    return QAbstractSpinBox::focusNextPrevChild(next);
+}
