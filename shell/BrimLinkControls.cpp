@@ -25,7 +25,7 @@ BrimLinkControls::BrimLinkControls(BrimkitModel &model, std::shared_ptr<UserDefa
     , m_paste(new QPushButton(tr("Paste URL")))
     , m_clean(new QPushButton(tr("Clean URL")))
     , m_cleanedRow(new QWidget)
-    , m_cleanedText(new QLabel)
+    , m_cleanedText(new QLineEdit)
     , m_copy(new QPushButton(tr("Copy cleaned URL")))
     , m_picker(new QComboBox)
     , m_refresh(new QPushButton(tr("Refresh browsers")))
@@ -62,9 +62,10 @@ void BrimLinkControls::createLinkRows()
 
     auto *cleanedRow = new QHBoxLayout(m_cleanedRow);
     cleanedRow->setContentsMargins(0, 0, 0, 0);
-    m_cleanedText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_cleanedText->setTextFormat(Qt::PlainText);
-    m_cleanedText->setWordWrap(true);
+    // Read-only field rather than a label: selectable, and a long address
+    // scrolls instead of widening the panel.
+    m_cleanedText->setReadOnly(true);
+    m_cleanedText->setFrame(false);
     m_cleanedText->setAccessibleName(tr("Cleaned URL"));
     m_copy->setAccessibleName(m_copy->text());
     cleanedRow->addWidget(m_cleanedText, 1);
@@ -189,6 +190,7 @@ void BrimLinkControls::refresh()
     m_clean->setEnabled(!link().trimmed().isEmpty());
     m_cleanedRow->setVisible(m_cleaned.has_value());
     m_cleanedText->setText(m_cleaned.value_or(QString()));
+    m_cleanedText->setCursorPosition(0);
     m_open->setEnabled(!link().isEmpty() && chosenBrowser());
 }
 

@@ -15,7 +15,6 @@ class BrimkitModel;
 class BrimWorkspace;
 class UserDefaults;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -59,7 +58,7 @@ private:
     QPushButton *m_paste;
     QPushButton *m_clean;
     QWidget *m_cleanedRow;
-    QLabel *m_cleanedText;
+    QLineEdit *m_cleanedText;
     QPushButton *m_copy;
     QComboBox *m_picker;
     QPushButton *m_refresh;

@@ -48,7 +48,13 @@ struct LinkControls : ShellFixture {
     std::shared_ptr<FakeWorkspace> workspace = std::make_shared<FakeWorkspace>();
     std::shared_ptr<FakeClipboard> clipboard = std::make_shared<FakeClipboard>();
     BrimLinkControls controls{model, defaults, workspace, clipboard};
-    QLineEdit *field = controls.findChild<QLineEdit *>();
+    QLineEdit *field = [this] {
+        for (auto *edit : controls.findChildren<QLineEdit *>()) {
+            if (edit->placeholderText() == QStringLiteral("Paste an https:// link"))
+                return edit;
+        }
+        return static_cast<QLineEdit *>(nullptr);
+    }();
     QComboBox *picker = controls.findChild<QComboBox *>();
 
     LinkControls()
