@@ -27,13 +27,17 @@ bool isProfileDirectory(const QString &name)
 // A validating single-pass JSON reader that builds nothing but the few
 // members we need. The file is mostly state we never look at, and a full
 // document tree of a megabyte costs several times the time budget of
-// opening the panel. It accepts exactly what QJsonDocument accepts
-// (checked against it by a fuzz target): duplicate members keep the last.
+// opening the panel. It accepts what QJsonDocument accepts (a fuzz target
+// checks the two against each other), leniencies included: a leading byte
+// order mark, raw control characters in strings, unknown escapes, numbers
+// such as "-.5". Duplicate members keep the last. One difference: a string
+// that starts with U+FEFF keeps it, where QString::fromUtf8 drops it.
 class Reader {
 public:
     Reader(const char *begin, const char *end) : m_p(begin), m_end(end) {}
 
-    // What profile.info_cache held; unset optionals mean "absent or not an object".
+    // One member of profile.info_cache: whether it is an object, and its
+    // "name" when that is text.
     struct Member {
         bool isObject = false;
         std::optional<QString> name;
