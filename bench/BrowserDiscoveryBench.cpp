@@ -50,10 +50,11 @@ QByteArray localState()
                                             {QStringLiteral("is_using_default_name"), false}});
     }
     QJsonObject bulk;
-    for (int n = 0; n < 1520; ++n) { // about 650 bytes each
-        QJsonObject item;
+    for (int n = 0; n < 750; ++n) { // about 1,300 bytes each, mostly ASCII like Chrome's own
+        QJsonObject item{{QStringLiteral("title"), QStringLiteral("Zoë’s page %1").arg(n)}};
         for (int k = 0; k < 20; ++k)
-            item.insert(QStringLiteral("key_%1").arg(k), QStringLiteral("value %1 %2 ÿ €").arg(n).arg(k));
+            item.insert(QStringLiteral("key_%1").arg(k),
+                        QStringLiteral("https://www.example.com/some/path/%1/%2?query=value").arg(n).arg(k));
         item.insert(QStringLiteral("numbers"), QJsonArray{n, n * 2.5, true, QJsonValue::Null});
         bulk.insert(QStringLiteral("entry_%1").arg(n), item);
     }
