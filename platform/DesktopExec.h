@@ -2,9 +2,9 @@
 // The Exec key of a desktop entry as an argument list, never a shell command:
 // quoting and field codes per the Desktop Entry Specification. A line that
 // only a shell could run (unquoted ; | & < > $ `), or one that puts a field
-// code inside quotes or inside a word where the specification leaves the
-// result undefined, is refused rather than guessed at, so an address can
-// never be spliced into something a shell would read.
+// code inside quotes or inside a word (left undefined by the freedesktop
+// text), is refused rather than guessed at, so an address can never be
+// spliced into something a shell would read.
 
 #include <QList>
 #include <QString>

@@ -77,7 +77,7 @@ struct LinkControls : ShellFixture {
 
 TEST_F(LinkControls, StoredBrowserThatIsGoneAsksForAChoice)
 {
-    defaults->setString(QStringLiteral("brimkitBrowser"), QStringLiteral("com.apple.Safari"));
+    defaults->setString(QStringLiteral("brimkitBrowser"), QStringLiteral("org.example.Retired"));
     controls.discoverBrowsers();
     field->setText(QStringLiteral("https://example.com/"));
     EXPECT_EQ(choices(), (QStringList{"Choose a browser", "Firefox", "Google Chrome", "Chrome · Me"}));
