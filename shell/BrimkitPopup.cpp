@@ -4,6 +4,7 @@
 #include "shell/BrimAlarmsSection.h"
 #include "shell/BrimAwakeControls.h"
 #include "shell/BrimTimerControls.h"
+#include "updates/CheckForAppUpdates.h"
 
 #include <QCursor>
 #include <QFrame>
@@ -36,7 +37,7 @@ QFrame *divider()
 
 } // namespace
 
-BrimkitPopup::BrimkitPopup(BrimkitModel &model, QWidget *parent)
+BrimkitPopup::BrimkitPopup(BrimkitModel &model, AppUpdates &updates, QWidget *parent)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
     , m_model(model)
     , m_awake(new BrimAwakeControls(model))
@@ -72,6 +73,7 @@ BrimkitPopup::BrimkitPopup(BrimkitModel &model, QWidget *parent)
     layout->addWidget(new BrimAlarmsSection(model));
     layout->addWidget(divider());
     auto *bottom = new QHBoxLayout;
+    bottom->addWidget(new CheckForAppUpdates(updates, model.isBusy()));
     bottom->addStretch(1);
     bottom->addWidget(quit);
     layout->addLayout(bottom);

@@ -1,0 +1,45 @@
+#pragma once
+// One call to an xdg-desktop-portal method that answers through a Request
+// object's Response signal (possibly after a dialog). The Response is
+// subscribed before the call, at the handle our token predicts, so a fast
+// answer is never missed.
+
+#include "core/Result.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QVariantList>
+#include <QVariantMap>
+#include <QCoro/QCoroTask>
+#include <chrono>
+#include <optional>
+
+class PortalRequest : public QObject {
+    Q_OBJECT
+
+public:
+    struct Response {
+        // 0 success, 1 cancelled by the user, 2 ended otherwise.
+        uint code = 2;
+        QVariantMap results;
+    };
+
+    // `arguments` come before the options map; handle_token is added to `options`.
+    // Fails with a description when the call fails or nothing answers in time.
+    static QCoro::Task<Result<Response, QString>> call(QDBusConnection bus, QString interface, QString method,
+                                                      QVariantList arguments, QVariantMap options,
+                                                      std::chrono::milliseconds timeout);
+
+Q_SIGNALS:
+    void answered();
+
+private Q_SLOTS:
+    void onResponse(uint code, const QVariantMap &results);
+
+private:
+    bool subscribe(QDBusConnection &bus, const QString &path);
+    void unsubscribe(QDBusConnection &bus);
+
+    QString m_path;
+    std::optional<Response> m_response;
+};
