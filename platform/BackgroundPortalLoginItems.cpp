@@ -88,7 +88,8 @@ QCoro::Task<Result<void, QString>> BackgroundPortalLoginItems::request(bool auto
         co_return Failure{QCoreApplication::translate("BackgroundPortalLoginItems", "The desktop refused the request.")};
     }
     const QString stateFile = m_stateFile;
-    const Result<void, QString> stored = co_await QtConcurrent::run([stateFile, state] { return storeState(stateFile, state); });
+    QFuture<Result<void, QString>> storing = QtConcurrent::run([stateFile, state] { return storeState(stateFile, state); });
+    const Result<void, QString> stored = co_await storing;
     if (!stored.ok())
         qCWarning(lcPlatform) << "cannot keep the launch-at-login state in" << stateFile << stored.error();
     co_return stored;

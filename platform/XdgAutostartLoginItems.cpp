@@ -181,7 +181,8 @@ QCoro::Task<Result<void, QString>> XdgAutostartLoginItems::registerItem()
         co_return Failure{text("This program's location cannot be used in an autostart entry.")};
     const QString target = userEntry();
     const Locations locations = m_locations;
-    co_return co_await QtConcurrent::run([target, locations, exec = *exec]() -> Result<void, QString> {
+    // Built before the co_await: g++ 12 destroys a capturing lambda inside one twice.
+    QFuture<Result<void, QString>> written = QtConcurrent::run([target, locations, exec = *exec]() -> Result<void, QString> {
         if (existsUnreadable(target))
             return Failure{text("The existing autostart entry cannot be read.")};
         std::optional<QByteArray> installed;
@@ -192,6 +193,7 @@ QCoro::Task<Result<void, QString>> XdgAutostartLoginItems::registerItem()
         }
         return writeEntry(target, autostartEntry(installed, exec, locations.displayName));
     });
+    co_return co_await written;
 }
 
 QCoro::Task<Result<void, QString>> XdgAutostartLoginItems::unregisterItem()
@@ -199,7 +201,7 @@ QCoro::Task<Result<void, QString>> XdgAutostartLoginItems::unregisterItem()
     const QString target = userEntry();
     const std::optional<QString> system = systemEntry();
     const QString displayName = m_locations.displayName;
-    co_return co_await QtConcurrent::run([target, system, displayName]() -> Result<void, QString> {
+    QFuture<Result<void, QString>> removed = QtConcurrent::run([target, system, displayName]() -> Result<void, QString> {
         if (existsUnreadable(target))
             return Failure{text("The existing autostart entry cannot be read.")};
         if (system) {
@@ -212,6 +214,7 @@ QCoro::Task<Result<void, QString>> XdgAutostartLoginItems::unregisterItem()
             return Failure{file.errorString()};
         return {};
     });
+    co_return co_await removed;
 }
 
 void XdgAutostartLoginItems::openSettings()
