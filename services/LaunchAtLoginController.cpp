@@ -2,6 +2,7 @@
 
 #include "platform/AppInstallation.h"
 #include "platform/SystemLoginItems.h"
+#include "services/UILogging.h"
 
 #include <QPointer>
 
@@ -17,6 +18,8 @@ LaunchAtLoginController::LaunchAtLoginController(std::shared_ptr<LoginItemServic
     , m_service(std::move(service))
     , m_unavailableReason(std::move(unavailableReason))
 {
+    if (m_unavailableReason)
+        qCDebug(lcUI) << "launch at login is unavailable:" << *m_unavailableReason;
     refreshStatus();
 }
 

@@ -72,7 +72,13 @@ void LaunchAtLoginSettings::refresh()
 {
     const LaunchAtLoginController &controller = *m_controller;
     m_toggle->setChecked(controller.isRegistered());
-    m_toggle->setEnabled(!controller.unavailableReason() && !controller.isUpdating());
+    // Disabling the focused toggle sends keyboard focus elsewhere; it comes back when the update ends.
+    const bool enabled = !controller.unavailableReason() && !controller.isUpdating();
+    if (!enabled && m_toggle->hasFocus())
+        m_refocus = true;
+    m_toggle->setEnabled(enabled);
+    if (enabled && std::exchange(m_refocus, false))
+        m_toggle->setFocus();
 
     const bool needsApproval = !controller.unavailableReason() && controller.status() == LoginItemStatus::requiresApproval;
     if (controller.unavailableReason())

@@ -36,4 +36,5 @@ private:
     QPushButton *m_openSettings;
     QWidget *m_progress;
     QLabel *m_error;
+    bool m_refocus = false;
 };

@@ -15,6 +15,8 @@ UpdateSettingsWindow::UpdateSettingsWindow(AppUpdates &updates, QWidget *parent)
     // The support footer can unfold a long text: the content scrolls rather than grow the window.
     auto *scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
+    // Keyboard focus starts on the first switch, not on the scrolling frame.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidget(new AppDistributionSettings(updates, false));
