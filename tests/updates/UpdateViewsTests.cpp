@@ -4,70 +4,45 @@
 #include "updates/PendingTerminalUpdateNotice.h"
 #include "updates/PendingWorkUpdateNotice.h"
 
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QLabel>
+#include "tests/support/WidgetQueries.h"
 
 namespace {
-QAbstractButton *button(QWidget &root, const QString &text)
-{
-    for (auto *b : root.findChildren<QAbstractButton *>()) {
-        if (b->text() == text)
-            return b;
-    }
-    return nullptr;
-}
-bool shows(QWidget &root, const QString &text)
-{
-    for (auto *label : root.findChildren<QLabel *>()) {
-        if (label->isVisibleTo(&root) && label->text() == text)
-            return true;
-    }
-    for (auto *b : root.findChildren<QAbstractButton *>()) {
-        if (b->isVisibleTo(&root) && b->text() == text)
-            return true;
-    }
-    return false;
-}
 const QString checkTitle = QStringLiteral("Check for Updates…");
 const QString autoChecks = QStringLiteral("Automatically check for updates");
 const QString autoDownloads = QStringLiteral("Download updates automatically");
 } // namespace
 
-TEST(UpdateViews, NothingCanBeSwitchedBeforeStartOrInAReviewBuild)
+TEST(UpdateViews, SwitchesAndTheCheckButtonFollowTheController)
 {
     AppBundle review = bundle();
     review.reviewLibrary = QStringLiteral("1");
-    for (const bool started : {false, true}) {
-        Harness h(review);
-        if (started)
+    const struct {
+        const char *name;
+        AppBundle bundle;
+        bool start;
+        bool automaticChecks;
+        bool checksEnabled, downloadsEnabled;
+    } cases[] = {
+        {"not started", bundle(), false, false, false, false},
+        {"review build", review, true, false, false, false},
+        {"available, automatic checks off", bundle(), true, false, true, false},
+        {"available, automatic checks on", bundle(), true, true, true, true},
+    };
+    for (const auto &c : cases) {
+        Harness h(c.bundle);
+        if (c.start)
             h.updates.start({});
         AppDistributionSettings settings(h.updates, false);
         CheckForAppUpdates buttons(h.updates, false);
+        if (c.automaticChecks)
+            buttonTitled(settings, autoChecks)->click(); // through the updater and back
+        EXPECT_EQ(buttonTitled(settings, autoChecks)->isChecked(), c.automaticChecks) << c.name;
+        EXPECT_EQ(buttonTitled(settings, autoChecks)->isEnabled(), c.checksEnabled) << c.name;
+        EXPECT_EQ(buttonTitled(settings, autoDownloads)->isEnabled(), c.downloadsEnabled) << c.name;
         for (QWidget *view : {static_cast<QWidget *>(&settings), static_cast<QWidget *>(&buttons)})
-            EXPECT_FALSE(button(*view, checkTitle)->isEnabled()) << started;
-        EXPECT_FALSE(button(settings, autoChecks)->isEnabled()) << started;
-        EXPECT_FALSE(button(settings, autoDownloads)->isEnabled()) << started;
-        EXPECT_TRUE(shows(settings, h.updates.message())) << started;
+            EXPECT_EQ(buttonTitled(*view, checkTitle)->isEnabled(), c.checksEnabled) << c.name;
+        EXPECT_TRUE(shows(settings, h.updates.message())) << c.name;
     }
-}
-
-TEST(UpdateViews, DownloadsFollowAutomaticChecks)
-{
-    Harness h;
-    h.updates.start({});
-    AppDistributionSettings settings(h.updates, false);
-    auto *checks = button(settings, autoChecks);
-    auto *downloads = button(settings, autoDownloads);
-    EXPECT_TRUE(checks->isEnabled());
-    EXPECT_FALSE(downloads->isEnabled());
-
-    checks->click();
-    EXPECT_TRUE(h.updates.automaticChecks()) << "the switch did not reach the updater";
-    EXPECT_TRUE(downloads->isEnabled());
-    h.updater->observer(Setting::automaticallyChecksForUpdates, false);
-    EXPECT_FALSE(checks->isChecked());
-    EXPECT_FALSE(downloads->isEnabled());
 }
 
 TEST(UpdateViews, HostButtonsAndNoticesAppearOnlyWhileAnUpdateWaits)
@@ -95,8 +70,10 @@ TEST(UpdateViews, HostButtonsAndNoticesAppearOnlyWhileAnUpdateWaits)
     h.postponeWhileBusy();
     expectShown(true);
     EXPECT_TRUE(shows(work, h.updates.message()));
-    button(work, stop)->click();
+    buttonTitled(work, stop)->click(); // the host's action ends the work: install at once
     EXPECT_EQ(h.installs, 1);
+    QTest::qWait(100);
+    EXPECT_EQ(h.installs, 1) << "the poll installed a second time";
 
     h.updater->delegate->didAbort(updaterError(AppUpdateError::installationCanceled));
     expectShown(false);

@@ -47,30 +47,26 @@ struct FakeUpdater : AppUpdater {
 
 inline AppBundle bundle(std::optional<QString> feed = validFeed, std::optional<QString> key = validKey)
 {
-    AppBundle b;
-    b.identifier = QStringLiteral("app.ostrel.brimkit");
-    b.shortVersion = QStringLiteral("1.4.0");
-    b.buildNumber = QStringLiteral("27");
-    b.tellixEndpoint = QStringLiteral("https://tellix.example/ingest");
-    b.tellixKey = QStringLiteral("key");
-    b.updateFeed = std::move(feed);
-    b.updateKey = std::move(key);
-    return b;
+    // Telemetry configured, so tracked events reach the recording client.
+    return AppBundle{QStringLiteral("app.ostrel.brimkit"), QStringLiteral("1.4.0"), QStringLiteral("27"), std::nullopt, std::nullopt,
+                     QStringLiteral("https://tellix.example/ingest"), QStringLiteral("key"), std::move(feed), std::move(key), std::nullopt};
 }
 
 struct Harness {
-    explicit Harness(AppBundle b = bundle(), std::chrono::milliseconds poll = 20ms)
+    // Without an updater it is the live Linux build.
+    explicit Harness(AppBundle b = bundle(), std::chrono::milliseconds poll = 20ms, bool withUpdater = true)
         : facade(b, store, client)
-        , updates(facade, AppUpdates::Environment{b, [this](AppUpdaterDelegate &d) {
-                                                      auto u = std::make_unique<FakeUpdater>();
-                                                      u->delegate = &d;
-                                                      u->canCheck = canCheck;
-                                                      u->startError = startError;
-                                                      updater = u.get();
-                                                      return u;
-                                                  },
-                                                  poll})
+        , updates(facade, AppUpdates::Environment{b, withUpdater ? AppUpdater::Factory([this](AppUpdaterDelegate &d) { return makeFake(d); }) : nullptr, poll})
     {
+    }
+    std::unique_ptr<AppUpdater> makeFake(AppUpdaterDelegate &d)
+    {
+        auto u = std::make_unique<FakeUpdater>();
+        u->delegate = &d;
+        u->canCheck = canCheck;
+        u->startError = startError;
+        updater = u.get();
+        return u;
     }
     Events events()
     {
