@@ -87,8 +87,10 @@ QCoro::Task<> LaunchAtLoginController::apply(bool on)
         result = co_await service->unregisterItem();
     if (!self)
         co_return;
-    if (!result.ok())
+    if (!result.ok()) {
+        qCWarning(lcUI) << "could not" << (on ? "register" : "unregister") << "the login item:" << result.error();
         self->m_errorMessage = tr("Could not change launch at login: ") + result.error();
+    }
     self->m_status = service->status();
     self->m_isUpdating = false;
     Q_EMIT self->changed();

@@ -26,8 +26,9 @@ AppUpdates::AppUpdates(OstrelSignals &signals, Environment environment, QObject 
 
 AppUpdates::~AppUpdates()
 {
-    // Wakes a sleeping poll so it ends on the next turn of the event loop.
-    clearPendingInstallation();
+    // Wakes a sleeping poll; on the next turn of the event loop it finds us gone and ends.
+    if (m_pendingRelaunch)
+        m_pendingRelaunch->start(0);
 }
 
 QString AppUpdates::notPublishedMessage() { return tr("Updates are not published for this build yet."); }
