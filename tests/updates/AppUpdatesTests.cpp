@@ -47,7 +47,7 @@ TEST(AppUpdates, OnlyAPublishedNonReviewBuildWithAnUpdaterStarts)
 TEST(AppUpdates, AFailedStartIsReportedAndTracked)
 {
     Harness h;
-    h.startError = AppUpdateError{QStringLiteral("NSCocoaErrorDomain"), 4, QStringLiteral("No feed access.")};
+    h.startError = AppUpdateError{QStringLiteral("files"), 4, QStringLiteral("No feed access.")};
     h.updates.start({});
     EXPECT_FALSE(h.updates.available());
     EXPECT_EQ(h.updates.message(), QStringLiteral("Updates could not start: No feed access."));
@@ -112,7 +112,7 @@ TEST(AppUpdates, AbortsEndTheWaitAndExplainThemselves)
         {"postponed", updaterError(AppUpdateError::installationPostponed), AppUpdates::postponedMessage(), {}},
         {"unknown code", updaterError(2001), QStringLiteral("The update was not installed. You can check for updates again."),
          {OstrelEvent::updateFailed}},
-        {"1001 from another domain", {QStringLiteral("NSURLErrorDomain"), 1001, {}},
+        {"1001 from another domain", {QStringLiteral("network"), 1001, {}},
          QStringLiteral("The update was not installed. You can check for updates again."), {OstrelEvent::updateFailed}},
     };
     for (const auto &c : cases) {
