@@ -12,6 +12,7 @@
 BrimkitDelegate::BrimkitDelegate(BrimkitModel::Environment environment, QObject *parent)
     : QObject(parent)
     , m_model(std::make_unique<BrimkitModel>(true, true, std::move(environment)))
+    , m_updates(std::make_unique<AppUpdates>())
 {
 }
 
@@ -26,6 +27,7 @@ void BrimkitDelegate::applicationDidFinishLaunching()
         return;
     m_launched = true;
     OstrelSignals::shared().start();
+    m_updates->start(busyPredicate());
     m_statusItem = std::make_unique<BrimkitStatusItem>(*m_model);
     connect(m_statusItem.get(), &BrimkitStatusItem::quitRequested, this, &BrimkitDelegate::quitRequested);
     connect(m_statusItem.get(), &BrimkitStatusItem::activated, this, [this] {
@@ -43,7 +45,7 @@ BrimkitPopup &BrimkitDelegate::popup()
 {
     // Built on first use: an idle tray app should not carry a window it never shows.
     if (!m_popup) {
-        m_popup = std::make_unique<BrimkitPopup>(*m_model);
+        m_popup = std::make_unique<BrimkitPopup>(*m_model, *m_updates);
         connect(m_popup.get(), &BrimkitPopup::quitRequested, this, &BrimkitDelegate::quitRequested);
     }
     return *m_popup;

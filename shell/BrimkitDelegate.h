@@ -3,6 +3,7 @@
 // termination steps in their fixed order.
 
 #include "models/BrimkitModel.h"
+#include "updates/AppUpdates.h"
 
 #include <QObject>
 #include <memory>
@@ -19,6 +20,7 @@ public:
     ~BrimkitDelegate() override;
 
     BrimkitModel &model() { return *m_model; }
+    AppUpdates &updates() { return *m_updates; }
     BrimkitPopup &popup();
 
     void applicationDidFinishLaunching();
@@ -32,6 +34,7 @@ Q_SIGNALS:
 
 private:
     std::unique_ptr<BrimkitModel> m_model;
+    std::unique_ptr<AppUpdates> m_updates;
     std::unique_ptr<BrimkitPopup> m_popup;
     std::unique_ptr<BrimkitStatusItem> m_statusItem;
     // Absent until launch has finished.

@@ -5,6 +5,7 @@
 #include "shell/BrimAwakeControls.h"
 #include "shell/BrimTimerControls.h"
 #include "shell/BrimTimerOptions.h"
+#include "updates/CheckForAppUpdates.h"
 
 #include <QCursor>
 #include <QFrame>
@@ -37,7 +38,7 @@ QFrame *divider()
 
 } // namespace
 
-BrimkitPopup::BrimkitPopup(BrimkitModel &model, QWidget *parent)
+BrimkitPopup::BrimkitPopup(BrimkitModel &model, AppUpdates &updates, QWidget *parent)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
     , m_model(model)
     , m_awake(new BrimAwakeControls(model))
@@ -74,6 +75,7 @@ BrimkitPopup::BrimkitPopup(BrimkitModel &model, QWidget *parent)
     layout->addWidget(new BrimAlarmsSection(model));
     layout->addWidget(divider());
     auto *bottom = new QHBoxLayout;
+    bottom->addWidget(new CheckForAppUpdates(updates, model.isBusy()));
     bottom->addStretch(1);
     bottom->addWidget(quit);
     layout->addLayout(bottom);

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class AppUpdates;
 class BrimkitModel;
 class BrimAwakeControls;
 class BrimTimerControls;
@@ -13,7 +14,7 @@ class BrimkitPopup : public QWidget {
     Q_OBJECT
 
 public:
-    explicit BrimkitPopup(BrimkitModel &model, QWidget *parent = nullptr);
+    BrimkitPopup(BrimkitModel &model, AppUpdates &updates, QWidget *parent = nullptr);
 
     // Shows the window next to the given tray icon rectangle (global
     // coordinates), or near the cursor when the tray host gave none.
