@@ -26,7 +26,8 @@ public:
     static constexpr QLatin1String defaultEnabled{"awake,timer,alarms,links,apps,colors,text,qr"};
     static constexpr QLatin1String defaultFavorites{"awake,timer"};
     static constexpr qint64 defaultToolsVersion = 1;
-    static constexpr QLatin1String defaultBrowser{"com.apple.Safari"};
+    // The system's own browser on Debian.
+    static constexpr QLatin1String defaultBrowser{"org.mozilla.firefox"};
     // Stored enabled list meaning "no tool"; the empty text means "all tools".
     static constexpr QLatin1String none{"none"};
     static constexpr qint64 currentToolsVersion = 3;

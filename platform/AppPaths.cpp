@@ -33,3 +33,27 @@ QString AppPaths::defaultsFile()
 {
     return configFolder() + QStringLiteral("/defaults.json");
 }
+
+QString AppPaths::configHome()
+{
+    return baseFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
+}
+
+QString AppPaths::dataHome()
+{
+    return baseFolder("XDG_DATA_HOME", QStringLiteral(".local/share"));
+}
+
+QStringList AppPaths::dataDirs()
+{
+    QStringList dirs{dataHome()};
+    const QStringList listed = qEnvironmentVariable("XDG_DATA_DIRS").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &dir : listed) {
+        if (QDir::isAbsolutePath(dir))
+            dirs << QDir::cleanPath(dir);
+    }
+    if (dirs.size() == 1)
+        dirs << QStringLiteral("/usr/local/share") << QStringLiteral("/usr/share");
+    dirs.removeDuplicates();
+    return dirs;
+}

@@ -3,6 +3,7 @@
 #include "BuildInfo.h"
 
 #include <QGuiApplication>
+#include <QWidget>
 
 namespace {
 struct ProductRow {
@@ -108,6 +109,17 @@ QColor AppTheme::accent(const QPalette &palette) { return accent(product(), isDa
 QColor AppTheme::controlAccent(const QPalette &palette) { return controlAccent(product(), isDark(palette)); }
 QColor AppTheme::warning(const QPalette &palette) { return warning(isDark(palette)); }
 QColor AppTheme::canvas(const QPalette &palette) { return canvas(product(), isDark(palette)); }
+
+void AppTheme::tint(QWidget &widget)
+{
+    QPalette palette = widget.palette();
+    const QColor color = controlAccent(palette);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::ButtonText, color);
+        palette.setColor(group, QPalette::Highlight, color);
+    }
+    widget.setPalette(palette);
+}
 
 std::optional<AppColorScheme> AppTheme::scheme(QStringView appearance)
 {

@@ -10,6 +10,8 @@
 #include <array>
 #include <optional>
 
+class QWidget;
+
 enum class AppColorScheme { light, dark };
 
 class AppTheme {
@@ -59,6 +61,9 @@ public:
     static QColor controlAccent(const QPalette &palette = currentPalette());
     static QColor warning(const QPalette &palette = currentPalette());
     static QColor canvas(const QPalette &palette = currentPalette());
+
+    // Buttons and highlights of the widget and its children in the control accent.
+    static void tint(QWidget &widget);
 
     // "light" and "dark" force a scheme; anything else follows the desktop.
     static std::optional<AppColorScheme> scheme(QStringView appearance);

@@ -1,9 +1,11 @@
 #include "shell/BrimPanelCustomization.h"
 
 #include "models/BrimkitModel.h"
+#include "services/LaunchAtLoginSettings.h"
 #include "services/SupportSettingsFooter.h"
 #include "shell/BrimTimerOptions.h"
 #include "shell/ToolLabels.h"
+#include "updates/CheckForAppUpdates.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -19,7 +21,7 @@ QFrame *divider()
 }
 } // namespace
 
-BrimPanelCustomization::BrimPanelCustomization(BrimkitModel &model, OstrelSignals &signals,
+BrimPanelCustomization::BrimPanelCustomization(BrimkitModel &model, OstrelSignals &signals, AppUpdates *updates,
                                                std::optional<DesktopNotificationSettings> notificationSettings,
                                                QWidget *parent)
     : QWidget(parent)
@@ -33,6 +35,10 @@ BrimPanelCustomization::BrimPanelCustomization(BrimkitModel &model, OstrelSignal
     layout->addWidget(divider());
     layout->addWidget(toolHeading(tr("Time alerts")));
     layout->addWidget(new BrimTimerOptions(model, std::move(notificationSettings)));
+    layout->addWidget(divider());
+    layout->addWidget(new LaunchAtLoginSettings(tr("Only Brimkit opens. Timers and keep awake start when you choose.")));
+    if (updates)
+        layout->addWidget(new CheckForAppUpdates(*updates, model.isBusy()));
     layout->addWidget(divider());
     layout->addWidget(new SupportSettingsFooter(signals));
 

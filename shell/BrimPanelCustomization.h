@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 
+class AppUpdates;
 class BrimkitModel;
 class OstrelSignals;
 class QCheckBox;
@@ -20,7 +21,8 @@ class BrimPanelCustomization : public QWidget {
     Q_OBJECT
 
 public:
-    BrimPanelCustomization(BrimkitModel &model, OstrelSignals &signals,
+    // Without an update controller there is no update check.
+    BrimPanelCustomization(BrimkitModel &model, OstrelSignals &signals, AppUpdates *updates,
                            std::optional<DesktopNotificationSettings> notificationSettings, QWidget *parent = nullptr);
 
     void setEnabledTools(const QList<BrimTool> &enabled);

@@ -11,6 +11,7 @@ BrimkitDelegate::BrimkitDelegate(BrimkitModel::Environment environment, BrimkitP
                                  QObject *parent)
     : QObject(parent)
     , m_model(std::make_unique<BrimkitModel>(true, true, std::move(environment)))
+    , m_updates(std::make_unique<AppUpdates>())
     , m_panelEnvironment(std::move(panelEnvironment))
 {
     if (!m_panelEnvironment.signals)
@@ -28,6 +29,7 @@ void BrimkitDelegate::applicationDidFinishLaunching()
         return;
     m_launched = true;
     OstrelSignals::shared().start();
+    m_updates->start(busyPredicate());
     m_statusItem = std::make_unique<BrimkitStatusItem>(*m_model, *m_panelEnvironment.signals);
     connect(m_statusItem.get(), &BrimkitStatusItem::quitRequested, this, &BrimkitDelegate::quitRequested);
     connect(m_statusItem.get(), &BrimkitStatusItem::activated, this, &BrimkitDelegate::togglePanel);
@@ -40,7 +42,7 @@ BrimkitPanel &BrimkitDelegate::panel()
 {
     // Built on first use: an idle tray app should not carry a window it never shows.
     if (!m_panel) {
-        m_panel = std::make_unique<BrimkitPanel>(*m_model, m_panelEnvironment);
+        m_panel = std::make_unique<BrimkitPanel>(*m_model, m_updates.get(), m_panelEnvironment);
         connect(m_panel.get(), &BrimkitPanel::quitRequested, this, &BrimkitDelegate::quitRequested);
     }
     return *m_panel;

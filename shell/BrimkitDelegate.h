@@ -4,6 +4,7 @@
 
 #include "models/BrimkitModel.h"
 #include "shell/BrimkitPanel.h"
+#include "updates/AppUpdates.h"
 
 #include <QObject>
 #include <memory>
@@ -20,6 +21,7 @@ public:
     ~BrimkitDelegate() override;
 
     BrimkitModel &model() { return *m_model; }
+    AppUpdates &updates() { return *m_updates; }
     BrimkitPanel &panel();
     BrimkitStatusItem *statusItem() const { return m_statusItem.get(); }
 
@@ -36,6 +38,7 @@ private:
     void togglePanel();
 
     std::unique_ptr<BrimkitModel> m_model;
+    std::unique_ptr<AppUpdates> m_updates;
     BrimkitPanel::Environment m_panelEnvironment;
     std::unique_ptr<BrimkitPanel> m_panel;
     std::unique_ptr<BrimkitStatusItem> m_statusItem;

@@ -8,8 +8,10 @@
 #include "models/BrimTextModel.h"
 #include "services/AppTheme.h"
 #include "shell/BrimAlarmsView.h"
+#include "shell/BrimAppsControls.h"
 #include "shell/BrimAwakeControls.h"
 #include "shell/BrimColorsView.h"
+#include "shell/BrimLinkControls.h"
 #include "shell/BrimPanelCustomization.h"
 #include "shell/BrimQRView.h"
 #include "shell/BrimSymbols.h"
@@ -82,9 +84,10 @@ QFrame *divider()
 
 } // namespace
 
-BrimkitPanel::BrimkitPanel(BrimkitModel &model, Environment environment, QWidget *parent)
+BrimkitPanel::BrimkitPanel(BrimkitModel &model, AppUpdates *updates, Environment environment, QWidget *parent)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
     , m_model(model)
+    , m_updates(updates)
     , m_env(std::move(environment))
     , m_colorsTool(std::make_unique<BrimColorModel>(
           BrimColorModel::Environment{m_env.colorSampler, m_env.defaults, m_env.clipboard}))
@@ -294,8 +297,8 @@ QWidget *BrimkitPanel::makeToolContent(BrimTool tool)
         box->setFocusProxy(box->findChild<BrimAlarmsView *>());
         return box;
     }
-    case BrimTool::links: return new QWidget;
-    case BrimTool::apps: return new QWidget;
+    case BrimTool::links: return new BrimLinkControls(m_model, m_env.defaults, m_env.workspace, m_env.clipboard);
+    case BrimTool::apps: return new BrimAppsControls(m_model, m_env.workspace);
     case BrimTool::colors: return new BrimColorsView(*m_colorsTool);
     case BrimTool::text: return new BrimTextView(*m_textTool);
     case BrimTool::qr: return new BrimQRView(*m_qrTool);
@@ -371,7 +374,7 @@ void BrimkitPanel::refreshDetail()
     if (m_customizing) {
         if (!m_customization) {
             m_customization =
-                new BrimPanelCustomization(m_model, *m_env.signals, m_env.notificationSettings);
+                new BrimPanelCustomization(m_model, *m_env.signals, m_updates, m_env.notificationSettings);
             m_customization->hide();
             m_contents->insertWidget(m_contents->count() - 1, m_customization);
             connect(m_customization, &BrimPanelCustomization::toolToggled, this, &BrimkitPanel::setToolEnabled);
@@ -408,7 +411,10 @@ void BrimkitPanel::popUp(const QRect &anchor)
 {
     m_anchor = anchor.isValid() ? anchor : QRect(QCursor::pos(), QSize(1, 1));
 
-    // Each opening, in this order: browsers, stored lists, alarms.
+    // Each opening, in this order: browsers, stored lists, alarms. The links
+    // tool discovers when it is first made.
+    if (auto *links = static_cast<BrimLinkControls *>(content(BrimTool::links)))
+        links->discoverBrowsers();
     BrimToolPreferences::migrate(*m_env.defaults);
     BrimAlarmsModel &alarms = m_model.alarms();
     alarms.setEnabled(m_model.notificationEnabled());

@@ -23,6 +23,9 @@ class BrimColorModel;
 class BrimColorSampler;
 class BrimFilePanels;
 class BrimFileReveal;
+class BrimLinkControls;
+class BrimWorkspace;
+class AppUpdates;
 class BrimkitModel;
 class BrimPanelCustomization;
 class BrimQRModel;
@@ -45,6 +48,8 @@ public:
         std::shared_ptr<BrimColorSampler> colorSampler;
         std::shared_ptr<BrimFilePanels> filePanels;
         std::shared_ptr<BrimFileReveal> fileReveal;
+        // Browsers and the suite's other applications.
+        std::shared_ptr<BrimWorkspace> workspace;
         // The feedback window and the usage-statistics switches.
         OstrelSignals *signals = nullptr;
         std::optional<DesktopNotificationSettings> notificationSettings;
@@ -55,7 +60,8 @@ public:
     static constexpr int contentWidth = 330;
     static constexpr int preferredPaneHeight = 430;
 
-    BrimkitPanel(BrimkitModel &model, Environment environment, QWidget *parent = nullptr);
+    // Without an update controller the settings offer no update check.
+    BrimkitPanel(BrimkitModel &model, AppUpdates *updates, Environment environment, QWidget *parent = nullptr);
     ~BrimkitPanel() override;
 
     // Shows the panel against the tray icon's rectangle (global coordinates),
@@ -110,6 +116,7 @@ private:
     void place();
 
     BrimkitModel &m_model;
+    AppUpdates *m_updates;
     Environment m_env;
     std::unique_ptr<BrimColorModel> m_colorsTool;
     std::unique_ptr<BrimTextModel> m_textTool;

@@ -1,6 +1,9 @@
 #include "shell/SystemEnvironment.h"
 
+#include "platform/AppPaths.h"
 #include "platform/CanberraSystemBeep.h"
+#include "platform/DesktopWorkspace.h"
+#include "platform/FileManagerReveal.h"
 #include "platform/InhibitPowerAssertions.h"
 #include "platform/LinuxSystemEvents.h"
 #include "platform/PortalColorSampler.h"
@@ -34,6 +37,8 @@ BrimkitPanel::Environment makeSystemPanelEnvironment(std::shared_ptr<UserDefault
     env.clipboard = std::make_shared<SystemClipboard>();
     env.colorSampler = std::make_shared<PortalColorSampler>(QDBusConnection::sessionBus(), std::make_shared<X11ColorSampler>());
     env.filePanels = std::make_shared<QFileDialogPanels>();
+    env.fileReveal = std::make_shared<FileManagerReveal>(QDBusConnection::sessionBus());
+    env.workspace = std::make_shared<DesktopWorkspace>(DesktopEntries(AppPaths::dataDirs()));
     env.signals = &OstrelSignals::shared();
     env.notificationSettings = DesktopNotificationSettings::current();
     return env;

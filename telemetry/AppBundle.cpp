@@ -22,6 +22,10 @@ AppBundle AppBundle::main()
     bundle.bundleName = setting(BuildInfo::bundleName);
     bundle.tellixEndpoint = setting(BuildInfo::tellixEndpoint);
     bundle.tellixKey = setting(BuildInfo::tellixKey);
+    bundle.updateFeed = setting(BuildInfo::updateFeed);
+    bundle.updateKey = setting(BuildInfo::updateKey);
+    if (BuildInfo::reviewBuild)
+        bundle.reviewLibrary = QStringLiteral("true");
     return bundle;
 }
 

@@ -13,6 +13,10 @@ struct AppBundle {
     std::optional<QString> bundleName;
     std::optional<QString> tellixEndpoint;
     std::optional<QString> tellixKey;
+    std::optional<QString> updateFeed;
+    std::optional<QString> updateKey;
+    // Any value marks a review build.
+    std::optional<QString> reviewLibrary;
 
     // The running build's own values (generated BuildInfo.h); empty settings count as missing.
     static AppBundle main();

@@ -35,3 +35,22 @@ isolate_home() {
   mkdir -p -m 700 "$work/run"
   export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no-system-bus
 }
+
+# A window of the given class sits inside trayer's panel (its tray icon docked).
+docked() { # <window class name>
+  local w parent
+  for w in $(xdotool search --onlyvisible --classname "$1" 2>/dev/null); do
+    parent=$w
+    while parent=$(xwininfo -children -id "$parent" | awk '/Parent window id/ {print $4}') && [[ "$parent" != 0x0 ]]; do
+      xprop -id "$parent" WM_CLASS 2>/dev/null | grep -q '"trayer"' && return 0
+    done
+  done
+  return 1
+}
+
+tray_up() { xdotool search --classname panel >/dev/null 2>&1; }
+start_trayer() {
+  trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
+  pids+=($!)
+  wait_for 10 tray_up || fail "trayer did not start"
+}

@@ -111,6 +111,8 @@ public:
             connection.send(*reply);
         return true;
     }
+    // A signal (or any message) from the service's own connection.
+    bool send(const QDBusMessage &message) { return m_bus.send(message); }
     QList<QDBusMessage> calls(const QString &member) const
     {
         QMutexLocker lock(&m_mutex);

@@ -16,7 +16,7 @@ namespace {
 
 struct Panel : ShellFixture {
     std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
-    BrimkitPanel panel{model, fakePanelEnvironment(clock, defaults)};
+    BrimkitPanel panel{model, nullptr, fakePanelEnvironment(clock, defaults)};
     QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     QRect topRightIcon{available.right() - 40, available.top(), 24, 24};
 

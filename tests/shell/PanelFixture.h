@@ -4,6 +4,7 @@
 
 #include "models/BrimColorSampler.h"
 #include "models/BrimFileReveal.h"
+#include "models/BrimWorkspace.h"
 #include "services/OstrelSignals.h"
 #include "shell/BrimkitPanel.h"
 #include "tests/support/FakeClipboard.h"
@@ -18,6 +19,16 @@ struct RecordingReveal final : BrimFileReveal {
     QStringList revealed;
 };
 
+// A desktop with no applications installed.
+struct EmptyWorkspace final : BrimWorkspace {
+    std::optional<QUrl> applicationURL(const QString &) const override { return std::nullopt; }
+    QList<BrimChromeProfile> chromeProfiles(const QUrl &) const override { return {}; }
+    Result<void, BrimLaunchError> launch(const QUrl &, const QStringList &) override
+    {
+        return Failure{BrimLaunchError{}};
+    }
+};
+
 inline BrimkitPanel::Environment fakePanelEnvironment(std::shared_ptr<BrimClock> clock,
                                                       std::shared_ptr<UserDefaults> defaults = nullptr)
 {
@@ -28,6 +39,7 @@ inline BrimkitPanel::Environment fakePanelEnvironment(std::shared_ptr<BrimClock>
     env.colorSampler = std::make_shared<SilentSampler>();
     env.filePanels = std::make_shared<FakeFilePanels>();
     env.fileReveal = std::make_shared<RecordingReveal>();
+    env.workspace = std::make_shared<EmptyWorkspace>();
     env.signals = &OstrelSignals::shared();
     return env;
 }

@@ -1,0 +1,84 @@
+#include "platform/DesktopEntries.h"
+
+#include "platform/PlatformLogging.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStandardPaths>
+
+DesktopEntries::DesktopEntries(QStringList dataDirs)
+    : m_dataDirs(std::move(dataDirs))
+{
+}
+
+std::optional<DesktopEntries::Found> DesktopEntries::find(const QString &desktopId) const
+{
+    if (desktopId.isEmpty() || desktopId.contains(u'/'))
+        return std::nullopt;
+    for (const QString &dir : m_dataDirs) {
+        const QString path = locate(dir + QStringLiteral("/applications/"), desktopId);
+        if (path.isEmpty())
+            continue;
+        std::optional<Found> found = load(path);
+        if (!found)
+            return std::nullopt;
+        const QString tryExec = found->entry.value(QStringLiteral("TryExec"));
+        if (found->entry.hidden() || (!tryExec.isEmpty() && resolveProgram(tryExec).isEmpty()))
+            return std::nullopt;
+        return found;
+    }
+    return std::nullopt;
+}
+
+// A "-" in an id may stand for a subfolder: "kde-foo" is also kde/foo.desktop.
+// Only folders that exist are followed, so this stays a handful of stats.
+QString DesktopEntries::locate(const QString &base, const QString &rest) const
+{
+    const QString direct = base + rest + QStringLiteral(".desktop");
+    if (QFileInfo::exists(direct))
+        return direct;
+    for (qsizetype dash = rest.indexOf(u'-'); dash > 0; dash = rest.indexOf(u'-', dash + 1)) {
+        const QString folder = base + rest.left(dash);
+        if (!QFileInfo(folder).isDir())
+            continue;
+        const QString found = locate(folder + QLatin1Char('/'), rest.mid(dash + 1));
+        if (!found.isEmpty())
+            return found;
+    }
+    return {};
+}
+
+std::optional<DesktopEntries::Found> DesktopEntries::load(const QString &path)
+{
+    QFile file(path);
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > maximumSize) {
+        qCWarning(lcPlatform) << "not a desktop file we read:" << path;
+        return std::nullopt;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcPlatform) << "cannot read desktop file" << path << file.errorString();
+        return std::nullopt;
+    }
+    const std::optional<DesktopEntry> entry = DesktopEntry::parse(file.read(maximumSize), QLocale().name());
+    if (!entry || !entry->isApplication()) {
+        qCWarning(lcPlatform) << "not an application's desktop file:" << path;
+        return std::nullopt;
+    }
+    const std::optional<DesktopExec> exec = DesktopExec::parse(entry->value(QStringLiteral("Exec")));
+    if (!exec) {
+        qCWarning(lcPlatform) << "cannot run the Exec line of" << path << entry->value(QStringLiteral("Exec"));
+        return std::nullopt;
+    }
+    return Found{path, *entry, *exec};
+}
+
+QString DesktopEntries::resolveProgram(const QString &program)
+{
+    if (!QDir::isAbsolutePath(program))
+        return program.contains(u'/') ? QString() : QStandardPaths::findExecutable(program);
+    const QFileInfo info(program);
+    return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
+}

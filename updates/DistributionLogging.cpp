@@ -1,0 +1,3 @@
+#include "updates/DistributionLogging.h"
+
+Q_LOGGING_CATEGORY(lcDistribution, "ostrel.distribution", QtWarningMsg)
