@@ -278,4 +278,7 @@ void BrimAlarmsView::rebuildRows()
         const QUuid id = alarm.id;
         m_rows->addWidget(alarmRow(alarm, m_shownLocked, this, [this, id] { m_model.remove(id); }));
     }
+    // Shown now, not on the layout's next turn: the list follows the click at once.
+    for (int i = 0; i < m_rows->count(); ++i)
+        m_rows->itemAt(i)->widget()->show();
 }

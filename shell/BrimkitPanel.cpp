@@ -297,7 +297,11 @@ QWidget *BrimkitPanel::makeToolContent(BrimTool tool)
         box->setFocusProxy(box->findChild<BrimAlarmsView *>());
         return box;
     }
-    case BrimTool::links: return new BrimLinkControls(m_model, m_env.defaults, m_env.workspace, m_env.clipboard);
+    case BrimTool::links: {
+        auto *links = new BrimLinkControls(m_model, m_env.defaults, m_env.workspace, m_env.clipboard);
+        links->discoverBrowsers();
+        return links;
+    }
     case BrimTool::apps: return new BrimAppsControls(m_model, m_env.workspace);
     case BrimTool::colors: return new BrimColorsView(*m_colorsTool);
     case BrimTool::text: return new BrimTextView(*m_textTool);
