@@ -2,6 +2,9 @@
 #include "shell/BrimkitStatusItem.h"
 #include "tests/shell/ShellFixture.h"
 
+#include <QApplication>
+#include <QSignalSpy>
+
 using StatusItem = ShellFixture;
 
 TEST_F(StatusItem, RedrawsOncePerSecondOfCountdownAndNoMore)
@@ -26,4 +29,18 @@ TEST_F(StatusItem, TitleWidensTheIcon)
     EXPECT_EQ(bare.size(), QSize(22, 22));
     EXPECT_EQ(titled.height(), 22);
     EXPECT_GT(titled.width(), 40);
+}
+
+TEST_F(StatusItem, MenuOpensThePanelOffersFeedbackAndQuits)
+{
+    QApplication::setApplicationDisplayName(QStringLiteral("Ostrel Brimkit"));
+    BrimkitStatusItem item(model, OstrelSignals::shared());
+    QStringList entries;
+    for (QAction *action : item.menu().actions())
+        entries << (action->isSeparator() ? QStringLiteral("—") : action->text());
+    EXPECT_EQ(entries, (QStringList{"Open Ostrel Brimkit", "—", "Send feedback…", "Report a bug…", "—",
+                                    "Quit Ostrel Brimkit"}));
+    QSignalSpy open(&item, &BrimkitStatusItem::openRequested);
+    item.menu().actions().first()->trigger();
+    EXPECT_EQ(open.count(), 1);
 }
