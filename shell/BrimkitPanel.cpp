@@ -74,6 +74,29 @@ QToolButton *symbolButton(const QString &name)
     return button;
 }
 
+// Where the keyboard goes in a tool's content: its focus proxy, else its
+// first control that takes Tab.
+QWidget *firstFocusable(QWidget *root)
+{
+    if (QWidget *proxy = root->focusProxy(); proxy && proxy->isVisible() && proxy->isEnabled())
+        return proxy;
+    for (QWidget *widget = root->nextInFocusChain(); widget != root; widget = widget->nextInFocusChain()) {
+        if (root->isAncestorOf(widget) && widget->isVisible() && widget->isEnabled()
+            && (widget->focusPolicy() & Qt::TabFocus))
+            return widget;
+    }
+    return nullptr;
+}
+
+// The last widget of a compound's stretch of the focus chain.
+QWidget *lastInFocusChain(QWidget *root)
+{
+    QWidget *last = root;
+    for (QWidget *widget = root->nextInFocusChain(); root->isAncestorOf(widget); widget = widget->nextInFocusChain())
+        last = widget;
+    return last;
+}
+
 QFrame *divider()
 {
     auto *line = new QFrame;
@@ -171,7 +194,7 @@ QWidget *BrimkitPanel::createMessageBar()
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // Long texts wrap within the panel instead of widening it.
     m_message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    auto *dismiss = symbolButton(tr("Dismiss message"));
+    auto *dismiss = m_dismiss = symbolButton(tr("Dismiss message"));
     tintSymbol(dismiss, QStringLiteral("xmark"));
     connect(dismiss, &QToolButton::clicked, this, [this] { m_model.setMessage(std::nullopt); });
     auto *layout = new QHBoxLayout(m_messageBar);
@@ -192,7 +215,7 @@ QWidget *BrimkitPanel::createBody()
     QFont headline = m_paneTitle->font();
     headline.setBold(true);
     m_paneTitle->setFont(headline);
-    auto *close = symbolButton(tr("Close tool panel"));
+    auto *close = m_close = symbolButton(tr("Close tool panel"));
     tintSymbol(close, QStringLiteral("xmark"));
     connect(close, &QToolButton::clicked, this, &BrimkitPanel::closeDetail);
     auto *paneHeader = new QHBoxLayout;
@@ -254,6 +277,7 @@ QWidget *BrimkitPanel::createFooter()
     local->setFont(small);
     local->setForegroundRole(QPalette::PlaceholderText);
     auto *quit = new QPushButton(tr("Quit"));
+    m_quit = quit;
     quit->setToolTip(tr("Quit %1 (%2)").arg(QApplication::applicationDisplayName(),
                                             QKeySequence(Qt::CTRL | Qt::Key_Q).toString(QKeySequence::NativeText)));
     connect(quit, &QPushButton::clicked, this, &BrimkitPanel::quitRequested);
@@ -279,6 +303,9 @@ QWidget *BrimkitPanel::toolContent(BrimTool tool)
     made->hide();
     m_contents->insertWidget(m_contents->count() - 1, made);
     m_toolContents.emplace(tool.value(), made);
+    // Tab goes from the pane's close button through the content to Quit.
+    setTabOrder(m_close, made);
+    setTabOrder(lastInFocusChain(made), m_quit);
     return made;
 }
 
@@ -318,22 +345,45 @@ QList<BrimTool> BrimkitPanel::ordered() const
 
 void BrimkitPanel::tapCard(BrimTool tool)
 {
+    const bool closing = !m_customizing && m_selected == tool;
+    if (closing && m_openedAt.isValid() && m_openedAt.elapsed() < QApplication::doubleClickInterval())
+        return;
     m_customizing = false;
-    m_selected = m_selected == tool ? std::nullopt : std::optional<BrimTool>(tool);
+    m_selected = closing ? std::nullopt : std::optional<BrimTool>(tool);
     refreshDetail();
+    if (!closing) {
+        m_openedAt.start();
+        focusPane();
+    }
 }
 
 void BrimkitPanel::toggleCustomizing()
 {
     m_customizing = !m_customizing;
     refreshDetail();
+    if (m_customizing)
+        focusPane();
 }
 
 void BrimkitPanel::closeDetail()
 {
+    const bool paneHadFocus = m_pane->isAncestorOf(QApplication::focusWidget());
+    const std::optional<BrimTool> was = m_customizing ? std::nullopt : m_selected;
     m_customizing = false;
     m_selected.reset();
     refreshDetail();
+    // The keyboard returns to where the pane was opened from.
+    if (paneHadFocus) {
+        BrimToolCard *card = was ? m_grid->card(*was) : nullptr;
+        (card ? static_cast<QWidget *>(card) : m_customize)->setFocus(Qt::TabFocusReason);
+    }
+}
+
+void BrimkitPanel::focusPane()
+{
+    QWidget *shown = m_customizing ? m_customization : m_selected ? content(*m_selected) : nullptr;
+    if (QWidget *target = shown ? firstFocusable(shown) : nullptr)
+        target->setFocus(Qt::TabFocusReason);
 }
 
 void BrimkitPanel::setToolEnabled(BrimTool tool, bool enabled)
@@ -362,6 +412,11 @@ void BrimkitPanel::applyPreferences()
     const QList<BrimTool> ordered = BrimToolPreferences::ordered(enabledRaw, favoritesRaw);
     m_grid->setTools(ordered, BrimToolPreferences::favorites(favoritesRaw, enabled));
     m_grid->refreshStatus(m_model);
+    if (!ordered.isEmpty()) {
+        setTabOrder(m_customize, m_dismiss);
+        setTabOrder(m_dismiss, m_grid->card(ordered.first()));
+        setTabOrder(m_grid->card(ordered.last())->star(), m_close);
+    }
     if (m_customization)
         m_customization->setEnabledTools(enabled);
     if (m_selected && !ordered.contains(*m_selected))
@@ -382,6 +437,8 @@ void BrimkitPanel::refreshDetail()
             m_customization->hide();
             m_contents->insertWidget(m_contents->count() - 1, m_customization);
             connect(m_customization, &BrimPanelCustomization::toolToggled, this, &BrimkitPanel::setToolEnabled);
+            setTabOrder(m_close, m_customization);
+            setTabOrder(lastInFocusChain(m_customization), m_quit);
             m_customization->setEnabledTools(
                 BrimToolPreferences::enabled(BrimToolPreferences::enabledText(*m_env.defaults)));
         }

