@@ -27,16 +27,6 @@ fail() {
   echo "--- windows"; xwininfo -root -tree 2>/dev/null | grep -v 'has no name' | head -40 || true
   exit 1
 }
-docked() { # an ostrel-brimkit window sits inside trayer's panel
-  local w parent
-  for w in $(xdotool search --onlyvisible --classname ostrel-brimkit 2>/dev/null); do
-    parent=$w
-    while parent=$(xwininfo -children -id "$parent" | awk '/Parent window id/ {print $4}') && [[ "$parent" != 0x0 ]]; do
-      xprop -id "$parent" WM_CLASS 2>/dev/null | grep -q '"trayer"' && return 0
-    done
-  done
-  return 1
-}
 instances() { pgrep -c -x -f "$app" || true; }
 popup_visible() { xdotool search --onlyvisible --name '^Ostrel Brimkit$' >/dev/null 2>&1; }
 

@@ -1,0 +1,100 @@
+#include "shell/BrimkitStatusIcon.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+#include <cmath>
+
+namespace {
+
+double luminance(QRgb rgb)
+{
+    const auto linear = [](int c) { return c <= 10 ? c / 3294.6 : std::pow((c / 255.0 + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+}
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+QImage onPanel(const QImage &icon, QColor panel)
+{
+    QImage out(icon.size(), QImage::Format_RGB32);
+    out.fill(panel);
+    QPainter(&out).drawImage(0, 0, icon);
+    return out;
+}
+
+const std::pair<const char *, BrimkitStatusGlyph> states[] = {
+    {"running", BrimkitStatusGlyph::countdown(1440, 25, false)},
+    {"paused", BrimkitStatusGlyph::countdown(1440, 25, true)},
+    {"hours", BrimkitStatusGlyph::countdown(14400, 240, false)},
+    {"last minute", BrimkitStatusGlyph::countdown(40, 25, false)},
+    {"last minute paused", BrimkitStatusGlyph::countdown(40, 25, true)},
+    {"done", BrimkitStatusGlyph::ofSymbol(QStringLiteral("checkmark.circle.fill"))},
+    {"alarm", BrimkitStatusGlyph::alarmFired()},
+    {"upcoming", BrimkitStatusGlyph::ofSymbol(QStringLiteral("alarm.fill"))},
+    {"awake", BrimkitStatusGlyph::ofSymbol(QStringLiteral("cup.and.saucer"))},
+    {"idle", BrimkitStatusGlyph::ofSymbol(QStringLiteral("wrench.and.screwdriver"))},
+};
+
+} // namespace
+
+// At 22 px on black and on white panels, whichever ink the palette gives:
+// most of what covers the slot stands 3:1 from the panel, numbers are 10 px tall.
+TEST(BrimkitStatusIcon, ReadableOnDarkAndLightPanels)
+{
+    for (const auto &[name, glyph] : states) {
+        for (QColor ink : {Qt::black, Qt::white}) {
+            const QImage icon = BrimkitStatusIcon::image(glyph, 22, ink);
+            ASSERT_EQ(icon.size(), QSize(22, 22));
+            for (QColor panel : {Qt::black, Qt::white}) {
+                const QImage seen = onPanel(icon, panel);
+                int covered = 0, legible = 0, top = 22, bottom = -1;
+                for (int y = 0; y < 22; ++y) {
+                    for (int x = 0; x < 22; ++x) {
+                        if (qAlpha(icon.pixel(x, y)) < 128)
+                            continue;
+                        ++covered;
+                        const bool stands = contrast(seen.pixel(x, y), panel.rgb()) >= 3;
+                        legible += stands;
+                        // The number's ink, inside the ring.
+                        if (std::hypot(x - 10.5, y - 10.5) < 7 && contrast(seen.pixel(x, y), ink.rgb()) < contrast(seen.pixel(x, y), ~ink.rgb() | 0xff000000))
+                            top = std::min(top, y), bottom = std::max(bottom, y);
+                    }
+                }
+                const std::string at = std::string(name) + (ink == Qt::black ? " black" : " white") + " ink on "
+                    + (panel == Qt::black ? "black" : "white");
+                EXPECT_GE(legible, 30) << at;
+                EXPECT_GE(legible * 4, covered) << at << ": " << legible << " of " << covered;
+                if (glyph.minutes > 0) {
+                    EXPECT_GE(bottom - top + 1, 10) << at;
+                }
+            }
+        }
+    }
+}
+
+TEST(BrimkitStatusIcon, StatesDifferAndDigitsStayPut)
+{
+    const auto differing = [](const QImage &a, const QImage &b, int fromX) {
+        int count = 0;
+        for (int y = 0; y < 22; ++y)
+            for (int x = fromX; x < 22; ++x)
+                count += contrast(a.pixel(x, y), b.pixel(x, y)) >= 1.5;
+        return count;
+    };
+    const auto seen = [](const BrimkitStatusGlyph &g) { return onPanel(BrimkitStatusIcon::image(g, 22, Qt::black), Qt::white); };
+    for (const auto &[a, glyphA] : states)
+        for (const auto &[b, glyphB] : states)
+            if (std::string(a) < b) {
+                EXPECT_GE(differing(seen(glyphA), seen(glyphB), 0), 12) << a << " vs " << b;
+            }
+
+    // Tabular digits: the last digit sits in the same place whatever comes before it.
+    EXPECT_EQ(differing(seen(BrimkitStatusGlyph::countdown(660, 11, false)), seen(BrimkitStatusGlyph::countdown(4860, 81, false)), 11), 0);
+    // Every state fills the same square slots, so the tray never resizes it.
+    for (const auto &[name, glyph] : states) {
+        const QList<QSize> sizes = BrimkitStatusIcon::icon(glyph, Qt::black).availableSizes();
+        EXPECT_EQ(sizes, (QList<QSize>{{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}})) << name;
+    }
+}
