@@ -29,15 +29,3 @@ isolate_home() {
   mkdir -p -m 700 "$work/run"
   export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no-system-bus
 }
-
-# An ostrel-brimkit window sits inside trayer's panel; sets `docked_window`.
-docked() {
-  local w parent
-  for w in $(xdotool search --onlyvisible --classname ostrel-brimkit 2>/dev/null); do
-    parent=$w
-    while parent=$(xwininfo -children -id "$parent" | awk '/Parent window id/ {print $4}') && [[ "$parent" != 0x0 ]]; do
-      xprop -id "$parent" WM_CLASS 2>/dev/null | grep -q '"trayer"' && docked_window=$w && return 0
-    done
-  done
-  return 1
-}
