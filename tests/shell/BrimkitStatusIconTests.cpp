@@ -24,18 +24,13 @@ QImage onPanel(const QImage &icon, QColor panel)
     return out;
 }
 
+const auto symbol = [](const char *name) { return BrimkitStatusGlyph::ofSymbol(QLatin1String(name)); };
 const std::pair<const char *, BrimkitStatusGlyph> states[] = {
-    {"running", BrimkitStatusGlyph::countdown(1440, 25, false)},
-    {"paused", BrimkitStatusGlyph::countdown(1440, 25, true)},
-    {"hours", BrimkitStatusGlyph::countdown(14400, 240, false)},
-    {"last minute", BrimkitStatusGlyph::countdown(40, 25, false)},
-    {"last minute paused", BrimkitStatusGlyph::countdown(40, 25, true)},
-    {"done", BrimkitStatusGlyph::ofSymbol(QStringLiteral("checkmark.circle.fill"))},
-    {"alarm", BrimkitStatusGlyph::alarmFired()},
-    {"upcoming", BrimkitStatusGlyph::ofSymbol(QStringLiteral("alarm.fill"))},
-    {"awake", BrimkitStatusGlyph::ofSymbol(QStringLiteral("cup.and.saucer"))},
-    {"idle", BrimkitStatusGlyph::ofSymbol(QStringLiteral("wrench.and.screwdriver"))},
-};
+    {"running", BrimkitStatusGlyph::countdown(1440, 25, false)}, {"paused", BrimkitStatusGlyph::countdown(1440, 25, true)},
+    {"hours", BrimkitStatusGlyph::countdown(14400, 240, false)}, {"last minute", BrimkitStatusGlyph::countdown(40, 25, false)},
+    {"last minute paused", BrimkitStatusGlyph::countdown(40, 25, true)}, {"done", symbol("checkmark.circle.fill")},
+    {"alarm", BrimkitStatusGlyph::alarmFired()}, {"upcoming", symbol("alarm.fill")},
+    {"awake", symbol("cup.and.saucer")}, {"idle", symbol("wrench.and.screwdriver")}};
 
 } // namespace
 
