@@ -35,7 +35,7 @@ docked() { # an ostrel-brimkit window sits inside trayer's panel
   for w in $(xdotool search --onlyvisible --classname ostrel-brimkit 2>/dev/null); do
     parent=$w
     while parent=$(xwininfo -children -id "$parent" | awk '/Parent window id/ {print $4}') && [[ "$parent" != 0x0 ]]; do
-      xprop -id "$parent" WM_CLASS 2>/dev/null | grep -q '"trayer"' && slot=$w && return 0
+      xprop -id "$parent" WM_CLASS 2>/dev/null | grep -q '"trayer"' && return 0
     done
   done
   return 1
@@ -67,9 +67,10 @@ wait_for 10 tray_ready || fail "trayer did not start"
 app_pid=$!
 pids+=($app_pid)
 wait_for 15 docked || fail "tray icon did not dock"
-eval "$(xdotool getwindowgeometry --shell "$slot")"
-shoot idle
 echo "ok: tray icon docked"
+# The tray icon is the app's only window yet.
+eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --classname ostrel-brimkit)")"
+shoot idle
 
 "$app" || fail "second launch exited with $?"
 [[ $(instances) == 1 ]] || fail "expected one instance, found $(instances)"
