@@ -6,7 +6,7 @@
 
 QPixmap BrimSymbols::pixmap(const QString &symbol, int size, const QColor &tint, qreal devicePixelRatio)
 {
-    // The tray redraws every second while a countdown runs: render each SVG once.
+    // Each tray redraw and each shown view asks again: render each SVG once.
     const QString key = QStringLiteral("brim:%1:%2:%3:%4").arg(symbol).arg(size).arg(tint.rgba()).arg(devicePixelRatio);
     QPixmap cached;
     if (QPixmapCache::find(key, &cached))

@@ -2,12 +2,12 @@
 
 #include "models/BrimkitModel.h"
 #include "services/BetaSupportCommands.h"
-#include "shell/BrimSymbols.h"
+#include "shell/BrimkitStatusIcon.h"
 
 #include <QApplication>
-#include <QFontMetrics>
-#include <QPainter>
+#include <QCursor>
 #include <QPalette>
+#include <QToolTip>
 
 BrimkitStatusItem::BrimkitStatusItem(BrimkitModel &model, OstrelSignals &signals, QObject *parent)
     : QObject(parent)
@@ -30,40 +30,32 @@ BrimkitStatusItem::BrimkitStatusItem(BrimkitModel &model, OstrelSignals &signals
     refresh();
 }
 
-QPixmap BrimkitStatusItem::labelPixmap(const QString &symbol, const QString &title, int height, const QColor &ink)
-{
-    const QPixmap icon = BrimSymbols::pixmap(symbol, height, ink);
-    if (title.isEmpty())
-        return icon;
-    QFont font = QApplication::font();
-    font.setPixelSize(height * 2 / 3);
-    const int spacing = 4;
-    const int textWidth = QFontMetrics(font).horizontalAdvance(title);
-    QPixmap label(height + spacing + textWidth, height);
-    label.fill(Qt::transparent);
-    QPainter painter(&label);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.drawPixmap(0, 0, icon);
-    painter.setFont(font);
-    painter.setPen(ink);
-    painter.drawText(QRect(height + spacing, 0, textWidth, height), Qt::AlignVCenter | Qt::AlignLeft, title);
-    return label;
-}
-
 void BrimkitStatusItem::refresh()
 {
-    const QString symbol = m_model.statusSymbol();
-    const QString title = m_model.menuTitle();
+    // The label names things the icon does not show (which alarm fired), so
+    // it is recomputed on every change, not only when the icon changes.
+    setToolTip(m_model.accessibilityLabel());
     // This runs every second: redraw only when the picture changes.
-    if (symbol == m_shownSymbol && title == m_shownTitle)
-        return;
-    m_shownSymbol = symbol;
-    m_shownTitle = title;
-    ++m_redraws;
+    const BrimkitStatusGlyph glyph = BrimkitStatusGlyph::forModel(m_model);
     const QColor ink = QApplication::palette().color(QPalette::WindowText);
-    QIcon icon;
-    for (int height : {22, 32})
-        icon.addPixmap(labelPixmap(symbol, title, height, ink));
-    m_tray.setIcon(icon);
-    m_tray.setToolTip(m_model.accessibilityLabel());
+    if (glyph == m_shownGlyph && ink == m_shownInk)
+        return;
+    m_shownGlyph = glyph;
+    m_shownInk = ink;
+    ++m_redraws;
+    m_tray.setIcon(BrimkitStatusIcon::icon(glyph, ink));
+}
+
+void BrimkitStatusItem::setToolTip(const QString &label)
+{
+    const QString previous = m_tray.toolTip();
+    if (label == previous)
+        return;
+    m_tray.setToolTip(label);
+    // A tooltip already on screen (XEmbed trays show Qt's own) keeps its old
+    // text until the pointer leaves; replace the text where it stands.
+    if (QToolTip::isVisible() && QToolTip::text() == previous) {
+        const QPoint at = QCursor::pos();
+        QToolTip::showText(at, label, QApplication::widgetAt(at));
+    }
 }

@@ -1,11 +1,16 @@
 #pragma once
-// The tray item: the status symbol with the title drawn beside it, the
-// accessibility label as tooltip, a click opens the pop-up, and the context
-// menu carries the app-level commands.
+// The tray item: a square icon drawn for what the model shows (see
+// BrimkitStatusIcon), the accessibility label as tooltip, a click opens the
+// pop-up, and the context menu carries the app-level commands.
 
+#include "shell/BrimkitStatusGlyph.h"
+
+#include <QColor>
 #include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
+
+#include <optional>
 
 class BrimkitModel;
 class OstrelSignals;
@@ -22,10 +27,9 @@ public:
     QRect geometry() const { return m_tray.geometry(); }
     QMenu &menu() { return m_menu; }
     QString toolTip() const { return m_tray.toolTip(); }
-    // How often the icon was redrawn; the label must not redraw more than it changes.
+    QIcon icon() const { return m_tray.icon(); }
+    // How often the icon was redrawn; the icon must not redraw more than it changes.
     int redrawCount() const { return m_redraws; }
-    // The symbol and title as the icon shows them.
-    static QPixmap labelPixmap(const QString &symbol, const QString &title, int height, const QColor &ink);
 
 Q_SIGNALS:
     // The icon was clicked.
@@ -36,11 +40,12 @@ Q_SIGNALS:
 
 private:
     void refresh();
+    void setToolTip(const QString &label);
 
     BrimkitModel &m_model;
     QSystemTrayIcon m_tray;
     QMenu m_menu;
-    QString m_shownSymbol;
-    QString m_shownTitle;
+    std::optional<BrimkitStatusGlyph> m_shownGlyph;
+    QColor m_shownInk;
     int m_redraws = 0;
 };

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # End to end: the real binary under Xvfb with trayer. It docks its tray icon,
 # a second launch exits and leaves one instance showing the pop-up, keep-awake
-# takes an inhibitor from the (fake) portal, and SIGTERM ends the app cleanly
-# with the inhibitor released.
+# takes an inhibitor from the (fake) portal, a focus session shows in the
+# 22-pixel slot as a dark number on the light panel and its tooltip follows the
+# countdown while on screen, and SIGTERM ends the app cleanly with the
+# inhibitor released. Screenshots of the slot go to the given folder (also
+# enlarged eight times, for a look).
 set -euo pipefail
-app=$1 portal=$2
+app=$1 portal=$2 shots=$3
 
 source "$(dirname "$0")/headless.sh"
 run_headless "$0" "$@"
@@ -29,6 +32,17 @@ fail() {
 }
 instances() { pgrep -c -x -f "$app" || true; }
 popup_visible() { xdotool search --onlyvisible --name '^Ostrel Brimkit$' >/dev/null 2>&1; }
+focus_running() {
+  dbus-send --session --print-reply=literal --dest=app.ostrel.brimkit /app/ostrel/brimkit \
+    app.ostrel.brimkit.StatusTitle 2>/dev/null | grep -Eq '^ *2[45]:'
+}
+shoot() { # <name>: the tray slot as docked
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/tray-$1.png"
+  convert "$shots/tray-$1.png" -filter point -resize 800% "$shots/tray-$1-x8.png"
+}
+windows() { xdotool search --onlyvisible --classname ostrel-brimkit 2>/dev/null | sort; }
+tip_shown() { tip=$(comm -13 <(echo "$before") <(windows) | head -1); [[ -n $tip ]]; }
+tip_changed() { import -window "$tip" "$work/tip.png"; [[ $(compare -metric AE "$shots/tray-tooltip.png" "$work/tip.png" null: 2>&1) != 0 ]]; }
 
 "$portal" >"$work/portal.log" 2>&1 &
 pids+=($!)
@@ -44,6 +58,9 @@ app_pid=$!
 pids+=($app_pid)
 wait_for 15 docked ostrel-brimkit || fail "tray icon did not dock"
 echo "ok: tray icon docked"
+# The tray icon is the app's only window yet.
+eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --classname ostrel-brimkit)")"
+shoot idle
 
 "$app" || fail "second launch exited with $?"
 [[ $(instances) == 1 ]] || fail "expected one instance, found $(instances)"
@@ -55,6 +72,22 @@ xdotool key Tab space
 wait_for 10 grep -q '^inhibit .* 4 Ostrel Brimkit keep awake$' "$work/portal.log" \
   || fail "keep-awake took no inhibitor"
 echo "ok: keep-awake holds a suspend inhibitor"
+shoot awake
+
+# From Stop keeping awake: Session, Duration (Focus · 25 min), Start.
+xdotool key Tab Tab Tab space Escape
+wait_for 5 focus_running || fail "no focus session running"
+shoot focus
+# A good share of the 22x22 icon is much darker than the light panel.
+dark=$(convert "$shots/tray-focus.png" -colorspace Gray -threshold 35% -format '%[fx:int((1-mean)*w*h)]' info:)
+((dark >= 40)) || fail "the slot shows only $dark dark pixels"
+echo "ok: a running focus session shows in the slot ($dark dark pixels)"
+before=$(windows)
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+wait_for 5 tip_shown || fail "no tooltip appeared"
+import -window "$tip" "$shots/tray-tooltip.png"
+wait_for 3 tip_changed || fail "the tooltip on screen kept its old text"
+echo "ok: the tooltip on screen follows the countdown"
 
 kill -TERM "$app_pid"
 status=0

@@ -1,0 +1,74 @@
+// Tray icon work while a countdown runs: a 25-minute focus session stepped
+// once a second, the tray item redrawing as the app's would and the host
+// painting each new icon: an XEmbed tray one 22-pixel slot, a
+// StatusNotifierItem host every listed size. Reports the time per session
+// minute and how many redraws a minute it cost.
+#include "models/BrimkitModel.h"
+#include "shell/BrimkitStatusItem.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class NoPower final : public BrimPowerAssertions {
+public:
+    BrimPowerAssertion preventIdleSleep(const QString &) override { return {0, 1}; }
+    void release(std::uint32_t) override {}
+};
+
+class MemoryStore final : public BrimAlarmStoring {
+public:
+    Result<QList<BrimAlarm>, BrimAlarmStoreError> load() override { return QList<BrimAlarm>{}; }
+    Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &) override { return {}; }
+};
+
+void BM_TrayFocusSession(benchmark::State &state)
+{
+    const bool everySize = state.range(0) == 1;
+    auto clock = std::make_shared<FixedBrimClock>(BrimDate::fromSeconds(840'000'000));
+    BrimkitModel model(false, false,
+                       {clock, std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {},
+                        nullptr, std::make_shared<MemoryStore>()});
+    BrimkitStatusItem item(model);
+    constexpr int minutes = 25;
+    const int before = item.redrawCount();
+    qint64 painted = 0;
+    const auto paint = [&] {
+        const QIcon icon = item.icon();
+        if (icon.cacheKey() == painted)
+            return;
+        painted = icon.cacheKey();
+        for (const QSize &size : everySize ? icon.availableSizes() : QList<QSize>{{22, 22}})
+            benchmark::DoNotOptimize(icon.pixmap(size).cacheKey());
+    };
+    for (auto _ : state) {
+        model.startTimer(minutes, BrimTimerKind::focus);
+        paint();
+        const BrimDate start = clock->now();
+        for (int second = 1; second <= minutes * 60; ++second) {
+            model.refresh(start + second);
+            paint();
+        }
+        clock->set(start + minutes * 60);
+        model.dismissCompletion();
+    }
+    const double sessionMinutes = double(state.iterations()) * minutes;
+    state.counters["redraws/min"] = (item.redrawCount() - before) / sessionMinutes;
+    state.counters["time/min"] = benchmark::Counter(sessionMinutes, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+} // namespace
+
+BENCHMARK(BM_TrayFocusSession)->ArgName("everySize")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
