@@ -4,6 +4,7 @@
 // StatusNotifierItem host every listed size. Reports the time per session
 // minute and how many redraws a minute it cost.
 #include "models/BrimkitModel.h"
+#include "services/OstrelSignals.h"
 #include "shell/BrimkitStatusItem.h"
 
 #include <QApplication>
@@ -30,7 +31,7 @@ void BM_TrayFocusSession(benchmark::State &state)
     BrimkitModel model(false, false,
                        {clock, std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {},
                         nullptr, std::make_shared<MemoryStore>()});
-    BrimkitStatusItem item(model);
+    BrimkitStatusItem item(model, OstrelSignals::shared());
     constexpr int minutes = 25;
     const int before = item.redrawCount();
     qint64 painted = 0;
