@@ -22,6 +22,7 @@
 #include "shell/BrimToolGrid.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCursor>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -81,6 +82,10 @@ QWidget *firstFocusable(QWidget *root)
     if (QWidget *proxy = root->focusProxy(); proxy && proxy->isVisible() && proxy->isEnabled())
         return proxy;
     for (QWidget *widget = root->nextInFocusChain(); widget != root; widget = widget->nextInFocusChain()) {
+        // Of a set of exclusive choices only the chosen one is a Tab stop.
+        const auto *choice = qobject_cast<QAbstractButton *>(widget);
+        if (choice && choice->group() && choice->group()->exclusive() && !choice->isChecked())
+            continue;
         if (root->isAncestorOf(widget) && widget->isVisible() && widget->isEnabled()
             && (widget->focusPolicy() & Qt::TabFocus))
             return widget;
@@ -88,13 +93,16 @@ QWidget *firstFocusable(QWidget *root)
     return nullptr;
 }
 
-// The last widget of a compound's stretch of the focus chain.
-QWidget *lastInFocusChain(QWidget *root)
+// The Tab stops inside a widget, in the order its own focus chain gives them.
+QList<QWidget *> tabStops(QWidget *root)
 {
-    QWidget *last = root;
-    for (QWidget *widget = root->nextInFocusChain(); root->isAncestorOf(widget); widget = widget->nextInFocusChain())
-        last = widget;
-    return last;
+    QList<QWidget *> stops;
+    for (QWidget *widget = root->nextInFocusChain(); widget != root; widget = widget->nextInFocusChain()) {
+        // A widget that hands its focus on (a spin box's editor) is not a stop of its own.
+        if (root->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy())
+            stops << widget;
+    }
+    return stops;
 }
 
 QFrame *divider()
@@ -303,9 +311,7 @@ QWidget *BrimkitPanel::toolContent(BrimTool tool)
     made->hide();
     m_contents->insertWidget(m_contents->count() - 1, made);
     m_toolContents.emplace(tool.value(), made);
-    // Tab goes from the pane's close button through the content to Quit.
-    setTabOrder(m_close, made);
-    setTabOrder(lastInFocusChain(made), m_quit);
+    orderTabs();
     return made;
 }
 
@@ -412,16 +418,28 @@ void BrimkitPanel::applyPreferences()
     const QList<BrimTool> ordered = BrimToolPreferences::ordered(enabledRaw, favoritesRaw);
     m_grid->setTools(ordered, BrimToolPreferences::favorites(favoritesRaw, enabled));
     m_grid->refreshStatus(m_model);
-    if (!ordered.isEmpty()) {
-        setTabOrder(m_customize, m_dismiss);
-        setTabOrder(m_dismiss, m_grid->card(ordered.first()));
-        setTabOrder(m_grid->card(ordered.last())->star(), m_close);
-    }
+    orderTabs();
     if (m_customization)
         m_customization->setEnabledTools(enabled);
     if (m_selected && !ordered.contains(*m_selected))
         m_selected.reset();
     refreshDetail();
+}
+
+void BrimkitPanel::orderTabs()
+{
+    // Header, grid (each card before its star), pane, Quit; hidden stops are skipped.
+    QList<QWidget *> chain{m_customize, m_dismiss};
+    for (BrimTool tool : m_grid->tools())
+        chain << m_grid->card(tool) << m_grid->card(tool)->star();
+    chain << m_close;
+    for (int i = 0; i < m_contents->count(); ++i) {
+        if (QWidget *content = m_contents->itemAt(i)->widget())
+            chain << tabStops(content);
+    }
+    chain << m_quit;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 void BrimkitPanel::refreshDetail()
@@ -437,8 +455,7 @@ void BrimkitPanel::refreshDetail()
             m_customization->hide();
             m_contents->insertWidget(m_contents->count() - 1, m_customization);
             connect(m_customization, &BrimPanelCustomization::toolToggled, this, &BrimkitPanel::setToolEnabled);
-            setTabOrder(m_close, m_customization);
-            setTabOrder(lastInFocusChain(m_customization), m_quit);
+            orderTabs();
             m_customization->setEnabledTools(
                 BrimToolPreferences::enabled(BrimToolPreferences::enabledText(*m_env.defaults)));
         }

@@ -113,6 +113,7 @@ private:
     void applyPreferences();
     void refreshDetail();
     void focusPane();
+    void orderTabs();
     void refreshMessage();
     void place();
 
