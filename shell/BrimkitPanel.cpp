@@ -75,34 +75,28 @@ QToolButton *symbolButton(const QString &name)
     return button;
 }
 
-// Where the keyboard goes in a tool's content: its focus proxy, else its
-// first control that takes Tab.
-QWidget *firstFocusable(QWidget *root)
+bool isTabStop(const QWidget *widget)
 {
-    if (QWidget *proxy = root->focusProxy(); proxy && proxy->isVisible() && proxy->isEnabled())
-        return proxy;
-    for (QWidget *widget = root->nextInFocusChain(); widget != root; widget = widget->nextInFocusChain()) {
-        // Of a set of exclusive choices only the chosen one is a Tab stop.
-        const auto *choice = qobject_cast<QAbstractButton *>(widget);
-        if (choice && choice->group() && choice->group()->exclusive() && !choice->isChecked())
-            continue;
-        if (root->isAncestorOf(widget) && widget->isVisible() && widget->isEnabled()
-            && (widget->focusPolicy() & Qt::TabFocus))
-            return widget;
-    }
-    return nullptr;
+    if (!widget->isEnabled() || !(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy())
+        return false;
+    // Of a set of exclusive choices only the chosen one is a Tab stop.
+    const auto *choice = qobject_cast<const QAbstractButton *>(widget);
+    return !(choice && choice->group() && choice->group()->exclusive() && !choice->isChecked());
 }
 
-// The Tab stops inside a widget, in the order its own focus chain gives them.
-QList<QWidget *> tabStops(QWidget *root)
+// The Tab stops on show inside a widget, in the order of its widget tree:
+// the tools lay their controls out in the order they make them, and rows
+// made later (alarms) follow the controls above them.
+void collectTabStops(QWidget *root, QList<QWidget *> &stops)
 {
-    QList<QWidget *> stops;
-    for (QWidget *widget = root->nextInFocusChain(); widget != root; widget = widget->nextInFocusChain()) {
-        // A widget that hands its focus on (a spin box's editor) is not a stop of its own.
-        if (root->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy())
+    for (QObject *child : root->children()) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        if (!widget || widget->isWindow() || widget->isHidden())
+            continue;
+        if (isTabStop(widget))
             stops << widget;
+        collectTabStops(widget, stops);
     }
-    return stops;
 }
 
 QFrame *divider()
@@ -311,7 +305,6 @@ QWidget *BrimkitPanel::toolContent(BrimTool tool)
     made->hide();
     m_contents->insertWidget(m_contents->count() - 1, made);
     m_toolContents.emplace(tool.value(), made);
-    orderTabs();
     return made;
 }
 
@@ -388,7 +381,17 @@ void BrimkitPanel::closeDetail()
 void BrimkitPanel::focusPane()
 {
     QWidget *shown = m_customizing ? m_customization : m_selected ? content(*m_selected) : nullptr;
-    if (QWidget *target = shown ? firstFocusable(shown) : nullptr)
+    if (!shown)
+        return;
+    QWidget *target = shown;
+    while (target->focusProxy())
+        target = target->focusProxy();
+    if (!target->isVisible() || !isTabStop(target)) {
+        QList<QWidget *> stops;
+        collectTabStops(shown, stops);
+        target = stops.value(0);
+    }
+    if (target)
         target->setFocus(Qt::TabFocusReason);
 }
 
@@ -418,7 +421,6 @@ void BrimkitPanel::applyPreferences()
     const QList<BrimTool> ordered = BrimToolPreferences::ordered(enabledRaw, favoritesRaw);
     m_grid->setTools(ordered, BrimToolPreferences::favorites(favoritesRaw, enabled));
     m_grid->refreshStatus(m_model);
-    orderTabs();
     if (m_customization)
         m_customization->setEnabledTools(enabled);
     if (m_selected && !ordered.contains(*m_selected))
@@ -426,20 +428,34 @@ void BrimkitPanel::applyPreferences()
     refreshDetail();
 }
 
-void BrimkitPanel::orderTabs()
+QList<QWidget *> BrimkitPanel::tabStops() const
 {
-    // Header, grid (each card before its star), pane, Quit; hidden stops are skipped.
-    QList<QWidget *> chain{m_customize, m_dismiss};
+    // Header, grid (each card before its star), pane, Quit, whatever order
+    // the widgets were made in.
+    QList<QWidget *> stops{m_customize, m_dismiss};
     for (BrimTool tool : m_grid->tools())
-        chain << m_grid->card(tool) << m_grid->card(tool)->star();
-    chain << m_close;
-    for (int i = 0; i < m_contents->count(); ++i) {
-        if (QWidget *content = m_contents->itemAt(i)->widget())
-            chain << tabStops(content);
+        stops << m_grid->card(tool) << m_grid->card(tool)->star();
+    if (m_pane->isVisible()) {
+        stops << m_close;
+        collectTabStops(m_scroll->widget(), stops);
     }
-    chain << m_quit;
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain.at(i - 1), chain.at(i));
+    stops << m_quit;
+    stops.removeIf([](const QWidget *widget) { return !widget->isVisible() || !isTabStop(widget); });
+    return stops;
+}
+
+bool BrimkitPanel::focusNextPrevChild(bool next)
+{
+    const QList<QWidget *> stops = tabStops();
+    if (stops.isEmpty())
+        return false;
+    qsizetype at = -1;
+    for (QWidget *widget = QApplication::focusWidget(); widget && at < 0 && widget != this; widget = widget->parentWidget())
+        at = stops.indexOf(widget);
+    const qsizetype count = stops.size();
+    const qsizetype to = at < 0 ? (next ? 0 : count - 1) : (at + (next ? 1 : count - 1)) % count;
+    stops.at(to)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void BrimkitPanel::refreshDetail()
@@ -455,7 +471,6 @@ void BrimkitPanel::refreshDetail()
             m_customization->hide();
             m_contents->insertWidget(m_contents->count() - 1, m_customization);
             connect(m_customization, &BrimPanelCustomization::toolToggled, this, &BrimkitPanel::setToolEnabled);
-            orderTabs();
             m_customization->setEnabledTools(
                 BrimToolPreferences::enabled(BrimToolPreferences::enabledText(*m_env.defaults)));
         }

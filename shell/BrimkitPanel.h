@@ -96,6 +96,8 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // Tab follows the panel's layout, also through rows made while it is open.
+    bool focusNextPrevChild(bool next) override;
     void resizeEvent(QResizeEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -113,7 +115,7 @@ private:
     void applyPreferences();
     void refreshDetail();
     void focusPane();
-    void orderTabs();
+    QList<QWidget *> tabStops() const;
     void refreshMessage();
     void place();
 
