@@ -1,5 +1,6 @@
 #include "shell/BrimkitDelegate.h"
 
+#include "models/BrimkitLogging.h"
 #include "services/OstrelSignals.h"
 #include "shell/BrimkitStatusItem.h"
 #include "shell/BrimTimerOverlayController.h"
@@ -50,6 +51,8 @@ BrimkitPanel &BrimkitDelegate::panel()
 
 void BrimkitDelegate::togglePanel()
 {
+    // With the panel's first paint, this times an opening (QT_MESSAGE_PATTERN="%{time process}…").
+    qCDebug(lcBrimkit) << "tray icon clicked";
     if (m_panel && m_panel->isVisible())
         m_panel->hide();
     // The click on the icon has just closed the panel: it stays closed.

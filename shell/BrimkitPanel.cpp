@@ -3,6 +3,7 @@
 #include "core/BrimPanelPlacement.h"
 #include "core/BrimToolPreferences.h"
 #include "models/BrimColorModel.h"
+#include "models/BrimkitLogging.h"
 #include "models/BrimkitModel.h"
 #include "models/BrimQRModel.h"
 #include "models/BrimTextModel.h"
@@ -84,16 +85,16 @@ bool isTabStop(const QWidget *widget)
     return !(choice && choice->group() && choice->group()->exclusive() && !choice->isChecked());
 }
 
-// The Tab stops on show inside a widget, in the order of its widget tree:
-// the tools lay their controls out in the order they make them, and rows
-// made later (alarms) follow the controls above them.
+// The widgets inside a widget that can take Tab, shown or not, in the order
+// of its widget tree: the tools lay their controls out in the order they make
+// them, and rows made later (alarms) follow the controls above them.
 void collectTabStops(QWidget *root, QList<QWidget *> &stops)
 {
     for (QObject *child : root->children()) {
         auto *widget = qobject_cast<QWidget *>(child);
-        if (!widget || widget->isWindow() || widget->isHidden())
+        if (!widget || widget->isWindow())
             continue;
-        if (isTabStop(widget))
+        if (widget->focusPolicy() & Qt::TabFocus)
             stops << widget;
         collectTabStops(widget, stops);
     }
@@ -389,7 +390,9 @@ void BrimkitPanel::focusPane()
     if (!target->isVisible() || !isTabStop(target)) {
         QList<QWidget *> stops;
         collectTabStops(shown, stops);
-        target = stops.value(0);
+        const auto first = std::find_if(stops.cbegin(), stops.cend(),
+                                        [](const QWidget *w) { return w->isVisible() && isTabStop(w); });
+        target = first == stops.cend() ? nullptr : *first;
     }
     if (target)
         target->setFocus(Qt::TabFocusReason);
@@ -435,27 +438,31 @@ QList<QWidget *> BrimkitPanel::tabStops() const
     QList<QWidget *> stops{m_customize, m_dismiss};
     for (BrimTool tool : m_grid->tools())
         stops << m_grid->card(tool) << m_grid->card(tool)->star();
-    if (m_pane->isVisible()) {
-        stops << m_close;
-        collectTabStops(m_scroll->widget(), stops);
-    }
+    stops << m_close;
+    collectTabStops(m_scroll->widget(), stops);
     stops << m_quit;
-    stops.removeIf([](const QWidget *widget) { return !widget->isVisible() || !isTabStop(widget); });
     return stops;
 }
 
 bool BrimkitPanel::focusNextPrevChild(bool next)
 {
+    // Hidden widgets stay in the list, so focus leaving a row that just
+    // disappeared goes on from that row's place.
     const QList<QWidget *> stops = tabStops();
-    if (stops.isEmpty())
-        return false;
     qsizetype at = -1;
     for (QWidget *widget = QApplication::focusWidget(); widget && at < 0 && widget != this; widget = widget->parentWidget())
         at = stops.indexOf(widget);
     const qsizetype count = stops.size();
-    const qsizetype to = at < 0 ? (next ? 0 : count - 1) : (at + (next ? 1 : count - 1)) % count;
-    stops.at(to)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-    return true;
+    if (at < 0)
+        at = next ? count - 1 : 0;
+    for (qsizetype step = 1; step <= count; ++step) {
+        QWidget *candidate = stops.at((at + (next ? step : count - step)) % count);
+        if (candidate->isVisible() && isTabStop(candidate)) {
+            candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 void BrimkitPanel::refreshDetail()
@@ -527,6 +534,7 @@ void BrimkitPanel::popUp(const QRect &anchor)
     }
     adjustSize();
     place();
+    m_firstPaintPending = !isVisible();
     show();
     raise();
     activateWindow();
@@ -599,6 +607,8 @@ void BrimkitPanel::applyTheme()
 
 void BrimkitPanel::paintEvent(QPaintEvent *event)
 {
+    if (std::exchange(m_firstPaintPending, false))
+        qCDebug(lcBrimkit) << "panel painted";
     QWidget::paintEvent(event);
     // A frameless window needs its own edge.
     QPainter painter(this);

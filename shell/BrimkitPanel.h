@@ -130,7 +130,7 @@ private:
     std::optional<BrimTool> m_selected;
     QRect m_anchor;
     QElapsedTimer m_hiddenAt;
-    bool m_theming = false;
+    bool m_firstPaintPending = false;
 
     QToolButton *m_customize = nullptr;
     QToolButton *m_dismiss = nullptr;

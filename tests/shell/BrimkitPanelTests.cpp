@@ -277,4 +277,11 @@ TEST_F(Panel, TabFollowsTheLayoutAlsoThroughRowsAddedWhileOpen)
         EXPECT_LT(at, visited.size()) << name.toStdString() << " in " << visited.join(QStringLiteral(" | ")).toStdString();
         last = at;
     }
+
+    // Cancelling from the keyboard removes the row under the focus: the focus stays in the pane.
+    while (QApplication::focusWidget()->accessibleName() != QStringLiteral("Cancel alarm: Standup"))
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_TRUE(model.alarms().book().alarms().isEmpty());
+    EXPECT_TRUE(panel.content(BrimTool::alarms)->isAncestorOf(QApplication::focusWidget()));
 }
