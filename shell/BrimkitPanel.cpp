@@ -589,10 +589,14 @@ void BrimkitPanel::hideEvent(QHideEvent *event)
 
 void BrimkitPanel::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::ApplicationPaletteChange) {
+    // The desktop switched between light and dark: canvas, accents and symbols follow.
+    const auto type = event->type();
+    if ((type == QEvent::PaletteChange || type == QEvent::ApplicationPaletteChange) && !m_theming) {
+        m_theming = true;
         applyTheme();
         for (const auto &tint : m_tints)
             tint();
+        m_theming = false;
     }
     QWidget::changeEvent(event);
 }

@@ -131,6 +131,7 @@ private:
     QRect m_anchor;
     QElapsedTimer m_hiddenAt;
     bool m_firstPaintPending = false;
+    bool m_theming = false;
 
     QToolButton *m_customize = nullptr;
     QToolButton *m_dismiss = nullptr;

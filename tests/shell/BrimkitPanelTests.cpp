@@ -64,19 +64,29 @@ TEST_F(Panel, EveryToolOpensInThePaneWithoutChangingTheWidth)
 {
     open();
     const int width = panel.width();
-    shot(QStringLiteral("closed"));
-    for (BrimTool tool : BrimTool::allCases()) {
-        card(tool)->click();
+    const QPalette light = QApplication::palette();
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    // Both appearances, for the eye: the pictures land in the build folder.
+    for (const auto &[name, palette] : {std::pair{"", light}, std::pair{"-dark", dark}}) {
+        QApplication::setPalette(palette);
+        panel.closeDetail();
+        shot(QStringLiteral("closed%1").arg(QLatin1String(name)));
+        for (BrimTool tool : BrimTool::allCases()) {
+            card(tool)->click();
+            settle();
+            EXPECT_EQ(panel.selected(), tool);
+            EXPECT_TRUE(panel.content(tool)->isVisible()) << tool.rawValue().toStdString();
+            EXPECT_EQ(panel.width(), width) << tool.rawValue().toStdString();
+            shot(tool.rawValue() + QLatin1String(name));
+        }
+        panel.toggleCustomizing();
         settle();
-        EXPECT_EQ(panel.selected(), tool);
-        EXPECT_TRUE(panel.content(tool)->isVisible()) << tool.rawValue().toStdString();
-        EXPECT_EQ(panel.width(), width) << tool.rawValue().toStdString();
-        shot(tool.rawValue());
+        EXPECT_FALSE(panel.content(BrimTool::qr)->isVisible());
+        shot(QStringLiteral("customize%1").arg(QLatin1String(name)));
     }
-    panel.toggleCustomizing();
-    settle();
-    EXPECT_FALSE(panel.content(BrimTool::qr)->isVisible());
-    shot(QStringLiteral("customize"));
+    QApplication::setPalette(light);
 }
 
 TEST_F(Panel, GridColumnsFollowTheNumberOfTools)
@@ -284,4 +294,35 @@ TEST_F(Panel, TabFollowsTheLayoutAlsoThroughRowsAddedWhileOpen)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     EXPECT_TRUE(model.alarms().book().alarms().isEmpty());
     EXPECT_TRUE(panel.content(BrimTool::alarms)->isAncestorOf(QApplication::focusWidget()));
+}
+
+TEST_F(Panel, ControlsKeepTheirPlaceAndStateShowsAtOnce)
+{
+    open();
+    card(BrimTool::timer)->click();
+    settle();
+    QWidget *timer = panel.content(BrimTool::timer);
+    const QPoint start = ShellFixture::button(*timer, "Start")->geometry().center();
+    const QPoint startOnPanel = ShellFixture::button(*timer, "Start")->mapTo(&panel, QPoint());
+    QTest::mouseClick(ShellFixture::button(*timer, "Start"), Qt::LeftButton);
+    // Shown at once, without waiting for the clock.
+    EXPECT_EQ(card(BrimTool::timer)->accessibleName(), QStringLiteral("Timer, 25:00"));
+    QAbstractButton *pause = ShellFixture::button(*timer, "Pause");
+    ASSERT_TRUE(pause);
+    const QRect pauseAt = pause->geometry(), cancelAt = ShellFixture::button(*timer, "Cancel")->geometry();
+    // Where Start was, a second click finds no button of the running timer.
+    QWidget *under = timer->childAt(timer->mapFrom(&panel, startOnPanel) + QPoint(4, 4));
+    EXPECT_FALSE(qobject_cast<QAbstractButton *>(under)) << start.x() << "," << start.y();
+    QTest::mouseClick(pause, Qt::LeftButton);
+    EXPECT_EQ(ShellFixture::button(*timer, "Resume")->geometry(), pauseAt);
+    EXPECT_EQ(ShellFixture::button(*timer, "Cancel")->geometry(), cancelAt);
+
+    card(BrimTool::alarms)->click();
+    settle();
+    QWidget *alarms = panel.content(BrimTool::alarms);
+    const QRect addAt = ShellFixture::button(*alarms, "Add alarm")->geometry();
+    QTest::mouseClick(ShellFixture::button(*alarms, "Add alarm"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(model.alarms().book().alarms().size(), 1);
+    EXPECT_EQ(ShellFixture::button(*alarms, "Add alarm")->geometry(), addAt);
 }
