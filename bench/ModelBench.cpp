@@ -9,7 +9,7 @@ namespace {
 
 class NoPower final : public BrimPowerAssertions {
 public:
-    BrimPowerAssertion preventIdleSleep(const QString &) override { return {0, 1}; }
+    QCoro::Task<BrimPowerAssertion> preventIdleSleep(QString) override { co_return BrimPowerAssertion{0, 1}; }
     void release(std::uint32_t) override {}
 };
 
@@ -35,7 +35,7 @@ BrimkitModel::Environment environment(std::shared_ptr<FixedBrimClock> clock,
 void refreshStep(benchmark::State &state, bool running)
 {
     auto clock = std::make_shared<FixedBrimClock>(BrimDate::fromSeconds(840'000'000));
-    BrimkitModel model(false, false, environment(clock));
+    BrimkitModel model(environment(clock), {.ticking = false});
     if (running) {
         model.startTimer(240, BrimTimerKind::focus);
         model.startAwake(240);
@@ -62,7 +62,7 @@ void BM_RefreshTwentyAlarms(benchmark::State &state)
             BrimAlarm{QUuid::createUuid(), QStringLiteral("Alarm %1").arg(i), date, QStringLiteral("UTC"), {}});
     }
     auto clock = std::make_shared<FixedBrimClock>(start);
-    BrimkitModel model(false, false, environment(clock, store));
+    BrimkitModel model(environment(clock, store), {.ticking = false});
     if (model.alarms().book().upcoming().size() != 20) {
         state.SkipWithError("alarms not loaded");
         return;

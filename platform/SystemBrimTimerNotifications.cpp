@@ -1,21 +1,23 @@
 #include "platform/SystemBrimTimerNotifications.h"
 
+#include "platform/PlatformLogging.h"
+
 #include <QCoro/QCoroDBus>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QDateTime>
-#include <QMutex>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QSocketNotifier>
-#include <QThreadPool>
 #include <QTimer>
-
-#include <canberra.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -26,8 +28,6 @@ const QString serverPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString serverInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString dunstInterface = QStringLiteral("org.dunstproject.cmd0");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
-const QString appName = QStringLiteral("Ostrel Brimkit");
-const QString appId = QStringLiteral("app.ostrel.brimkit");
 const QString alertSoundName = QStringLiteral("alarm-clock-elapsed");
 
 // 9999-12-31T23:59:59Z: later moments cannot be a real schedule, and keeping
@@ -85,37 +85,13 @@ std::optional<bool> booleanProperty(const QDBusMessage &reply)
     return value.toBool();
 }
 
-// libcanberra may wait on the sound server, so it plays off the UI thread.
-// One context for the process: closing it right after play would cut the
-// sound short.
-void playAlertSound()
-{
-    QThreadPool::globalInstance()->start([] {
-        static QMutex mutex;
-        static ca_context *context = nullptr;
-        const QMutexLocker lock(&mutex);
-        if (!context) {
-            if (ca_context_create(&context) != CA_SUCCESS) {
-                context = nullptr;
-                return;
-            }
-            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Ostrel Brimkit", CA_PROP_APPLICATION_ID,
-                                    "app.ostrel.brimkit", nullptr);
-        }
-        for (const char *event : {"alarm-clock-elapsed", "bell"}) {
-            if (ca_context_play(context, 0, CA_PROP_EVENT_ID, event, CA_PROP_EVENT_DESCRIPTION, "Timer finished",
-                                nullptr)
-                == CA_SUCCESS)
-                return;
-        }
-    });
-}
 } // namespace
 
-SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, QObject *parent)
+SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, std::shared_ptr<BrimSystemBeep> sound,
+                                                           QObject *parent)
     : QObject(parent)
     , m_bus(std::move(bus))
-    , m_playSound(playAlertSound)
+    , m_sound(std::move(sound))
 {
     m_fallbackTimer = new QTimer(this);
     m_fallbackTimer->setSingleShot(true);
@@ -124,6 +100,8 @@ SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, 
     // An absolute CLOCK_REALTIME timer follows the wall clock: it expires at
     // once when the clock is set past it or the machine wakes after it.
     m_timerFd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_timerFd < 0)
+        qCWarning(lcPlatform) << "No wall-clock timer for notifications, polling instead:" << std::strerror(errno);
     if (m_timerFd >= 0) {
         m_notifier = new QSocketNotifier(m_timerFd, QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, [this] {
@@ -133,6 +111,8 @@ SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, 
         });
     }
 
+    if (!m_bus.isConnected())
+        qCWarning(lcPlatform) << "No session bus: notifications are off:" << m_bus.lastError().message();
     if (m_bus.isConnected()) {
         // Any sender: matching the well-known name would need its owner looked up.
         m_bus.connect(QString(), serverPath, serverInterface, QStringLiteral("NotificationClosed"), this,
@@ -155,9 +135,15 @@ void SystemBrimTimerNotifications::setReplyTimeout(std::chrono::milliseconds tim
     m_timeoutMs = int(std::clamp<qint64>(timeout.count(), 1, 600000));
 }
 
-void SystemBrimTimerNotifications::setSoundPlayer(std::function<void()> play)
+void SystemBrimTimerNotifications::setDeliveryFailureHandler(std::function<void(const QString &)> handler)
 {
-    m_playSound = std::move(play);
+    m_deliveryFailed = std::move(handler);
+}
+
+void SystemBrimTimerNotifications::playSound()
+{
+    if (m_sound)
+        m_sound->play(BrimSystemBeep::Sound::notification);
 }
 
 QCoro::Task<BrimTimerNotificationSettings> SystemBrimTimerNotifications::settings()
@@ -291,6 +277,7 @@ void SystemBrimTimerNotifications::arm()
             m_fallbackTimer->stop();
             return;
         }
+        qCWarning(lcPlatform) << "Could not arm the notification timer, polling instead:" << std::strerror(errno);
     }
     if (!earliest) {
         m_fallbackTimer->stop();
@@ -328,7 +315,12 @@ void SystemBrimTimerNotifications::closeOnServer(uint id)
     QDBusMessage close = serverCall(serverInterface, QStringLiteral("CloseNotification"));
     close << id;
     close.setAutoStartService(false); // nothing to close on a server that is not running
-    m_bus.asyncCall(close, m_timeoutMs);
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(close, m_timeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [id](QDBusPendingCallWatcher *call) {
+        if (call->isError())
+            qCWarning(lcPlatform) << "Could not close notification" << id << ":" << call->error().message();
+        call->deleteLater();
+    });
 }
 
 QCoro::Task<QStringList> SystemBrimTimerNotifications::capabilities()
@@ -338,6 +330,8 @@ QCoro::Task<QStringList> SystemBrimTimerNotifications::capabilities()
     QPointer<SystemBrimTimerNotifications> self(this);
     const QDBusPendingCall call = m_bus.asyncCall(serverCall(serverInterface, QStringLiteral("GetCapabilities")), m_timeoutMs);
     const QDBusMessage reply = co_await call;
+    if (!isReply(reply))
+        qCWarning(lcPlatform) << "The notification server did not tell its capabilities:" << reply.errorMessage();
     if (!self || !isReply(reply))
         co_return QStringList();
     const QStringList caps = reply.arguments().constFirst().toStringList();
@@ -355,31 +349,37 @@ QCoro::Task<> SystemBrimTimerNotifications::deliver(BrimNotificationRequest requ
     if (!self)
         co_return;
     const bool serverSound = caps.contains(QLatin1String("sound"));
+    const QString appId = QGuiApplication::desktopFileName();
     QVariantMap hints{{QStringLiteral("desktop-entry"), appId}};
     if (request.sound && serverSound)
         hints.insert(QStringLiteral("sound-name"), alertSoundName);
     else if (!request.sound && serverSound)
         hints.insert(QStringLiteral("suppress-sound"), true);
-    if (request.sound && !serverSound && m_playSound)
-        m_playSound();
+    if (request.sound && !serverSound)
+        playSound();
 
     QDBusMessage notify = serverCall(serverInterface, QStringLiteral("Notify"));
-    notify << appName << uint(0) << appId << request.title << request.body << QStringList() << hints << int(-1);
-    const QDBusPendingCall call = m_bus.asyncCall(notify, m_timeoutMs);
-    const QDBusMessage reply = co_await call;
+    notify << QGuiApplication::applicationDisplayName() << uint(0) << appId << request.title << request.body
+           << QStringList() << hints << int(-1);
+    QDBusPendingReply<uint> reply = m_bus.asyncCall(notify, m_timeoutMs);
+    co_await reply;
     if (!self)
         co_return;
     m_inFlight.remove(request.identifier, flight);
 
-    const bool ok = isReply(reply) && reply.arguments().constFirst().userType() == QMetaType::UInt;
-    if (ok) {
-        const uint id = reply.arguments().constFirst().toUInt();
+    if (reply.isValid()) {
+        const uint id = reply.value();
         if (flight->withdrawn)
             closeOnServer(id);
         else
             m_deliveredIds[request.identifier].append(id);
-    } else if (request.sound && serverSound && m_playSound) {
-        m_playSound(); // the server was to play it and did not get the chance
+    } else {
+        qCWarning(lcPlatform) << "The notification server did not take" << request.identifier << ":"
+                              << reply.error().name() << reply.error().message();
+        if (request.sound && serverSound)
+            playSound(); // the server was to play it and did not get the chance
+        if (m_deliveryFailed)
+            m_deliveryFailed(request.identifier);
     }
-    Q_EMIT delivered(request.identifier, ok);
+    Q_EMIT delivered(request.identifier, reply.isValid());
 }

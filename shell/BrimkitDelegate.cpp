@@ -9,7 +9,7 @@
 
 BrimkitDelegate::BrimkitDelegate(BrimkitModel::Environment environment, QObject *parent)
     : QObject(parent)
-    , m_model(std::make_unique<BrimkitModel>(true, true, std::move(environment)))
+    , m_model(std::make_unique<BrimkitModel>(std::move(environment)))
 {
 }
 

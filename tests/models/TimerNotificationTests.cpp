@@ -1,5 +1,3 @@
-#include "models/BrimkitModel.h"
-#include "tests/support/FakeNotificationCenter.h"
 #include "tests/support/ModelFakes.h"
 
 #include <gtest/gtest.h>
@@ -7,57 +5,40 @@
 namespace {
 
 using Status = FakeNotificationCenter::Status;
-using Alert = FakeNotificationCenter::Alert;
-const BrimDate t0 = BrimDate::fromSeconds(860'000'000);
 
-struct TimerNotifications : ::testing::Test {
-    std::shared_ptr<FixedBrimClock> clock = std::make_shared<FixedBrimClock>(t0);
-    std::shared_ptr<FakeNotificationCenter> center = std::make_shared<FakeNotificationCenter>();
-    std::shared_ptr<CountingBeep> beep = std::make_shared<CountingBeep>();
-    std::shared_ptr<ManualSystemEvents> events = std::make_shared<ManualSystemEvents>();
-    QStringList tracked;
-
-    std::unique_ptr<BrimkitModel> make(bool ticking = false)
-    {
-        return std::make_unique<BrimkitModel>(
-            true, ticking,
-            BrimkitModel::Environment{clock, std::make_shared<MemoryUserDefaults>(),
-                                      std::make_shared<FakePowerAssertions>(), beep, events,
-                                      [this](OstrelEvent e) { tracked << e.rawValue(); }, center,
-                                      std::make_shared<MemoryAlarmStore>()});
-    }
+struct TimerNotifications : ::testing::Test, FakeModelEnvironment {
+    TimerNotifications() { center = std::make_shared<FakeNotificationCenter>(); }
+    static QString note(const char *text) { return BrimNotificationSeries::text(text); }
 };
 
 } // namespace
 
 TEST_F(TimerNotifications, StartSchedulesOneRequestForTheDeadline)
 {
-    auto model = make();
+    auto model = makeModel();
     model->startTimer(25, BrimTimerKind::focus);
     ASSERT_EQ(center->pending.size(), 1);
-    const BrimNotificationRequest &request = center->pending.first();
-    EXPECT_TRUE(request.identifier.startsWith(QStringLiteral("brimkit.timer.")));
-    EXPECT_EQ(request.identifier, request.identifier.toUpper().replace(QStringLiteral("BRIMKIT.TIMER."),
-                                                                        QStringLiteral("brimkit.timer.")));
-    EXPECT_EQ(request.identifier.size(), 14 + 36);
-    EXPECT_EQ(request.title, QStringLiteral("Ostrel Brimkit"));
-    EXPECT_EQ(request.body, QStringLiteral("Focus finished"));
-    EXPECT_TRUE(request.sound);
-    EXPECT_EQ(request.trigger, BrimNotificationTrigger::afterInterval(1500));
+    const BrimNotificationRequest request = center->pending.first();
+    const QString uuid = request.identifier.mid(14);
+    EXPECT_EQ(request.identifier, QStringLiteral("brimkit.timer.") + uuid.toUpper());
+    EXPECT_FALSE(QUuid::fromString(uuid).isNull());
+    EXPECT_EQ(request, (BrimNotificationRequest{request.identifier, QStringLiteral("Ostrel Brimkit"),
+                                                QStringLiteral("Focus finished"), true,
+                                                BrimNotificationTrigger::afterInterval(1500)}));
     EXPECT_EQ(model->scheduledIdentifier(), request.identifier);
     EXPECT_FALSE(model->notificationNote());
 
     // The notification brings the sound: completion does not beep as well.
-    clock->advance(1500);
-    model->refresh(clock->now());
+    advance(*model, 1500);
     EXPECT_EQ(beep->count, 0);
     model->dismissCompletion();
     EXPECT_EQ(center->removedDelivered, QStringList{request.identifier});
 }
 
-TEST_F(TimerNotifications, TwoQuickStartsLeaveOnlyTheSecondRequest)
+TEST_F(TimerNotifications, OnlyTheNewestOfOverlappingSchedulingsStays)
 {
-    auto model = make();
+    // Restarted while the settings are read: only the second request.
+    auto model = makeModel();
     center->settingsGate = FakeNotificationCenter::gate();
     model->startTimer(10, BrimTimerKind::timer);
     model->startTimer(20, BrimTimerKind::timer);
@@ -65,182 +46,89 @@ TEST_F(TimerNotifications, TwoQuickStartsLeaveOnlyTheSecondRequest)
     ASSERT_EQ(center->pending.size(), 1);
     EXPECT_EQ(center->pending.first().identifier, model->scheduledIdentifier());
     EXPECT_EQ(center->pending.first().trigger.interval, 1200);
-}
 
-TEST_F(TimerNotifications, OvertakenWhileAddingTakesTheRequestBack)
-{
-    auto model = make();
+    // Paused while adding: what was just added is taken back.
     center->addGate = FakeNotificationCenter::gate();
     model->startTimer(10, BrimTimerKind::timer);
-    model->pauseOrResume(); // pause
+    model->pauseOrResume();
     FakeNotificationCenter::open(center->addGate);
     EXPECT_TRUE(center->pending.isEmpty());
 }
 
-TEST_F(TimerNotifications, PausingDuringThePromptSchedulesNothingAndAsksOnce)
+TEST_F(TimerNotifications, ThePromptIsAskedOnceAndOnlyByCallsThatMayAsk)
 {
     center->current.authorizationStatus = Status::notDetermined;
     center->authorizationGate = FakeNotificationCenter::gate();
-    auto model = make();
+    auto model = makeModel(true);
     model->startTimer(10, BrimTimerKind::timer);
-    model->pauseOrResume();
-    EXPECT_TRUE(model->isPaused());
+    model->pauseOrResume(); // paused while the prompt shows: nothing is scheduled
     FakeNotificationCenter::open(center->authorizationGate);
     EXPECT_TRUE(center->pending.isEmpty());
-    EXPECT_EQ(center->authorizationRequests, 1);
-    // Resuming later schedules without a second prompt.
-    model->pauseOrResume();
+    model->pauseOrResume(); // resumed: scheduled without a second prompt
     EXPECT_EQ(center->pending.size(), 1);
     EXPECT_EQ(center->authorizationRequests, 1);
-}
 
-TEST_F(TimerNotifications, ParallelCallersShareOnePrompt)
-{
-    center->current.authorizationStatus = Status::notDetermined;
-    center->authorizationGate = FakeNotificationCenter::gate();
-    auto model = make();
-    model->startTimer(10, BrimTimerKind::timer);
-    std::optional<BrimTimeNotificationAuthorization::Answer> other;
-    // The closure must outlive the coroutine, which reads its captures after resuming.
-    auto body = [&]() -> QCoro::Task<> {
-        other = co_await model->authorization()->settings(true, [] { return true; });
-    };
-    auto task = body();
-    FakeNotificationCenter::open(center->authorizationGate);
-    EXPECT_EQ(center->authorizationRequests, 1);
-    ASSERT_TRUE(other && other->ok() && other->value());
-    EXPECT_EQ(other->value()->authorizationStatus, Status::authorized);
-    EXPECT_EQ(center->pending.size(), 1);
-}
-
-TEST_F(TimerNotifications, FailedPromptCanBeAskedAgain)
-{
+    // A prompt that fails can be asked again, but only by a call that may ask.
+    center = std::make_shared<FakeNotificationCenter>();
     center->current.authorizationStatus = Status::notDetermined;
     center->authorizationError = QStringLiteral("no service");
-    auto model = make();
+    model.reset(); // it stops the shared event source when it goes
+    model = makeModel(true);
     model->startTimer(10, BrimTimerKind::timer);
-    EXPECT_EQ(model->notificationNote(), BrimkitModel::schedulingFailedNote);
-    EXPECT_TRUE(tracked.contains(QStringLiteral("brim.notificationfailed")));
+    EXPECT_EQ(model->notificationNote(), note(BrimNotificationSeries::timerNotes.schedulingFailed));
+    EXPECT_EQ(count("brim.notificationfailed"), 1);
+    model->setSoundEnabled(false);
+    events->send(BrimSystemEvent::timeZoneChanged);
+    EXPECT_EQ(center->authorizationRequests, 1);
+    EXPECT_EQ(model->notificationNote(), note(BrimNotificationSeries::timerNotes.notificationsOff));
     center->authorizationError.reset();
-    model->startTimer(10, BrimTimerKind::timer);
+    model->setNotificationEnabled(false);
+    model->setNotificationEnabled(true); // switched on while timing: may ask
     EXPECT_EQ(center->authorizationRequests, 2);
     EXPECT_EQ(center->pending.size(), 1);
     EXPECT_FALSE(model->notificationNote());
 }
 
-TEST_F(TimerNotifications, NotesExplainWhyNothingWillShow)
-{
-    struct Case {
-        const char *name;
-        Status status;
-        Alert alert;
-        std::optional<QString> addError;
-        std::optional<QString> note;
-        int pending;
-    };
-    const Case cases[] = {
-        {"denied", Status::denied, Alert::enabled, {}, BrimkitModel::notificationsOffNote, 0},
-        {"banners off", Status::authorized, Alert::disabled, {}, BrimkitModel::bannersOffNote, 1},
-        {"provisional", Status::provisional, Alert::enabled, {}, std::nullopt, 1},
-        {"add fails", Status::authorized, Alert::enabled, QStringLiteral("refused"), BrimkitModel::schedulingFailedNote, 0},
-    };
-    for (const Case &c : cases) {
-        center = std::make_shared<FakeNotificationCenter>();
-        center->current = {c.status, c.alert};
-        center->addError = c.addError;
-        tracked.clear();
-        auto model = make();
-        model->startTimer(5, BrimTimerKind::timer);
-        EXPECT_EQ(model->notificationNote(), c.note) << c.name;
-        EXPECT_EQ(center->pending.size(), c.pending) << c.name;
-        EXPECT_EQ(tracked.contains(QStringLiteral("brim.notificationdenied")), c.status == Status::denied) << c.name;
-    }
-}
-
-TEST_F(TimerNotifications, AddFailureIsReportedOncePerSeries)
-{
-    center->addError = QStringLiteral("refused");
-    auto model = make(true);
-    model->startTimer(5, BrimTimerKind::timer);
-    events->send(BrimSystemEvent::timeZoneChanged);
-    events->send(BrimSystemEvent::clockChanged);
-    EXPECT_EQ(tracked.count(QStringLiteral("brim.notificationfailed")), 1);
-    model->startTimer(5, BrimTimerKind::timer); // a new series
-    EXPECT_EQ(tracked.count(QStringLiteral("brim.notificationfailed")), 2);
-    // Without sound from a notification, completion beeps.
-    clock->advance(300);
-    model->refresh(clock->now());
-    EXPECT_EQ(beep->count, 1);
-}
-
-TEST_F(TimerNotifications, NeverAskedAndNoPermissionRequestMeansNoPrompt)
-{
-    center->current.authorizationStatus = Status::notDetermined;
-    auto model = make(true);
-    model->setNotificationEnabled(false);
-    model->startTimer(5, BrimTimerKind::timer); // not scheduled: notifications off
-    model->setNotificationEnabled(true);        // asks: enabled while timing
-    EXPECT_EQ(center->authorizationRequests, 1);
-
-    center = std::make_shared<FakeNotificationCenter>();
-    center->current.authorizationStatus = Status::notDetermined;
-    auto other = make(true);
-    other->startTimer(5, BrimTimerKind::timer);
-    other->setSoundEnabled(false); // reschedules without asking
-    EXPECT_EQ(center->authorizationRequests, 1);
-    center->pending.clear();
-    events->send(BrimSystemEvent::timeZoneChanged);
-    EXPECT_EQ(center->authorizationRequests, 1);
-}
-
 TEST_F(TimerNotifications, SoundAndSwitchesRescheduleOrWithdraw)
 {
-    auto model = make();
+    auto model = makeModel();
     model->startTimer(5, BrimTimerKind::timer);
     model->setSoundEnabled(false);
     ASSERT_EQ(center->pending.size(), 1);
     EXPECT_FALSE(center->pending.first().sound);
     model->setNotificationEnabled(false);
     EXPECT_TRUE(center->pending.isEmpty());
-    EXPECT_FALSE(model->notificationNote());
-    EXPECT_FALSE(model->scheduledIdentifier());
+    EXPECT_FALSE(model->notificationNote() || model->scheduledIdentifier());
 }
 
 TEST_F(TimerNotifications, ShortAndPastDeadlines)
 {
-    auto model = make();
-    center->settingsGate = FakeNotificationCenter::gate();
-    model->startTimer(1, BrimTimerKind::timer);
-    clock->advance(59.5);
-    FakeNotificationCenter::open(center->settingsGate);
-    ASSERT_EQ(center->pending.size(), 1);
-    EXPECT_EQ(center->pending.first().trigger.interval, 1.0);
-
-    center->settingsGate = FakeNotificationCenter::gate();
-    model->startTimer(1, BrimTimerKind::timer);
-    clock->advance(61);
-    FakeNotificationCenter::open(center->settingsGate);
+    auto model = makeModel();
+    for (const double late : {59.5, 61.0}) {
+        center->settingsGate = FakeNotificationCenter::gate();
+        model->startTimer(1, BrimTimerKind::timer);
+        clock->advance(late);
+        FakeNotificationCenter::open(center->settingsGate);
+        if (late < 60) { // half a second before its end: a 1 s trigger
+            EXPECT_EQ(center->pending.value(0).trigger, BrimNotificationTrigger::afterInterval(1));
+        }
+    }
+    // Past its end: no request, completed at once.
+    EXPECT_EQ(center->added.size(), 1);
+    EXPECT_TRUE(center->pending.isEmpty());
     EXPECT_EQ(model->completion(), BrimTimerKind::timer);
-    EXPECT_TRUE(center->pending.isEmpty());
 }
 
-TEST_F(TimerNotifications, ShutdownDuringThePromptAddsNothing)
+TEST_F(TimerNotifications, NothingIsAddedForAModelShutDownOrGoneWhileWaiting)
 {
-    center->current.authorizationStatus = Status::notDetermined;
-    center->authorizationGate = FakeNotificationCenter::gate();
-    auto model = make(true);
-    model->startTimer(10, BrimTimerKind::timer);
-    model->shutdown();
-    FakeNotificationCenter::open(center->authorizationGate);
-    EXPECT_TRUE(center->pending.isEmpty());
-}
-
-TEST_F(TimerNotifications, ModelDestroyedWhileWaitingIsHarmless)
-{
-    center->settingsGate = FakeNotificationCenter::gate();
-    auto model = make();
-    model->startTimer(10, BrimTimerKind::timer);
-    model.reset();
-    FakeNotificationCenter::open(center->settingsGate);
-    EXPECT_TRUE(center->pending.isEmpty());
+    for (const bool destroy : {false, true}) {
+        center = std::make_shared<FakeNotificationCenter>();
+        center->current.authorizationStatus = Status::notDetermined;
+        center->authorizationGate = FakeNotificationCenter::gate();
+        auto model = makeModel(true);
+        model->startTimer(10, BrimTimerKind::timer);
+        destroy ? model.reset() : model->shutdown();
+        FakeNotificationCenter::open(center->authorizationGate);
+        EXPECT_TRUE(center->added.isEmpty()) << destroy;
+    }
 }

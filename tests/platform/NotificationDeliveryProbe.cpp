@@ -9,7 +9,7 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    SystemBrimTimerNotifications center(QDBusConnection::sessionBus());
+    SystemBrimTimerNotifications center(QDBusConnection::sessionBus(), nullptr);
     const BrimTimerNotificationSettings settings = QCoro::waitFor(center.settings());
     if (!settings.allowsDelivery()) {
         std::fprintf(stderr, "no notification server\n");

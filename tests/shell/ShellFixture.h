@@ -1,38 +1,38 @@
 #pragma once
 // A model on fakes for widget tests.
 
-#include "models/BrimkitModel.h"
 #include "tests/support/ModelFakes.h"
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
-struct ShellFixture : ::testing::Test {
-    std::shared_ptr<FixedBrimClock> clock = std::make_shared<FixedBrimClock>(BrimDate::fromSeconds(830'000'000));
-    std::shared_ptr<FakePowerAssertions> power = std::make_shared<FakePowerAssertions>();
-    BrimkitModel model{true, false,
-                       BrimkitModel::Environment{clock, std::make_shared<MemoryUserDefaults>(), power,
-                                                 std::make_shared<CountingBeep>(), nullptr, {}, nullptr,
-                                                 std::make_shared<MemoryAlarmStore>()}};
+struct ShellFixture : ::testing::Test, FakeModelEnvironment {
+    std::unique_ptr<BrimkitModel> owned = makeModel();
+    BrimkitModel &model = *owned;
 
     // The visible button with exactly this text.
-    static QAbstractButton *button(QWidget &root, const QString &text)
+    static QAbstractButton *button(QWidget &root, const char *text)
     {
         for (auto *b : root.findChildren<QAbstractButton *>()) {
-            if (b->isVisibleTo(&root) && b->text() == text)
+            if (b->isVisibleTo(&root) && b->text() == QString::fromUtf8(text))
                 return b;
         }
         return nullptr;
     }
-    static QStringList visibleTexts(QWidget &root)
+    static void click(QWidget &root, const char *text)
     {
-        QStringList texts;
+        QAbstractButton *b = button(root, text);
+        ASSERT_TRUE(b) << text;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    static bool shows(QWidget &root, const QString &text)
+    {
         for (auto *label : root.findChildren<QLabel *>()) {
-            if (label->isVisibleTo(&root) && !label->text().isEmpty())
-                texts << label->text();
+            if (label->isVisibleTo(&root) && label->text() == text)
+                return true;
         }
-        return texts;
+        return false;
     }
 };

@@ -23,8 +23,10 @@ public:
 
     int settingsCalls = 0;
     int authorizationRequests = 0;
+    QStringList added; // every identifier asked for, in order, including refused ones
     QList<BrimNotificationRequest> pending;
     QStringList removedDelivered;
+    std::function<void(const QString &)> deliveryFailed;
 
     static std::shared_ptr<BrimCompletion> gate() { return std::make_shared<BrimCompletion>(); }
     // Opens a gate and lets every waiter run on (they resume through the event loop).
@@ -33,6 +35,14 @@ public:
         gate->finish();
         for (int i = 0; i < 20; ++i)
             QCoreApplication::processEvents();
+    }
+    QStringList pendingIds() const
+    {
+        QStringList ids;
+        for (const BrimNotificationRequest &r : pending)
+            ids << r.identifier;
+        ids.sort();
+        return ids;
     }
 
     QCoro::Task<BrimTimerNotificationSettings> settings() override
@@ -54,6 +64,7 @@ public:
     }
     QCoro::Task<Result<void, QString>> add(BrimNotificationRequest request) override
     {
+        added << request.identifier;
         if (auto g = addGate)
             co_await g->wait();
         if (addError)
@@ -72,4 +83,8 @@ public:
         pending.removeIf([&](const BrimNotificationRequest &r) { return identifiers.contains(r.identifier); });
     }
     void removeDelivered(const QStringList &identifiers) override { removedDelivered += identifiers; }
+    void setDeliveryFailureHandler(std::function<void(const QString &)> handler) override
+    {
+        deliveryFailed = std::move(handler);
+    }
 };
