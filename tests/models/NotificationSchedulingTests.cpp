@@ -1,3 +1,6 @@
+// Scheduling the timer's notification, and the steps the timer and the alarms
+// share: the notes, and a failure reported once per series, whether the
+// desktop refuses a request when it is added or when it is due.
 #include "tests/support/ModelFakes.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +8,7 @@
 namespace {
 
 using Status = FakeNotificationCenter::Status;
+using Alert = FakeNotificationCenter::Alert;
 
 struct TimerNotifications : ::testing::Test, FakeModelEnvironment {
     TimerNotifications() { center = std::make_shared<FakeNotificationCenter>(); }
@@ -130,5 +134,68 @@ TEST_F(TimerNotifications, NothingIsAddedForAModelShutDownOrGoneWhileWaiting)
         destroy ? model.reset() : model->shutdown();
         FakeNotificationCenter::open(center->authorizationGate);
         EXPECT_TRUE(center->added.isEmpty()) << destroy;
+    }
+}
+
+TEST_F(TimerNotifications, NotesSayWhyNothingWillShow)
+{
+    const auto &notes = BrimNotificationSeries::timerNotes;
+    const struct { Status status; Alert alert; std::optional<QString> addError; const char *note; int pending; } rows[] = {
+        {Status::denied, Alert::enabled, {}, notes.notificationsOff, 0},
+        {Status::authorized, Alert::disabled, {}, notes.bannersOff, 1},
+        {Status::provisional, Alert::enabled, {}, nullptr, 1},
+        {Status::authorized, Alert::enabled, QStringLiteral("refused"), notes.schedulingFailed, 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(int(row.status));
+        center = std::make_shared<FakeNotificationCenter>();
+        center->current = {row.status, row.alert};
+        center->addError = row.addError;
+        tracked.clear();
+        auto model = makeModel();
+        model->startTimer(5, BrimTimerKind::timer);
+        EXPECT_EQ(model->notificationNote(), row.note ? std::optional(note(row.note)) : std::nullopt);
+        EXPECT_EQ(center->pending.size(), row.pending);
+        EXPECT_EQ(count("brim.notificationdenied"), row.status == Status::denied ? 1 : 0);
+    }
+}
+
+// For the timer and for the alarms alike.
+TEST_F(TimerNotifications, FailureIsReportedOncePerSeriesWhenAddedOrWhenDue)
+{
+    using Step = std::function<void(BrimkitModel &)>;
+    const BrimAlarm alarm{QUuid::createUuid(), QStringLiteral("Tea"), clock->now() + 600, QStringLiteral("UTC"), {}};
+    const struct { bool alarms; Step startSeries, runAgain; } clients[] = {
+        {false, [](BrimkitModel &m) { m.startTimer(5, BrimTimerKind::timer); },
+         [this](BrimkitModel &) { events->send(BrimSystemEvent::timeZoneChanged); }},
+        {true, [](BrimkitModel &m) { m.alarms().synchronize(true); }, [](BrimkitModel &m) { m.alarms().synchronize(false); }},
+    };
+    for (const auto &client : clients) {
+        SCOPED_TRACE(client.alarms ? "alarms" : "timer");
+        const auto &notes = client.alarms ? BrimNotificationSeries::alarmNotes : BrimNotificationSeries::timerNotes;
+        center = std::make_shared<FakeNotificationCenter>();
+        center->addError = QStringLiteral("refused");
+        store->saved = client.alarms ? QList{alarm} : QList<BrimAlarm>{};
+        auto model = makeModel(true);
+        const auto shownNote = [&] { return client.alarms ? model->alarms().notificationNote() : model->notificationNote(); };
+        tracked.clear();
+        client.startSeries(*model);
+        EXPECT_EQ(shownNote(), note(notes.schedulingFailed));
+        client.runAgain(*model);
+        EXPECT_EQ(count("brim.notificationfailed"), 1);
+        client.startSeries(*model);
+        EXPECT_EQ(count("brim.notificationfailed"), 2);
+
+        // A run that gets through ends the series; a refusal at delivery is news again.
+        center->addError.reset();
+        client.runAgain(*model);
+        EXPECT_FALSE(shownNote());
+        center->deliveryFailed(QStringLiteral("brimkit.timer.someone-else"));
+        EXPECT_FALSE(shownNote());
+        const QString scheduled = client.alarms ? alarm.notificationID() : *model->scheduledIdentifier();
+        center->deliveryFailed(scheduled);
+        center->deliveryFailed(scheduled);
+        EXPECT_EQ(shownNote(), note(notes.schedulingFailed));
+        EXPECT_EQ(count("brim.notificationfailed"), 3);
     }
 }
