@@ -57,32 +57,11 @@ std::optional<qint64> dueMoment(const BrimNotificationTrigger &trigger, qint64 n
     return std::nullopt;
 }
 
-bool isReply(const QDBusMessage &m)
-{
-    return m.type() == QDBusMessage::ReplyMessage && !m.arguments().isEmpty();
-}
-
 // The peer never answered (as opposed to answering with an error).
-bool unanswered(const QDBusMessage &m)
+bool unanswered(const QDBusError &error)
 {
-    if (m.type() != QDBusMessage::ErrorMessage)
-        return false;
-    const QString name = m.errorName();
-    return name == QLatin1String("org.freedesktop.DBus.Error.NoReply")
-        || name == QLatin1String("org.freedesktop.DBus.Error.Timeout")
-        || name == QLatin1String("org.freedesktop.DBus.Error.Disconnected");
-}
-
-std::optional<bool> booleanProperty(const QDBusMessage &reply)
-{
-    if (!isReply(reply))
-        return std::nullopt;
-    QVariant value = reply.arguments().constFirst();
-    if (value.userType() == qMetaTypeId<QDBusVariant>())
-        value = qvariant_cast<QDBusVariant>(value).variant();
-    if (value.userType() != QMetaType::Bool)
-        return std::nullopt;
-    return value.toBool();
+    return error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout
+        || error.type() == QDBusError::Disconnected;
 }
 
 } // namespace
@@ -169,28 +148,32 @@ QCoro::Task<BrimTimerNotificationSettings> SystemBrimTimerNotifications::setting
     paused.setAutoStartService(false);
 
     // All four in flight at once; each ends by its timeout at the latest.
-    const QDBusPendingCall ownerCall = m_bus.asyncCall(hasOwner, m_timeoutMs);
-    const QDBusPendingCall activatableCall = m_bus.asyncCall(listActivatable, m_timeoutMs);
-    const QDBusPendingCall inhibitedCall = m_bus.asyncCall(inhibited, m_timeoutMs);
-    const QDBusPendingCall pausedCall = m_bus.asyncCall(paused, m_timeoutMs);
+    QDBusPendingReply<bool> owner = m_bus.asyncCall(hasOwner, m_timeoutMs);
+    QDBusPendingReply<QStringList> activatable = m_bus.asyncCall(listActivatable, m_timeoutMs);
+    QDBusPendingReply<QDBusVariant> inhibitedReply = m_bus.asyncCall(inhibited, m_timeoutMs);
+    QDBusPendingReply<QDBusVariant> pausedReply = m_bus.asyncCall(paused, m_timeoutMs);
     // Members are not touched after this point, so the object may be gone.
-    const QDBusMessage ownerReply = co_await ownerCall;
-    const QDBusMessage activatableReply = co_await activatableCall;
-    const QDBusMessage inhibitedReply = co_await inhibitedCall;
-    const QDBusMessage pausedReply = co_await pausedCall;
+    co_await owner;
+    co_await activatable;
+    co_await inhibitedReply;
+    co_await pausedReply;
+    if (owner.isError())
+        qCWarning(lcPlatform) << "The bus did not say whether a notification server runs:" << owner.error().message();
 
-    const bool owned = isReply(ownerReply) && ownerReply.arguments().constFirst().toBool();
     // A server started on demand (dunst, mako) owns no name until the first
     // notification, yet it will show that one.
-    const bool startable = isReply(activatableReply)
-        && activatableReply.arguments().constFirst().toStringList().contains(serverName);
-    if (!owned && !startable)
+    const bool startable = activatable.isValid() && activatable.value().contains(serverName);
+    if (!(owner.isValid() && owner.value()) && !startable)
         co_return result;
 
     result.authorizationStatus = Settings::AuthorizationStatus::authorized;
-    if (booleanProperty(inhibitedReply).value_or(false) || booleanProperty(pausedReply).value_or(false))
+    const auto isOn = [](const QDBusPendingReply<QDBusVariant> &property) {
+        return property.isValid() && property.value().variant().userType() == QMetaType::Bool
+            && property.value().variant().toBool();
+    };
+    if (isOn(inhibitedReply) || isOn(pausedReply))
         result.alertSetting = Settings::AlertSetting::disabled;
-    else if (unanswered(inhibitedReply) && unanswered(pausedReply))
+    else if (unanswered(inhibitedReply.error()) && unanswered(pausedReply.error()))
         result.alertSetting = Settings::AlertSetting::notSupported;
     else
         result.alertSetting = Settings::AlertSetting::enabled;
@@ -328,15 +311,15 @@ QCoro::Task<QStringList> SystemBrimTimerNotifications::capabilities()
     if (m_capabilities)
         co_return *m_capabilities;
     QPointer<SystemBrimTimerNotifications> self(this);
-    const QDBusPendingCall call = m_bus.asyncCall(serverCall(serverInterface, QStringLiteral("GetCapabilities")), m_timeoutMs);
-    const QDBusMessage reply = co_await call;
-    if (!isReply(reply))
-        qCWarning(lcPlatform) << "The notification server did not tell its capabilities:" << reply.errorMessage();
-    if (!self || !isReply(reply))
+    QDBusPendingReply<QStringList> reply =
+        m_bus.asyncCall(serverCall(serverInterface, QStringLiteral("GetCapabilities")), m_timeoutMs);
+    co_await reply;
+    if (reply.isError())
+        qCWarning(lcPlatform) << "The notification server did not tell its capabilities:" << reply.error().message();
+    if (!self || reply.isError())
         co_return QStringList();
-    const QStringList caps = reply.arguments().constFirst().toStringList();
-    m_capabilities = caps;
-    co_return caps;
+    m_capabilities = reply.value();
+    co_return reply.value();
 }
 
 QCoro::Task<> SystemBrimTimerNotifications::deliver(BrimNotificationRequest request)

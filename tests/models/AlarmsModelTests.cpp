@@ -66,15 +66,6 @@ struct Alarms : ::testing::Test, FakeModelEnvironment {
         store->saved.append(makeAlarm(title, date, firedAt));
         return store->saved.last();
     }
-    // Titles of the pending requests, sorted.
-    std::string pending() const
-    {
-        QStringList bodies;
-        for (const BrimNotificationRequest &r : center->pending)
-            bodies << r.body;
-        bodies.sort();
-        return bodies.join(QStringLiteral(", ")).toStdString();
-    }
     void tick(BrimAlarmsModel &model, double seconds, bool restoring = false)
     {
         clock->advance(seconds);
@@ -124,7 +115,7 @@ TEST_F(Alarms, WhatHappensDuringAnAddDecidesWhatStaysPending)
         if (steps & destroy)
             model.reset();
         FakeNotificationCenter::open(center->addGate);
-        EXPECT_EQ(pending(), expected);
+        EXPECT_EQ(center->bodies(), expected);
     }
 }
 
@@ -142,7 +133,7 @@ TEST_F(Alarms, OnlyTheLastOfQuickSynchronizationsSchedules)
     FakeNotificationCenter::open(center->settingsGate);
     EXPECT_EQ(center->settingsCalls, 2);
     EXPECT_EQ(center->added, (QStringList{a.notificationID(), b.notificationID()}));
-    EXPECT_EQ(pending(), "A, B");
+    EXPECT_EQ(center->bodies(), "A, B");
     EXPECT_TRUE(std::none_of(center->pending.cbegin(), center->pending.cend(), [](auto &r) { return r.sound; }));
 }
 
@@ -156,7 +147,7 @@ TEST_F(Alarms, OnePermissionPromptForTimerAndAlarmsAndNothingAfterShutdown)
     model->startTimer(10, BrimTimerKind::timer);
     FakeNotificationCenter::open(center->authorizationGate);
     EXPECT_EQ(center->authorizationRequests, 1);
-    EXPECT_EQ(pending(), "One, Timer finished, Two");
+    EXPECT_EQ(center->bodies(), "One, Timer finished, Two");
     EXPECT_FALSE(model->alarms().notificationNote());
 
     // Shut down while waiting for permission: even once granted, nothing more is added.
@@ -198,7 +189,7 @@ TEST_F(Alarms, SweepTouchesOnlyAlarmRequestsAndOnlyWhenItMay)
         auto model = make();
         model->setEnabled(row.enabled);
         model->synchronize(false);
-        EXPECT_EQ(pending(), row.left);
+        EXPECT_EQ(center->bodies(), row.left);
     }
 }
 
@@ -224,7 +215,7 @@ TEST_F(Alarms, NotesSayWhyAlarmsWillNotShow)
         if (row.asking)
             model->add(QStringLiteral("Added"), t0 + 900, t0);
         EXPECT_EQ(model->notificationNote(), row.note ? std::optional(Notes::text(row.note)) : std::nullopt);
-        EXPECT_EQ(pending(), row.pending);
+        EXPECT_EQ(center->bodies(), row.pending);
         EXPECT_EQ(center->authorizationRequests, row.prompts);
     }
 }
@@ -324,7 +315,7 @@ TEST_F(Alarms, UnreadableFileBlocksEverythingUntilRepairedThenRecovers)
         EXPECT_EQ(model->storageIssue(), issue);
         EXPECT_FALSE(model->message());
         EXPECT_EQ(tracked.join(QLatin1Char(' ')), QStringLiteral("brim.alarmstoragefailed brim.alarmstoragefailed"));
-        EXPECT_EQ(pending(), "");
+        EXPECT_EQ(center->bodies(), "");
         EXPECT_EQ(store->saves, 0);
         EXPECT_EQ(readFile(path), damaged);
 
@@ -336,7 +327,7 @@ TEST_F(Alarms, UnreadableFileBlocksEverythingUntilRepairedThenRecovers)
         EXPECT_EQ(model->book().completed().first().firedAt, clock->now());
         EXPECT_EQ(count("brim.alarmmissed"), 1);
         EXPECT_EQ(beep->count, 0);
-        EXPECT_EQ(pending(), "Later");
+        EXPECT_EQ(center->bodies(), "Later");
         EXPECT_EQ((onDisk ? fileStore->load() : store->load()).value(), model->book().alarms());
         model->add(QStringLiteral("New"), clock->now() + 600, clock->now());
         EXPECT_EQ(model->book().upcoming().size(), 2);
@@ -369,7 +360,7 @@ TEST_F(Alarms, UnsavedCompletionIsKeptAndMergedOnRetry)
     EXPECT_EQ(store->saved.first().firedAt, t0 + 60);
     EXPECT_EQ(store->saved, model->book().alarms());
     EXPECT_EQ(count("brim.alarmmissed"), 0);
-    EXPECT_NE(pending().find("Elsewhere"), std::string::npos);
+    EXPECT_NE(center->bodies().find("Elsewhere"), std::string::npos);
 }
 
 TEST_F(Alarms, ChangesThatCannotBeSavedKeepTheBook)
@@ -384,7 +375,7 @@ TEST_F(Alarms, ChangesThatCannotBeSavedKeepTheBook)
     model->remove(upcoming.id);
     EXPECT_EQ(model->message(), BrimAlarmsModel::removalNotSavedMessage());
     EXPECT_EQ(titles(model->book().alarms()), "Upcoming, Done*");
-    EXPECT_EQ(pending(), "Upcoming");
+    EXPECT_EQ(center->bodies(), "Upcoming");
     EXPECT_TRUE(center->added.isEmpty());
     EXPECT_EQ(tracked.join(QLatin1Char(' ')), QStringLiteral("brim.alarmstoragefailed brim.alarmstoragefailed"));
 
@@ -394,7 +385,7 @@ TEST_F(Alarms, ChangesThatCannotBeSavedKeepTheBook)
     model->remove(done.id);
     model->add(QStringLiteral("Tea"), t0 + 600, t0);
     EXPECT_EQ(titles(store->saved), "Tea");
-    EXPECT_EQ(pending(), "Tea");
+    EXPECT_EQ(center->bodies(), "Tea");
     EXPECT_EQ(center->removedDelivered, (QStringList{upcoming.notificationID(), done.notificationID()}));
     EXPECT_EQ(tracked.mid(2).join(QLatin1Char(' ')),
               QStringLiteral("brim.alarmcancelled brim.alarmdismissed brim.alarmcreated"));
@@ -407,18 +398,18 @@ TEST_F(Alarms, MainModelKeepsAlarmRequestsInStep)
     center->pending.append(BrimNotificationRequest{QStringLiteral("brimkit.alarm.") + brimUuidText(QUuid::createUuid()),
                                                   {}, QStringLiteral("Orphan"), false, {}});
     events->send(BrimSystemEvent::timeZoneChanged);
-    EXPECT_EQ(pending(), "Tea");
+    EXPECT_EQ(center->bodies(), "Tea");
     model->setSoundEnabled(false);
     EXPECT_FALSE(center->pending.value(0).sound);
     model->setNotificationEnabled(false);
-    EXPECT_EQ(pending(), "");
+    EXPECT_EQ(center->bodies(), "");
     model->setNotificationEnabled(true);
-    EXPECT_EQ(pending(), "Tea");
+    EXPECT_EQ(center->bodies(), "Tea");
 
     model->shutdown();
     center->pending.clear();
     model->alarms().synchronize(true);
-    EXPECT_EQ(pending(), "");
+    EXPECT_EQ(center->bodies(), "");
 }
 
 TEST_F(Alarms, AlarmDueWhileNotRunningIsMissedOnceAtStart)
@@ -440,7 +431,7 @@ TEST_F(Alarms, AlarmDueWhileNotRunningIsMissedOnceAtStart)
         EXPECT_FALSE(model->storageIssue());
         model->refresh(clock->now(), false);
         EXPECT_EQ(beep->count, 0);
-        EXPECT_EQ(pending(), "Next year");
+        EXPECT_EQ(center->bodies(), "Next year");
     }
     // The completion reached the file: the next start has nothing to report.
     clock->advance(60);

@@ -15,7 +15,6 @@ public:
     using Alert = BrimTimerNotificationSettings::AlertSetting;
 
     BrimTimerNotificationSettings current{Status::authorized, Alert::enabled};
-    bool grant = true;
     std::optional<QString> authorizationError;
     std::optional<QString> addError;
     // While a gate is set and not finished, the matching call waits on it.
@@ -36,13 +35,14 @@ public:
         for (int i = 0; i < 20; ++i)
             QCoreApplication::processEvents();
     }
-    QStringList pendingIds() const
+    // What the pending requests say, sorted: "Tea, Timer finished".
+    std::string bodies() const
     {
-        QStringList ids;
+        QStringList bodies;
         for (const BrimNotificationRequest &r : pending)
-            ids << r.identifier;
-        ids.sort();
-        return ids;
+            bodies << r.body;
+        bodies.sort();
+        return bodies.join(QStringLiteral(", ")).toStdString();
     }
 
     QCoro::Task<BrimTimerNotificationSettings> settings() override
@@ -59,8 +59,8 @@ public:
             co_await g->wait();
         if (authorizationError)
             co_return Failure{*authorizationError};
-        current.authorizationStatus = grant ? Status::authorized : Status::denied;
-        co_return grant;
+        current.authorizationStatus = Status::authorized;
+        co_return true;
     }
     QCoro::Task<Result<void, QString>> add(BrimNotificationRequest request) override
     {
