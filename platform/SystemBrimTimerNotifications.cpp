@@ -94,8 +94,9 @@ SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, 
         qCWarning(lcPlatform) << "No session bus: notifications are off:" << m_bus.lastError().message();
     if (m_bus.isConnected()) {
         // Any sender: matching the well-known name would need its owner looked up.
-        m_bus.connect(QString(), serverPath, serverInterface, QStringLiteral("NotificationClosed"), this,
-                      SLOT(onNotificationClosed(uint, uint)));
+        if (!m_bus.connect(QString(), serverPath, serverInterface, QStringLiteral("NotificationClosed"), this,
+                           SLOT(onNotificationClosed(uint, uint))))
+            qCWarning(lcPlatform) << "Notifications closed on the desktop go unnoticed:" << m_bus.lastError().message();
         m_serverWatcher = new QDBusServiceWatcher(serverName, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
         connect(m_serverWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
                 &SystemBrimTimerNotifications::forgetServer);
