@@ -5,12 +5,15 @@
 #include "core/BrimAlarm.h"
 #include "core/BrimTimerKind.h"
 
+#include <QCoreApplication>
 #include <QUuid>
 #include <cstdint>
 #include <optional>
 #include <variant>
 
 class BrimTimePresentation {
+    Q_DECLARE_TR_FUNCTIONS(BrimTimePresentation)
+
 public:
     struct Countdown {
         QUuid id;

@@ -207,6 +207,7 @@ QCoro::Task<bool> OstrelSignals::feedback(QString message, bool bug)
 
 QString OstrelSignals::reviewedMetadata() const
 {
+    // Report data read by the developers: kept in English whatever the user's language.
     return QStringList{
         QStringLiteral("App: ") + m_context.app(),
         QStringLiteral("Release: ") + m_context.release(),
@@ -235,7 +236,7 @@ void OstrelSignals::showSupport(bool bug)
         height = std::min(height, 520);
 
         auto *scroll = new QScrollArea;
-        scroll->setWindowTitle(QStringLiteral("Feedback"));
+        scroll->setWindowTitle(tr("Feedback"));
         scroll->setWidgetResizable(true);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         auto *view = new BetaSupportView(*this, m_appName);

@@ -14,21 +14,21 @@ BrimAlarmsSection::BrimAlarmsSection(BrimkitModel &model, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
     , m_issue(new QLabel)
-    , m_retry(new QPushButton(QStringLiteral("Retry saved alarms")))
+    , m_retry(new QPushButton(tr("Retry saved alarms")))
     , m_note(new QLabel)
     , m_list(new QVBoxLayout)
     , m_title(new QLineEdit)
     , m_when(new QDateTimeEdit)
-    , m_add(new QPushButton(QStringLiteral("Add")))
+    , m_add(new QPushButton(tr("Add")))
 {
     m_issue->setWordWrap(true);
     m_note->setWordWrap(true);
     m_note->setForegroundRole(QPalette::PlaceholderText);
-    m_title->setPlaceholderText(QStringLiteral("Alarm title"));
-    m_title->setAccessibleName(QStringLiteral("Alarm title"));
+    m_title->setPlaceholderText(tr("Alarm title"));
+    m_title->setAccessibleName(tr("Alarm title"));
     m_when->setCalendarPopup(true);
-    m_when->setAccessibleName(QStringLiteral("Alarm time"));
-    m_add->setAccessibleName(QStringLiteral("Add alarm"));
+    m_when->setAccessibleName(tr("Alarm time"));
+    m_add->setAccessibleName(tr("Add alarm"));
 
     auto *addRow = new QHBoxLayout;
     addRow->addWidget(m_title, 1);
@@ -102,10 +102,10 @@ void BrimAlarmsSection::rebuildList()
         auto *rowLayout = new QHBoxLayout(row);
         rowLayout->setContentsMargins(0, 0, 0, 0);
         const QString when = BrimTimePresentation::dateTimeText(alarm.date);
-        auto *text = new QLabel(alarm.firedAt ? QStringLiteral("%1 · %2 · fired").arg(alarm.title, when)
-                                              : QStringLiteral("%1 · %2").arg(alarm.title, when));
+        auto *text = new QLabel(alarm.firedAt ? tr("%1 · %2 · fired").arg(alarm.title, when)
+                                              : tr("%1 · %2").arg(alarm.title, when));
         text->setWordWrap(true);
-        auto *button = new QPushButton(alarm.firedAt ? QStringLiteral("Dismiss") : QStringLiteral("Cancel"));
+        auto *button = new QPushButton(alarm.firedAt ? tr("Dismiss") : tr("Cancel"));
         button->setAccessibleName(button->text() + QLatin1Char(' ') + alarm.title);
         const QUuid id = alarm.id;
         connect(button, &QPushButton::clicked, this, [this, id] { m_model.alarms().remove(id); });

@@ -11,7 +11,7 @@
 
 BrimkitDelegate::BrimkitDelegate(BrimkitModel::Environment environment, QObject *parent)
     : QObject(parent)
-    , m_model(std::make_unique<BrimkitModel>(true, true, std::move(environment)))
+    , m_model(std::make_unique<BrimkitModel>(std::move(environment)))
     , m_updates(std::make_unique<AppUpdates>())
 {
 }

@@ -45,15 +45,15 @@ BrimkitPopup::BrimkitPopup(BrimkitModel &model, AppUpdates &updates, QWidget *pa
     , m_timer(new BrimTimerControls(model))
     , m_message(new QLabel)
 {
-    setWindowTitle(QStringLiteral("Ostrel Brimkit"));
-    setAccessibleName(QStringLiteral("Ostrel Brimkit"));
+    setWindowTitle(QGuiApplication::applicationDisplayName());
+    setAccessibleName(QGuiApplication::applicationDisplayName());
 
     m_message->setWordWrap(true);
-    m_message->setAccessibleName(QStringLiteral("Message"));
+    m_message->setAccessibleName(tr("Message"));
     m_message->hide();
 
-    auto *quit = new QPushButton(QStringLiteral("Quit"));
-    quit->setToolTip(QStringLiteral("Quit Ostrel Brimkit (Ctrl+Q)"));
+    auto *quit = new QPushButton(tr("Quit"));
+    quit->setToolTip(tr("Quit %1 (Ctrl+Q)").arg(QGuiApplication::applicationDisplayName()));
     connect(quit, &QPushButton::clicked, this, &BrimkitPopup::quitRequested);
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this);
     connect(shortcut, &QShortcut::activated, this, &BrimkitPopup::quitRequested);
@@ -64,14 +64,14 @@ BrimkitPopup::BrimkitPopup(BrimkitModel &model, AppUpdates &updates, QWidget *pa
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addItem(new QSpacerItem(332, 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
     layout->addWidget(m_message);
-    layout->addWidget(sectionTitle(QStringLiteral("Keep Awake")));
+    layout->addWidget(sectionTitle(tr("Keep Awake")));
     layout->addWidget(m_awake);
     layout->addWidget(divider());
-    layout->addWidget(sectionTitle(QStringLiteral("Timer")));
+    layout->addWidget(sectionTitle(tr("Timer")));
     layout->addWidget(m_timer);
     layout->addWidget(new BrimTimerOptions(model));
     layout->addWidget(divider());
-    layout->addWidget(sectionTitle(QStringLiteral("Alarms")));
+    layout->addWidget(sectionTitle(tr("Alarms")));
     layout->addWidget(new BrimAlarmsSection(model));
     layout->addWidget(divider());
     auto *bottom = new QHBoxLayout;

@@ -12,7 +12,7 @@ BrimkitStatusItem::BrimkitStatusItem(BrimkitModel &model, QObject *parent)
     : QObject(parent)
     , m_model(model)
 {
-    QAction *quit = m_menu.addAction(QStringLiteral("Quit Ostrel Brimkit"));
+    QAction *quit = m_menu.addAction(tr("Quit %1").arg(QApplication::applicationDisplayName()));
     quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(quit, &QAction::triggered, this, &BrimkitStatusItem::quitRequested);
     m_tray.setContextMenu(&m_menu);
