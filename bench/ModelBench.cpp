@@ -1,41 +1,16 @@
 // Cost of one clock step of the main model: idle, with a countdown running,
 // and with a full book of alarms none of which is due.
-#include "models/BrimkitModel.h"
+#include "bench/BenchModelEnvironment.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
 
-class NoPower final : public BrimPowerAssertions {
-public:
-    BrimPowerAssertion preventIdleSleep(const QString &) override { return {0, 1}; }
-    void release(std::uint32_t) override {}
-};
-
-// Alarms kept in memory: the benchmark measures the step, not the disk.
-class MemoryStore final : public BrimAlarmStoring {
-public:
-    Result<QList<BrimAlarm>, BrimAlarmStoreError> load() override { return alarms; }
-    Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &a) override
-    {
-        alarms = a;
-        return {};
-    }
-    QList<BrimAlarm> alarms;
-};
-
-BrimkitModel::Environment environment(std::shared_ptr<FixedBrimClock> clock,
-                                      std::shared_ptr<MemoryStore> store = std::make_shared<MemoryStore>())
-{
-    return {std::move(clock), std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {}, nullptr,
-            std::move(store)};
-}
-
 void refreshStep(benchmark::State &state, bool running)
 {
     auto clock = std::make_shared<FixedBrimClock>(BrimDate::fromSeconds(840'000'000));
-    BrimkitModel model(false, false, environment(clock));
+    BrimkitModel model(benchEnvironment(clock), {.ticking = false});
     if (running) {
         model.startTimer(240, BrimTimerKind::focus);
         model.startAwake(240);
@@ -62,7 +37,7 @@ void BM_RefreshTwentyAlarms(benchmark::State &state)
             BrimAlarm{QUuid::createUuid(), QStringLiteral("Alarm %1").arg(i), date, QStringLiteral("UTC"), {}});
     }
     auto clock = std::make_shared<FixedBrimClock>(start);
-    BrimkitModel model(false, false, environment(clock, store));
+    BrimkitModel model(benchEnvironment(clock, store), {.ticking = false});
     if (model.alarms().book().upcoming().size() != 20) {
         state.SkipWithError("alarms not loaded");
         return;

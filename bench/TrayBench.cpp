@@ -3,7 +3,7 @@
 // painting each new icon: an XEmbed tray one 22-pixel slot, a
 // StatusNotifierItem host every listed size. Reports the time per session
 // minute and how many redraws a minute it cost.
-#include "models/BrimkitModel.h"
+#include "bench/BenchModelEnvironment.h"
 #include "services/OstrelSignals.h"
 #include "shell/BrimkitStatusItem.h"
 
@@ -12,25 +12,11 @@
 
 namespace {
 
-class NoPower final : public BrimPowerAssertions {
-public:
-    BrimPowerAssertion preventIdleSleep(const QString &) override { return {0, 1}; }
-    void release(std::uint32_t) override {}
-};
-
-class MemoryStore final : public BrimAlarmStoring {
-public:
-    Result<QList<BrimAlarm>, BrimAlarmStoreError> load() override { return QList<BrimAlarm>{}; }
-    Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &) override { return {}; }
-};
-
 void BM_TrayFocusSession(benchmark::State &state)
 {
     const bool everySize = state.range(0) == 1;
     auto clock = std::make_shared<FixedBrimClock>(BrimDate::fromSeconds(840'000'000));
-    BrimkitModel model(false, false,
-                       {clock, std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {},
-                        nullptr, std::make_shared<MemoryStore>()});
+    BrimkitModel model(benchEnvironment(clock), {.ticking = false});
     BrimkitStatusItem item(model, OstrelSignals::shared());
     constexpr int minutes = 25;
     const int before = item.redrawCount();

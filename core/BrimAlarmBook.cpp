@@ -167,7 +167,7 @@ Result<BrimAlarm, BrimAlarmError> BrimAlarmBook::add(const QString &title, BrimD
     do {
         alarm.id = QUuid::createUuid();
     } while (std::any_of(m_alarms.cbegin(), m_alarms.cend(), [&](const BrimAlarm &a) { return a.id == alarm.id; }));
-    alarm.title = cleanTitle.isEmpty() ? QStringLiteral("Alarm") : cleanTitle.toString();
+    alarm.title = cleanTitle.isEmpty() ? tr("Alarm") : cleanTitle.toString();
     alarm.date = date;
     alarm.timeZoneID = QString::fromUtf8(timeZone.id());
     // The identifier is only shown, never computed with; an unusable one

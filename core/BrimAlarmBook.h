@@ -11,6 +11,8 @@
 #include <QTimeZone>
 
 class BrimAlarmBook {
+    Q_DECLARE_TR_FUNCTIONS(BrimAlarmBook)
+
 public:
     static constexpr qsizetype capacity = 20;
     static constexpr qsizetype maximumTitleLength = 80; // UTF-16 code units

@@ -2,10 +2,13 @@
 // The failures of the alarm book and the alarm file, each with the fixed text
 // the user is shown.
 
+#include <QCoreApplication>
 #include <QString>
 #include <array>
 
 class BrimAlarmError {
+    Q_DECLARE_TR_FUNCTIONS(BrimAlarmError)
+
 public:
     enum Value { capacity, futureDate, title, invalidArchive, newerArchive };
 

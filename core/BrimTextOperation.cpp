@@ -108,12 +108,12 @@ QString BrimTextOperation::rawValue() const
 QString BrimTextOperation::title() const
 {
     switch (m_value) {
-    case plain: return QStringLiteral("Plain text");
-    case uppercase: return QStringLiteral("UPPERCASE");
-    case lowercase: return QStringLiteral("lowercase");
-    case titleCase: return QStringLiteral("Title Case");
-    case trimLines: return QStringLiteral("Trim line edges");
-    case collapseSpaces: return QStringLiteral("Collapse spaces");
+    case plain: return tr("Plain text");
+    case uppercase: return tr("UPPERCASE");
+    case lowercase: return tr("lowercase");
+    case titleCase: return tr("Title Case");
+    case trimLines: return tr("Trim line edges");
+    case collapseSpaces: return tr("Collapse spaces");
     }
     return {};
 }

@@ -1,12 +1,15 @@
 #pragma once
 // The six transformations of the text tool. Case order is the picker's order.
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringView>
 #include <array>
 #include <optional>
 
 class BrimTextOperation {
+    Q_DECLARE_TR_FUNCTIONS(BrimTextOperation)
+
 public:
     enum Value { plain, uppercase, lowercase, titleCase, trimLines, collapseSpaces };
 

@@ -23,10 +23,10 @@ QString BrimTimerKind::rawValue() const
 QString BrimTimerKind::title() const
 {
     switch (m_value) {
-    case timer: return QStringLiteral("Timer");
-    case focus: return QStringLiteral("Focus");
-    case shortBreak: return QStringLiteral("Short break");
-    case longBreak: return QStringLiteral("Long break");
+    case timer: return tr("Timer");
+    case focus: return tr("Focus");
+    case shortBreak: return tr("Short break");
+    case longBreak: return tr("Long break");
     }
     return {};
 }

@@ -1,12 +1,15 @@
 #pragma once
 // The four kinds of countdown: a plain timer and the focus-session kinds.
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringView>
 #include <array>
 #include <optional>
 
 class BrimTimerKind {
+    Q_DECLARE_TR_FUNCTIONS(BrimTimerKind)
+
 public:
     enum Value { timer, focus, shortBreak, longBreak };
 
@@ -20,7 +23,7 @@ public:
 
     QString rawValue() const;
     QString title() const;
-    QString completionTitle() const { return title() + QStringLiteral(" finished"); }
+    QString completionTitle() const { return tr("%1 finished").arg(title()); }
     // Symbol name keyed into the icon set.
     QString symbol() const;
     // Default length offered for the kind.

@@ -27,14 +27,14 @@ QString BrimTool::rawValue() const
 QString BrimTool::title() const
 {
     switch (m_value) {
-    case awake: return QStringLiteral("Keep Awake");
-    case timer: return QStringLiteral("Timer");
-    case alarms: return QStringLiteral("Alarms");
-    case links: return QStringLiteral("Clean Links");
-    case apps: return QStringLiteral("Ostrel Apps");
-    case colors: return QStringLiteral("Colors");
-    case text: return QStringLiteral("Text");
-    case qr: return QStringLiteral("QR Code");
+    case awake: return tr("Keep Awake");
+    case timer: return tr("Timer");
+    case alarms: return tr("Alarms");
+    case links: return tr("Clean Links");
+    case apps: return tr("Ostrel Apps");
+    case colors: return tr("Colors");
+    case text: return tr("Text");
+    case qr: return tr("QR Code");
     }
     return {};
 }

@@ -1,12 +1,15 @@
 #pragma once
 // The fixed catalogue of panel tools. Case order is catalogue order.
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringView>
 #include <array>
 #include <optional>
 
 class BrimTool {
+    Q_DECLARE_TR_FUNCTIONS(BrimTool)
+
 public:
     enum Value { awake, timer, alarms, links, apps, colors, text, qr };
 

@@ -2,16 +2,20 @@
 // The one failure of address validation and cleaning. All values are equal:
 // callers never learn which check refused an address.
 
+#include <QCoreApplication>
 #include <QString>
 #include <cstddef>
 
 struct BrimURLError {
+    Q_DECLARE_TR_FUNCTIONS(BrimURLError)
+
+public:
     enum Case { invalidURL };
     Case error = invalidURL;
 
     QString description() const
     {
-        return QStringLiteral("Enter a complete HTTP or HTTPS URL without credentials or spaces.");
+        return tr("Enter a complete HTTP or HTTPS URL without credentials or spaces.");
     }
     QString localizedDescription() const { return description(); }
 

@@ -21,13 +21,19 @@ BrimAlarmsModel::BrimAlarmsModel(std::shared_ptr<BrimAlarmStoring> store,
                                  bool sound, Environment environment, QObject *parent)
     : QObject(parent)
     , m_store(std::move(store))
-    , m_notifications(std::move(notifications))
-    , m_authorization(std::move(authorization))
     , m_env(std::move(environment))
     , m_enabled(enabled)
     , m_sound(sound)
     , m_generation(QUuid::createUuid())
 {
+    if (notifications && authorization) {
+        m_series = std::make_shared<BrimNotificationSeries>(
+            std::move(notifications), std::move(authorization), m_env.track, BrimNotificationSeries::alarmNotes,
+            [self = QPointer<BrimAlarmsModel>(this)] {
+                if (self)
+                    Q_EMIT self->changed();
+            });
+    }
     auto loaded = m_store->load();
     if (loaded.ok()) {
         auto book = BrimAlarmBook::make(std::move(loaded).value());
@@ -50,6 +56,22 @@ BrimAlarmsModel::BrimAlarmsModel(std::shared_ptr<BrimAlarmStoring> store,
 BrimAlarmsModel::~BrimAlarmsModel()
 {
     m_closed = true;
+}
+
+QString BrimAlarmsModel::completionNotSavedIssue()
+{
+    return tr("Could not save alarm completion. The original file has been kept. Retry when storage is available.");
+}
+
+QString BrimAlarmsModel::removalNotSavedMessage()
+{
+    return tr("Could not save this change. Your alarm has been kept.");
+}
+
+const std::optional<QString> &BrimAlarmsModel::notificationNote() const
+{
+    static const std::optional<QString> none;
+    return m_series ? m_series->note() : none;
 }
 
 void BrimAlarmsModel::track(OstrelEvent event) const
@@ -90,7 +112,7 @@ void BrimAlarmsModel::refresh(BrimDate now, bool restoring)
         track(restoring ? OstrelEvent::brimAlarmMissed : OstrelEvent::brimAlarmCompleted);
     if (!m_store->save(m_book.alarms()).ok()) {
         track(OstrelEvent::brimAlarmStorageFailed);
-        setText(m_storageIssue, completionNotSavedIssue);
+        setText(m_storageIssue, completionNotSavedIssue());
     }
     if (restoring || !m_sound)
         return;
@@ -139,16 +161,16 @@ void BrimAlarmsModel::remove(const QUuid &id)
     copy.remove(id);
     if (!m_store->save(copy.alarms()).ok()) {
         track(OstrelEvent::brimAlarmStorageFailed);
-        setText(m_message, removalNotSavedMessage);
+        setText(m_message, removalNotSavedMessage());
         return;
     }
     m_message.reset();
     publish(copy);
     track(removed.firedAt ? OstrelEvent::brimAlarmDismissed : OstrelEvent::brimAlarmCancelled);
     const QString identifier = removed.notificationID();
-    if (m_notifications) {
-        m_notifications->removePending({identifier});
-        m_notifications->removeDelivered({identifier});
+    if (m_series) {
+        m_series->center().removePending({identifier});
+        m_series->center().removeDelivered({identifier});
     }
     m_scheduledSound.remove(identifier);
     synchronize(false);
@@ -195,13 +217,22 @@ void BrimAlarmsModel::shutdown()
     m_generation = QUuid::createUuid();
 }
 
+void BrimAlarmsModel::deliveryFailed(const QString &identifier)
+{
+    const QList<BrimAlarm> &alarms = m_book.alarms();
+    const bool ours = std::any_of(alarms.cbegin(), alarms.cend(),
+                                  [&](const BrimAlarm &a) { return a.notificationID() == identifier; });
+    if (m_series && ours && !m_closed)
+        m_series->fail(true, true);
+}
+
 void BrimAlarmsModel::synchronize(bool requestPermission)
 {
-    if (requestPermission)
-        m_notificationFailureReported = false;
     m_generation = QUuid::createUuid();
-    setText(m_notificationNote, std::nullopt);
-    if (m_closed || !(m_archiveLoaded || !m_enabled) || !m_notifications || !m_authorization)
+    if (!m_series)
+        return;
+    m_series->begin(requestPermission);
+    if (m_closed || !(m_archiveLoaded || !m_enabled))
         return;
     auto worker = std::make_shared<Worker>();
     worker->generation = m_generation;
@@ -217,9 +248,11 @@ QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::sh
     const QPointer<BrimAlarmsModel> self(this);
     const QUuid generation = worker->generation;
     const auto current = [self, generation] { return self && self->isCurrent(generation); };
-    // The model may go away at any wait; these stay.
-    const auto notifications = m_notifications;
-    const auto authorization = m_authorization;
+    // A failed add is reported even after shutdown, as long as no newer run replaced this one.
+    const auto sameRun = [self, generation] { return self && self->m_generation == generation; };
+    // The model may go away at any wait; the series stays.
+    const std::shared_ptr<BrimNotificationSeries> series = m_series;
+    BrimTimerNotificationCenter &notifications = series->center();
 
     // One worker at a time: the one replaced finishes first.
     if (previous)
@@ -227,7 +260,7 @@ QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::sh
     if (!current())
         co_return;
 
-    const QList<BrimNotificationRequest> pending = co_await notifications->pendingRequests();
+    const QList<BrimNotificationRequest> pending = co_await notifications.pendingRequests();
     if (!current())
         co_return;
 
@@ -239,7 +272,7 @@ QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::sh
         if (request.identifier.startsWith(identifierPrefix) && (!m_enabled || !known.contains(request.identifier)))
             stale.append(request.identifier);
     }
-    notifications->removePending(stale);
+    notifications.removePending(stale);
     for (const QString &identifier : std::as_const(stale))
         m_scheduledSound.remove(identifier);
 
@@ -249,49 +282,27 @@ QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::sh
     if (snapshot.isEmpty())
         co_return;
 
-    const BrimTimeNotificationAuthorization::Answer answer =
-        co_await authorization->settings(requestPermission, current);
-    if (!answer.ok()) {
-        if (current())
-            setText(m_notificationNote, schedulingFailedNote);
+    const std::optional<BrimTimerNotificationSettings> settings =
+        co_await series->authorize(requestPermission, current, current);
+    if (!settings)
         co_return;
-    }
-    if (!answer.value() || !current())
-        co_return;
-    const BrimTimerNotificationSettings settings = *answer.value();
-    if (!settings.allowsDelivery()) {
-        setText(m_notificationNote, notificationsOffNote);
-        co_return;
-    }
 
     for (const BrimAlarm &alarm : snapshot) {
         if (!current())
             co_return;
         if (!(alarm.date > m_env.clock->now()))
             continue;
-        BrimNotificationRequest request;
-        request.identifier = alarm.notificationID();
-        request.title = QStringLiteral("Ostrel Brimkit");
-        request.body = alarm.title;
-        request.sound = m_sound;
+        const bool withSound = m_sound;
+        const QString identifier = alarm.notificationID();
         // Tied to the absolute moment; fractions of a second are dropped.
-        request.trigger = BrimNotificationTrigger::atDate(
-            BrimDate::fromSeconds(std::floor(alarm.date.secondsSinceReference)));
-        const bool withSound = request.sound;
-        const QString identifier = request.identifier;
-
-        const Result<void, QString> added = co_await notifications->add(std::move(request));
-        if (!added.ok()) {
-            if (self && m_generation == generation && !m_notificationFailureReported) {
-                m_notificationFailureReported = true;
-                track(OstrelEvent::brimNotificationFailed);
-            }
-            if (current())
-                setText(m_notificationNote, schedulingFailedNote);
+        const BrimDate moment = BrimDate::fromSeconds(std::floor(alarm.date.secondsSinceReference));
+        BrimNotificationRequest request = BrimNotificationSeries::request(
+            identifier, alarm.title, withSound, BrimNotificationTrigger::atDate(moment));
+        const bool added = co_await series->add(std::move(request), sameRun, current);
+        if (!added)
             co_return;
-        }
         if (!self) {
-            notifications->removePending({identifier});
+            notifications.removePending({identifier});
             co_return;
         }
         const auto &alarms = m_book.alarms();
@@ -303,14 +314,11 @@ QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::sh
             else
                 m_scheduledSound.remove(identifier);
         } else {
-            notifications->removePending({identifier});
-            notifications->removeDelivered({identifier});
+            notifications.removePending({identifier});
+            notifications.removeDelivered({identifier});
             m_scheduledSound.remove(identifier);
         }
     }
-    if (!current())
-        co_return;
-    m_notificationFailureReported = false;
-    if (settings.alertSetting == BrimTimerNotificationSettings::AlertSetting::disabled)
-        setText(m_notificationNote, bannersOffNote);
+    if (current())
+        series->complete(*settings);
 }

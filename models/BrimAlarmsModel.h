@@ -6,6 +6,7 @@
 #include "core/BrimAlarmStoring.h"
 #include "core/BrimClock.h"
 #include "models/BrimCompletion.h"
+#include "models/BrimNotificationSeries.h"
 #include "models/BrimSystemBeep.h"
 #include "models/BrimTimeNotificationAuthorization.h"
 #include "models/BrimTimerNotificationCenter.h"
@@ -29,16 +30,8 @@ public:
         std::function<void(OstrelEvent)> track;
     };
 
-    static inline const QString completionNotSavedIssue = QStringLiteral(
-        "Could not save alarm completion. The original file has been kept. Retry when storage is available.");
-    static inline const QString removalNotSavedMessage =
-        QStringLiteral("Could not save this change. Your alarm has been kept.");
-    static inline const QString notificationsOffNote =
-        QStringLiteral("Notifications are off. Alarms still appear in Brimkit when it is running.");
-    static inline const QString bannersOffNote =
-        QStringLiteral("Notification banners are off. The capsule still shows completion when Brimkit is running.");
-    static inline const QString schedulingFailedNote =
-        QStringLiteral("Could not schedule alarm notifications. Open Brimkit for its visual alert, or retry.");
+    static QString completionNotSavedIssue();
+    static QString removalNotSavedMessage();
     static inline const QString identifierPrefix = QStringLiteral("brimkit.alarm.");
 
     // Loads the file at once; alarms that fell due meanwhile show as missed.
@@ -50,7 +43,7 @@ public:
     // Published state; changed() follows every change.
     const BrimAlarmBook &book() const { return m_book; }
     const std::optional<QString> &storageIssue() const { return m_storageIssue; }
-    const std::optional<QString> &notificationNote() const { return m_notificationNote; }
+    const std::optional<QString> &notificationNote() const;
     const std::optional<QString> &message() const { return m_message; }
 
     bool enabled() const { return m_enabled; }
@@ -64,6 +57,8 @@ public:
     void retryStorage();
     void synchronize(bool requestPermission);
     void shutdown();
+    // The desktop refused the due notification with this identifier.
+    void deliveryFailed(const QString &identifier);
 
 Q_SIGNALS:
     void changed();
@@ -82,13 +77,11 @@ private:
                             bool requestPermission);
 
     std::shared_ptr<BrimAlarmStoring> m_store;
-    std::shared_ptr<BrimTimerNotificationCenter> m_notifications;
-    std::shared_ptr<BrimTimeNotificationAuthorization> m_authorization;
+    std::shared_ptr<BrimNotificationSeries> m_series; // absent without a notification centre
     Environment m_env;
 
     BrimAlarmBook m_book;
     std::optional<QString> m_storageIssue;
-    std::optional<QString> m_notificationNote;
     std::optional<QString> m_message;
 
     bool m_enabled;
@@ -98,5 +91,4 @@ private:
     QSet<QString> m_scheduledSound;
     bool m_closed = false;
     bool m_archiveLoaded = false;
-    bool m_notificationFailureReported = false;
 };

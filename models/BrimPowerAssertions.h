@@ -1,6 +1,7 @@
 #pragma once
 // Holds the system awake against idle sleep while keep-awake is on.
 
+#include <QCoro/QCoroTask>
 #include <QString>
 #include <cstdint>
 
@@ -14,7 +15,8 @@ struct BrimPowerAssertion {
 class BrimPowerAssertions {
 public:
     virtual ~BrimPowerAssertions() = default;
-    // Prevents idle system sleep (the display may still sleep).
-    virtual BrimPowerAssertion preventIdleSleep(const QString &reason) = 0;
+    // Prevents idle system sleep (the display may still sleep). Asks the
+    // desktop without blocking; the answer may take seconds.
+    virtual QCoro::Task<BrimPowerAssertion> preventIdleSleep(QString reason) = 0;
     virtual void release(std::uint32_t identifier) = 0;
 };

@@ -1,6 +1,26 @@
 #include "models/BrimTimePresentation.h"
 
 #include <QLocale>
+#include <QRegularExpression>
+
+namespace {
+
+// The locale's long date without the weekday and with the month abbreviated:
+// "Nov 20, 2028" in en_US, "20. Nov. 2028" in de_DE.
+QString abbreviatedDateFormat(const QLocale &locale)
+{
+    static const QRegularExpression weekday(QStringLiteral("[,\u060C]?\\s*d{3,4}[,\u060C]?\\s*"));
+    QString format = locale.dateFormat(QLocale::LongFormat).remove(weekday);
+    return format.replace(QStringLiteral("MMMM"), QStringLiteral("MMM")).trimmed();
+}
+
+} // namespace
+
+QString BrimTimePresentation::shortTimeFormat(const QLocale &locale)
+{
+    static const QRegularExpression seconds(QStringLiteral("[:.]?s+(\\.z+)?"));
+    return locale.timeFormat(QLocale::ShortFormat).remove(seconds).trimmed();
+}
 
 QString BrimTimePresentation::clockText(std::int64_t seconds)
 {
@@ -12,15 +32,17 @@ QString BrimTimePresentation::clockText(std::int64_t seconds)
 
 QString BrimTimePresentation::timeText(BrimDate date)
 {
-    return QLocale().toString(date.toDateTime().toLocalTime().time(), QLocale::ShortFormat);
+    const QLocale locale;
+    return locale.toString(date.toDateTime().toLocalTime().time(), shortTimeFormat(locale));
 }
 
 QString BrimTimePresentation::dateTimeText(BrimDate date)
 {
     const QDateTime local = date.toDateTime().toLocalTime();
     const QLocale locale;
-    return locale.toString(local.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + locale.toString(local.time(), QLocale::ShortFormat);
+    //: An abbreviated date, then a time of day.
+    return tr("%1, %2").arg(locale.toString(local.date(), abbreviatedDateFormat(locale)),
+                            locale.toString(local.time(), shortTimeFormat(locale)));
 }
 
 bool BrimTimePresentation::isComplete() const
@@ -45,27 +67,26 @@ QString BrimTimePresentation::detail() const
 {
     if (const Countdown *c = countdown()) {
         if (c->paused)
-            return QStringLiteral("Paused");
-        return QStringLiteral("Ends at ") + (c->deadline ? timeText(*c->deadline) : QString());
+            return tr("Paused");
+        return tr("Ends at %1").arg(c->deadline ? timeText(*c->deadline) : QString());
     }
     if (const TimerComplete *t = timerComplete()) {
         switch (t->kind.value()) {
-        case BrimTimerKind::timer: return QStringLiteral("Your timer has ended.");
-        case BrimTimerKind::focus: return QStringLiteral("Time for a break.");
+        case BrimTimerKind::timer: return tr("Your timer has ended.");
+        case BrimTimerKind::focus: return tr("Time for a break.");
         case BrimTimerKind::shortBreak:
         case BrimTimerKind::longBreak: break;
         }
-        return QStringLiteral("Ready for another focus session?");
+        return tr("Ready for another focus session?");
     }
     const BrimAlarm &a = alarm()->alarm;
-    return (a.firedAt ? QStringLiteral("Was scheduled for") : QStringLiteral("Scheduled for")) + QLatin1Char(' ')
-        + dateTimeText(a.date);
+    return (a.firedAt ? tr("Was scheduled for %1") : tr("Scheduled for %1")).arg(dateTimeText(a.date));
 }
 
 std::optional<QString> BrimTimePresentation::primaryTitle() const
 {
     if (const Countdown *c = countdown())
-        return c->paused ? QStringLiteral("Resume") : QStringLiteral("Pause");
+        return c->paused ? tr("Resume") : tr("Pause");
     if (const TimerComplete *t = timerComplete())
         return t->nextTitle;
     return std::nullopt;
@@ -74,8 +95,8 @@ std::optional<QString> BrimTimePresentation::primaryTitle() const
 QString BrimTimePresentation::secondaryTitle() const
 {
     if (countdown())
-        return QStringLiteral("Cancel");
+        return tr("Cancel");
     if (timerComplete())
-        return QStringLiteral("Dismiss");
-    return alarm()->alarm.firedAt ? QStringLiteral("Dismiss") : QStringLiteral("Cancel");
+        return tr("Dismiss");
+    return alarm()->alarm.firedAt ? tr("Dismiss") : tr("Cancel");
 }

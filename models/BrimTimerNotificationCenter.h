@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct BrimTimerNotificationSettings {
     enum class AuthorizationStatus { notDetermined = 0, denied = 1, authorized = 2, provisional = 3, ephemeral = 4 };
     enum class AlertSetting { notSupported = 0, disabled = 1, enabled = 2 };
@@ -63,4 +65,7 @@ public:
     virtual void removePending(const QStringList &identifiers) = 0;
     // Withdraws delivered notifications from the desktop's list.
     virtual void removeDelivered(const QStringList &identifiers) = 0;
+    // Told the identifier of each due request the desktop refused or never
+    // took; replaces any earlier handler. Called on the main thread.
+    virtual void setDeliveryFailureHandler(std::function<void(const QString &identifier)> handler) = 0;
 };

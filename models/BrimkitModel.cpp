@@ -2,6 +2,7 @@
 
 #include "core/FileBrimAlarmStore.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <algorithm>
 
@@ -15,7 +16,12 @@ bool inRange(int minutes)
 }
 } // namespace
 
-BrimkitModel::BrimkitModel(bool notificationsEnabled, bool ticking, Environment environment, QObject *parent)
+BrimkitModel::BrimkitModel(Environment environment, QObject *parent)
+    : BrimkitModel(std::move(environment), Options{}, parent)
+{
+}
+
+BrimkitModel::BrimkitModel(Environment environment, Options options, QObject *parent)
     : QObject(parent)
     , m_env(std::move(environment))
     , m_now(m_env.clock->now())
@@ -29,9 +35,19 @@ BrimkitModel::BrimkitModel(bool notificationsEnabled, bool ticking, Environment 
     m_soundEnabled = m_env.defaults->boolValue(soundKey).value_or(true);
 
     // Without a centre of the desktop's, the model runs without notifications.
-    Q_UNUSED(notificationsEnabled);
-    if (m_notifications)
+    if (m_notifications) {
         m_authorization = std::make_shared<BrimTimeNotificationAuthorization>(m_notifications, m_env.track);
+        const QPointer<BrimkitModel> self(this);
+        m_series = std::make_shared<BrimNotificationSeries>(m_notifications, m_authorization, m_env.track,
+                                                            BrimNotificationSeries::timerNotes, [self] {
+                                                                if (self)
+                                                                    Q_EMIT self->changed();
+                                                            });
+        m_notifications->setDeliveryFailureHandler([self](const QString &identifier) {
+            if (self)
+                self->onDeliveryFailed(identifier);
+        });
+    }
 
     auto store = m_env.alarmStore ? m_env.alarmStore
                                   : std::make_shared<FileBrimAlarmStore>(FileBrimAlarmStore::defaultURL());
@@ -40,7 +56,7 @@ BrimkitModel::BrimkitModel(bool notificationsEnabled, bool ticking, Environment 
                                                  BrimAlarmsModel::Environment{m_env.clock, m_env.beep, m_env.track});
     m_alarmChanges = connect(m_alarms.get(), &BrimAlarmsModel::changed, this, &BrimkitModel::changed);
 
-    if (!ticking)
+    if (!options.ticking)
         return;
     if (m_env.systemEvents) {
         m_env.systemEvents->observe([this](BrimSystemEvent event) { onSystemEvent(event); });
@@ -59,7 +75,18 @@ BrimkitModel::~BrimkitModel()
     // The observers capture this object; never let them outlive it.
     if (m_observing)
         m_env.systemEvents->stopObserving();
-    releaseAssertion();
+    endAwake();
+}
+
+QString BrimkitModel::awakeReason()
+{
+    return tr("%1 keep awake").arg(QGuiApplication::applicationDisplayName());
+}
+
+const std::optional<QString> &BrimkitModel::notificationNote() const
+{
+    static const std::optional<QString> none;
+    return m_series ? m_series->note() : none;
 }
 
 void BrimkitModel::onSystemEvent(BrimSystemEvent event)
@@ -84,22 +111,30 @@ void BrimkitModel::track(OstrelEvent event) const
         m_env.track(event);
 }
 
-void BrimkitModel::releaseAssertion()
+void BrimkitModel::onDeliveryFailed(const QString &identifier)
 {
+    if (identifier.startsWith(BrimAlarmsModel::identifierPrefix))
+        m_alarms->deliveryFailed(identifier);
+    else if (m_series && identifier == m_scheduledIdentifier)
+        m_series->fail(true, true);
+}
+
+void BrimkitModel::endAwake()
+{
+    ++m_awakeGeneration;
     if (m_assertion != 0) {
         m_env.power->release(m_assertion);
         m_assertion = 0;
     }
+    m_awakeUntil.reset();
 }
 
 void BrimkitModel::refresh(BrimDate date)
 {
     m_now = date;
     m_alarms->refresh(date, false);
-    if (m_awakeUntil && date >= *m_awakeUntil) {
-        releaseAssertion();
-        m_awakeUntil.reset();
-    }
+    if (m_awakeUntil && date >= *m_awakeUntil)
+        endAwake();
     if (m_countdown.finishIfDue(date)) {
         m_completion = m_kind;
         track(m_kind == BrimTimerKind::timer ? OstrelEvent::brimTimerCompleted : OstrelEvent::brimPomodoroCompleted);
@@ -155,10 +190,10 @@ void BrimkitModel::cancelTimer()
 QString BrimkitModel::nextSessionTitle() const
 {
     if (!m_completion)
-        return QStringLiteral("Start");
+        return tr("Start");
     if (*m_completion == BrimTimerKind::timer)
-        return QStringLiteral("Restart timer");
-    return QStringLiteral("Start ") + m_completion->next().title().toLower();
+        return tr("Restart timer");
+    return tr("Start %1").arg(m_completion->next().title().toLower());
 }
 
 std::optional<BrimTimePresentation> BrimkitModel::timePresentation() const
@@ -184,17 +219,17 @@ QString BrimkitModel::menuTitle() const
                                         [](const BrimAlarm &a) { return a.firedAt.has_value(); });
     const auto clock = [this] { return BrimTimePresentation::clockText(m_countdown.secondsLeft(m_now)); };
     if (alarmFired)
-        return isTiming() ? QStringLiteral("! ") + clock() : QStringLiteral("Alarm");
+        return isTiming() ? QStringLiteral("! ") + clock() : tr("Alarm");
     if (isPaused())
         return QStringLiteral("\u2161 ") + clock();
     if (isTiming())
         return clock();
     if (m_completion)
-        return QStringLiteral("Done");
+        return tr("Done");
     if (const QList<BrimAlarm> upcoming = book.upcoming(); !upcoming.isEmpty())
         return BrimTimePresentation::timeText(upcoming.first().date);
     if (m_awakeUntil)
-        return QStringLiteral("Awake");
+        return tr("Awake");
     return {};
 }
 
@@ -212,10 +247,11 @@ QString BrimkitModel::statusSymbol() const
 
 QString BrimkitModel::accessibilityLabel() const
 {
+    const QString application = QGuiApplication::applicationDisplayName();
     const QString title = menuTitle();
     if (title.isEmpty())
-        return QStringLiteral("Ostrel Brimkit");
-    QString name = QStringLiteral("Brimkit");
+        return application;
+    QString name = tr("Brimkit");
     if (const auto presentation = timePresentation()) {
         if (const auto *countdown = presentation->countdown())
             name = countdown->kind.title();
@@ -224,19 +260,17 @@ QString BrimkitModel::accessibilityLabel() const
         else
             name = presentation->alarm()->alarm.title;
     }
-    return QStringLiteral("Ostrel Brimkit, %1, %2").arg(name, title);
+    return tr("%1, %2, %3").arg(application, name, title);
 }
 
 void BrimkitModel::startNextSession()
 {
     if (!m_completion)
         return;
-    switch (m_completion->value()) {
-    case BrimTimerKind::timer: startTimer(m_lastMinutes, BrimTimerKind::timer); break;
-    case BrimTimerKind::focus: startTimer(5, BrimTimerKind::shortBreak); break;
-    case BrimTimerKind::shortBreak:
-    case BrimTimerKind::longBreak: startTimer(25, BrimTimerKind::focus); break;
-    }
+    // After a session its natural follower at its standard length, never the
+    // user's last choice; a plain timer repeats itself.
+    const BrimTimerKind next = m_completion->next();
+    startTimer(next == BrimTimerKind::timer ? m_lastMinutes : next.minutes(), next);
 }
 
 void BrimkitModel::dismissCompletion()
@@ -250,12 +284,26 @@ void BrimkitModel::startAwake(int minutes)
 {
     if (!inRange(minutes))
         return;
-    releaseAssertion();
-    m_awakeUntil.reset();
-    const BrimPowerAssertion result = m_env.power->preventIdleSleep(awakeReason);
+    const bool wasOn = m_awakeUntil.has_value();
+    endAwake();
+    if (wasOn)
+        Q_EMIT changed();
+    holdAwake(m_awakeGeneration, minutes);
+}
+
+QCoro::Task<> BrimkitModel::holdAwake(quint64 generation, int minutes)
+{
+    const QPointer<BrimkitModel> self(this);
+    const auto power = m_env.power;
+    const BrimPowerAssertion result = co_await power->preventIdleSleep(awakeReason());
+    if (!self || m_awakeGeneration != generation) {
+        // Stopped, restarted or shut down while the desktop answered.
+        if (result.status == 0)
+            power->release(result.identifier);
+        co_return;
+    }
     if (result.status != 0) {
-        m_assertion = 0;
-        m_message = QStringLiteral("Keep awake could not start (system error %1).").arg(result.status);
+        m_message = tr("Keep awake could not start (system error %1).").arg(result.status);
     } else {
         m_assertion = result.identifier;
         m_awakeUntil = m_env.clock->now() + minutes * 60.0;
@@ -265,21 +313,27 @@ void BrimkitModel::startAwake(int minutes)
 
 void BrimkitModel::stopAwake()
 {
-    releaseAssertion();
-    m_awakeUntil.reset();
-    Q_EMIT changed();
+    const bool wasOn = m_awakeUntil.has_value();
+    endAwake();
+    if (wasOn)
+        Q_EMIT changed();
 }
 
 void BrimkitModel::setMessage(std::optional<QString> message)
 {
+    if (message == m_message)
+        return;
     m_message = std::move(message);
     Q_EMIT changed();
 }
 
 void BrimkitModel::setIslandEnabled(bool enabled)
 {
-    m_islandEnabled = enabled;
+    // Written on every assignment; announced only when it changed.
     m_env.defaults->setBool(islandKey, enabled);
+    if (enabled == m_islandEnabled)
+        return;
+    m_islandEnabled = enabled;
     Q_EMIT changed();
 }
 
@@ -314,8 +368,7 @@ void BrimkitModel::shutdown()
     }
     disconnect(m_alarmChanges);
     m_alarms->shutdown();
-    releaseAssertion();
-    m_awakeUntil.reset();
+    endAwake();
     cancelTimer();
 }
 
@@ -333,16 +386,11 @@ void BrimkitModel::clearNotification()
 
 void BrimkitModel::synchronizeNotification(bool requestPermission)
 {
-    if (requestPermission)
-        m_notificationFailureReported = false;
     clearNotification();
-    const bool hadNote = m_notificationNote.has_value();
-    m_notificationNote.reset();
-    if (hadNote)
-        Q_EMIT changed();
-    if (!m_notificationEnabled || !m_notifications || !m_authorization)
+    if (!m_series)
         return;
-    if (!m_countdown.deadline())
+    m_series->begin(requestPermission);
+    if (!m_notificationEnabled || !m_countdown.deadline())
         return;
     scheduleNotification(m_notificationGeneration, *m_countdown.deadline(), requestPermission);
 }
@@ -352,30 +400,16 @@ QCoro::Task<> BrimkitModel::scheduleNotification(QUuid generation, BrimDate dead
     // Every wait below may outlive this model or be overtaken by a newer
     // countdown; the generation and deadline say whether the work still counts.
     const QPointer<BrimkitModel> self(this);
-    const auto stillCurrent = [self, generation, deadline] {
-        return self && self->m_notificationGeneration == generation && self->m_countdown.deadline() == deadline;
+    const auto sameGeneration = [self, generation] { return self && self->m_notificationGeneration == generation; };
+    const auto current = [self, sameGeneration, deadline] {
+        return sameGeneration() && self->m_countdown.deadline() == deadline;
     };
-    const auto setNote = [this](const QString &note) {
-        m_notificationNote = note;
-        Q_EMIT changed();
-    };
-    const auto authorization = m_authorization;
-    const auto notifications = m_notifications;
+    const std::shared_ptr<BrimNotificationSeries> series = m_series;
 
-    const BrimTimeNotificationAuthorization::Answer answer =
-        co_await authorization->settings(requestPermission, stillCurrent);
-    if (!answer.ok()) {
-        if (self && m_notificationGeneration == generation)
-            setNote(schedulingFailedNote);
+    const std::optional<BrimTimerNotificationSettings> settings =
+        co_await series->authorize(requestPermission, current, sameGeneration);
+    if (!settings)
         co_return;
-    }
-    if (!answer.value() || !stillCurrent())
-        co_return;
-    const BrimTimerNotificationSettings settings = *answer.value();
-    if (!settings.allowsDelivery()) {
-        setNote(notificationsOffNote);
-        co_return;
-    }
 
     const BrimDate now = m_env.clock->now();
     const double interval = deadline - now;
@@ -383,35 +417,20 @@ QCoro::Task<> BrimkitModel::scheduleNotification(QUuid generation, BrimDate dead
         refresh(now);
         co_return;
     }
-    BrimNotificationRequest request;
-    request.identifier = timerIdentifierPrefix + generation.toString(QUuid::WithoutBraces).toUpper();
-    request.title = QStringLiteral("Ostrel Brimkit");
-    request.body = m_kind.completionTitle();
-    request.sound = m_soundEnabled;
-    request.trigger = BrimNotificationTrigger::afterInterval(std::max(interval, 1.0));
-    const bool withSound = request.sound;
-    const QString identifier = request.identifier;
+    const bool withSound = m_soundEnabled;
+    const QString identifier = timerIdentifierPrefix + generation.toString(QUuid::WithoutBraces).toUpper();
+    BrimNotificationRequest request = BrimNotificationSeries::request(
+        identifier, m_kind.completionTitle(), withSound, BrimNotificationTrigger::afterInterval(std::max(interval, 1.0)));
     m_scheduledIdentifier = identifier;
 
-    const Result<void, QString> added = co_await notifications->add(std::move(request));
-    const bool sameGeneration = self && m_notificationGeneration == generation;
-    if (added.ok()) {
-        if (!sameGeneration) {
-            // Overtaken while adding: take back what was just scheduled.
-            notifications->removePending({identifier});
-            co_return;
-        }
-        m_notificationFailureReported = false;
-        m_scheduledSound = withSound;
-        if (settings.alertSetting == BrimTimerNotificationSettings::AlertSetting::disabled)
-            setNote(bannersOffNote);
+    const bool added = co_await series->add(std::move(request), sameGeneration, sameGeneration);
+    if (!added)
+        co_return;
+    if (!sameGeneration()) {
+        // Overtaken while adding: take back what was just scheduled.
+        series->center().removePending({identifier});
         co_return;
     }
-    if (!sameGeneration)
-        co_return;
-    if (!m_notificationFailureReported) {
-        m_notificationFailureReported = true;
-        track(OstrelEvent::brimNotificationFailed);
-    }
-    setNote(schedulingFailedNote);
+    m_scheduledSound = withSound;
+    series->complete(*settings);
 }

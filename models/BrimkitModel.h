@@ -8,6 +8,7 @@
 #include "core/BrimTimerKind.h"
 #include "core/UserDefaults.h"
 #include "models/BrimAlarmsModel.h"
+#include "models/BrimNotificationSeries.h"
 #include "models/BrimPowerAssertions.h"
 #include "models/BrimSystemBeep.h"
 #include "models/BrimSystemEvents.h"
@@ -43,12 +44,17 @@ public:
         std::shared_ptr<BrimAlarmStoring> alarmStore;
     };
 
+    struct Options {
+        // Without ticking the model has no clock and observes no system events.
+        bool ticking = true;
+    };
+
     static inline const QString islandKey = QStringLiteral("brimkitTimerIsland");
     static inline const QString notificationsKey = QStringLiteral("brimkitTimerNotifications");
     static inline const QString soundKey = QStringLiteral("brimkitTimerSound");
-    static inline const QString awakeReason = QStringLiteral("Ostrel Brimkit keep awake");
 
-    BrimkitModel(bool notificationsEnabled, bool ticking, Environment environment, QObject *parent = nullptr);
+    explicit BrimkitModel(Environment environment, QObject *parent = nullptr);
+    BrimkitModel(Environment environment, Options options, QObject *parent = nullptr);
     ~BrimkitModel() override;
 
     // Published state; changed() follows every change.
@@ -58,7 +64,7 @@ public:
     std::optional<BrimTimerKind> completion() const { return m_completion; }
     std::optional<BrimDate> awakeUntil() const { return m_awakeUntil; }
     const std::optional<QString> &message() const { return m_message; }
-    const std::optional<QString> &notificationNote() const { return m_notificationNote; }
+    const std::optional<QString> &notificationNote() const;
     bool islandEnabled() const { return m_islandEnabled; }
     bool notificationEnabled() const { return m_notificationEnabled; }
     bool soundEnabled() const { return m_soundEnabled; }
@@ -90,13 +96,9 @@ public:
     BrimAlarmsModel &alarms() { return *m_alarms; }
     const BrimAlarmsModel &alarms() const { return *m_alarms; }
 
-    static inline const QString notificationsOffNote =
-        QStringLiteral("Notifications are off. Enable them in System Settings or use the timer capsule.");
-    static inline const QString bannersOffNote =
-        QStringLiteral("Notification banners are off in System Settings. The timer capsule can still show completion.");
-    static inline const QString schedulingFailedNote =
-        QStringLiteral("Could not schedule a notification. The timer capsule can still show completion.");
     static inline const QString timerIdentifierPrefix = QStringLiteral("brimkit.timer.");
+    // What the power assertion is held for, as the desktop lists it.
+    static QString awakeReason();
 
     void refresh(BrimDate date);
     // Same as a system activation event; the shell calls it when the panel opens.
@@ -106,6 +108,7 @@ public:
     void cancelTimer();
     void startNextSession();
     void dismissCompletion();
+    // Keep-awake shows as on only once the desktop holds the assertion.
     void startAwake(int minutes);
     void stopAwake();
     void shutdown();
@@ -115,7 +118,10 @@ Q_SIGNALS:
 
 private:
     void onSystemEvent(BrimSystemEvent event);
-    void releaseAssertion();
+    void onDeliveryFailed(const QString &identifier);
+    QCoro::Task<> holdAwake(quint64 generation, int minutes);
+    // Ends keep-awake, including a start still waiting for the desktop.
+    void endAwake();
     void synchronizeAlarms(bool requestPermission);
     void track(OstrelEvent event) const;
     void synchronizeNotification(bool requestPermission);
@@ -130,17 +136,17 @@ private:
     std::optional<BrimTimerKind> m_completion;
     std::optional<BrimDate> m_awakeUntil;
     std::optional<QString> m_message;
-    std::optional<QString> m_notificationNote;
     bool m_islandEnabled = true;
     bool m_notificationEnabled = true;
     bool m_soundEnabled = true;
 
     std::shared_ptr<BrimTimerNotificationCenter> m_notifications;
     std::shared_ptr<BrimTimeNotificationAuthorization> m_authorization;
+    std::shared_ptr<BrimNotificationSeries> m_series; // absent without a notification centre
     std::unique_ptr<BrimAlarmsModel> m_alarms;
     QMetaObject::Connection m_alarmChanges;
-    bool m_notificationFailureReported = false;
     std::uint32_t m_assertion = 0;
+    quint64 m_awakeGeneration = 0; // replaced whenever a keep-awake start in flight must be ignored
     std::optional<QTimer> m_tick;
     bool m_observing = false;
     QUuid m_notificationGeneration;

@@ -1,35 +1,137 @@
 #include "platform/CanberraSystemBeep.h"
 
+#include "platform/PlatformLogging.h"
+
 #include <QApplication>
+#include <QMetaObject>
 
 #include <canberra.h>
+#include <cstdarg>
+#include <cstdio>
+#include <dlfcn.h>
+#include <mutex>
+
+namespace {
+
+// ALSA's error handler type (alsa/error.h), declared here so the library is
+// only loaded once a sound is played.
+using AlsaErrorHandler = void (*)(const char *file, int line, const char *function, int error, const char *format, ...);
+
+void alsaErrorToLog(const char *file, int line, const char *function, int error, const char *format, ...)
+{
+    char text[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    qCDebug(lcPlatform, "ALSA %s:%d (%s) %d: %s", file, line, function, error, text);
+}
+
+// canberra's ALSA backend reports a missing sound device through ALSA's
+// error handler, which prints to the terminal on every sound: send those
+// lines to our logging category instead.
+void routeAlsaErrors()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        void *alsa = ::dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+        if (!alsa)
+            return; // no ALSA, nothing of it to route
+        using SetHandler = int (*)(AlsaErrorHandler);
+        if (const auto set = reinterpret_cast<SetHandler>(::dlsym(alsa, "snd_lib_error_set_handler")))
+            set(alsaErrorToLog);
+    });
+}
+
+struct SoundEvents {
+    const char *ids[2];
+    const char *description;
+};
+
+SoundEvents eventsFor(BrimSystemBeep::Sound sound)
+{
+    switch (sound) {
+    case BrimSystemBeep::Sound::alert: return {{"bell", nullptr}, "Alert sound"};
+    case BrimSystemBeep::Sound::notification: return {{"alarm-clock-elapsed", "bell"}, "Timer finished"};
+    }
+    return {{"bell", nullptr}, "Alert sound"};
+}
+
+} // namespace
+
+// Used on the worker thread only, one sound at a time.
+struct CanberraSystemBeep::Player {
+    QByteArray applicationName;
+    QByteArray applicationId;
+    Fallback fallback;
+    ca_context *context = nullptr;
+    bool unusable = false;
+
+    ~Player()
+    {
+        if (context)
+            ca_context_destroy(context);
+    }
+
+    int open()
+    {
+        if (context)
+            return CA_SUCCESS;
+        routeAlsaErrors();
+        const int created = ca_context_create(&context);
+        if (created != CA_SUCCESS) {
+            context = nullptr;
+            return created;
+        }
+        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, applicationName.constData(),
+                                CA_PROP_APPLICATION_ID, applicationId.constData(), nullptr);
+        return CA_SUCCESS;
+    }
+
+    // True when canberra took the sound.
+    bool play(Sound sound)
+    {
+        int result = unusable ? CA_ERROR_NOTAVAILABLE : open();
+        if (result != CA_SUCCESS) {
+            if (!unusable)
+                qCWarning(lcPlatform) << "No sound context:" << ca_strerror(result);
+            unusable = true;
+            return false;
+        }
+        const SoundEvents events = eventsFor(sound);
+        for (const char *id : events.ids) {
+            if (!id)
+                break;
+            result = ca_context_play(context, 0, CA_PROP_EVENT_ID, id, CA_PROP_EVENT_DESCRIPTION, events.description,
+                                     nullptr);
+            if (result == CA_SUCCESS)
+                return true;
+        }
+        qCWarning(lcPlatform) << "Could not play a sound, using the toolkit's beep:" << ca_strerror(result);
+        return false;
+    }
+};
 
 CanberraSystemBeep::CanberraSystemBeep(Fallback fallback)
-    : m_fallback(std::move(fallback))
+    : m_player(std::make_shared<Player>())
 {
-    if (!m_fallback)
-        m_fallback = [] { QApplication::beep(); };
-    // The sound server is connected lazily, at the first beep.
-    if (ca_context_create(&m_context) != CA_SUCCESS) {
-        m_context = nullptr;
-        return;
-    }
-    ca_context_change_props(m_context, CA_PROP_APPLICATION_NAME, "Ostrel Brimkit",
-                            CA_PROP_APPLICATION_ID, "app.ostrel.brimkit", nullptr);
+    m_player->applicationName = QGuiApplication::applicationDisplayName().toUtf8();
+    m_player->applicationId = QGuiApplication::desktopFileName().toUtf8();
+    m_player->fallback = fallback ? std::move(fallback) : [] { QApplication::beep(); };
+    m_worker.setMaxThreadCount(1);
 }
 
 CanberraSystemBeep::~CanberraSystemBeep()
 {
-    if (m_context)
-        ca_context_destroy(m_context);
+    m_worker.waitForDone();
 }
 
-void CanberraSystemBeep::beep()
+void CanberraSystemBeep::play(Sound sound)
 {
-    if (m_context
-        && ca_context_play(m_context, 0, CA_PROP_EVENT_ID, "bell", CA_PROP_EVENT_DESCRIPTION,
-                           "Alert sound", nullptr)
-            == CA_SUCCESS)
-        return;
-    m_fallback();
+    m_worker.start([player = m_player, sound] {
+        if (player->play(sound))
+            return;
+        if (QCoreApplication *app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, player->fallback, Qt::QueuedConnection);
+    });
 }

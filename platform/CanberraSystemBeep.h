@@ -1,27 +1,34 @@
 #pragma once
-// The desktop's "bell" sound from the freedesktop sound theme, played through
-// libcanberra; the toolkit's beep when canberra cannot play it (no sound
-// server, no driver, event missing from the theme).
+// The desktop's sounds from the freedesktop sound theme, played through
+// libcanberra on a worker thread of its own (the sound server may be slow to
+// answer); the toolkit's beep, on the main thread, when canberra cannot play
+// (no sound server, no device, event missing from the theme). One canberra
+// context for the process, created at the first sound.
 
 #include "models/BrimSystemBeep.h"
 
-#include <functional>
+#include <QThreadPool>
 
-struct ca_context;
+#include <functional>
+#include <memory>
 
 class CanberraSystemBeep final : public BrimSystemBeep {
 public:
     using Fallback = std::function<void()>;
 
-    // The fallback defaults to QApplication::beep().
+    // The fallback defaults to QApplication::beep(); it always runs on the main thread.
     explicit CanberraSystemBeep(Fallback fallback = {});
     ~CanberraSystemBeep() override;
     CanberraSystemBeep(const CanberraSystemBeep &) = delete;
     CanberraSystemBeep &operator=(const CanberraSystemBeep &) = delete;
 
-    void beep() override;
+    void play(Sound sound) override;
+    // Blocks until every sound asked for so far was handed to canberra.
+    void waitForDone() { m_worker.waitForDone(); }
 
 private:
-    ca_context *m_context = nullptr;
-    Fallback m_fallback;
+    struct Player;
+
+    std::shared_ptr<Player> m_player;
+    QThreadPool m_worker; // one thread: sounds play in order through one context
 };

@@ -1,7 +1,13 @@
 #include "platform/InhibitPowerAssertions.h"
 
+#include "platform/PlatformLogging.h"
+
+#include <QCoreApplication>
+#include <QCoro/QCoroDBus>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusPendingReply>
+#include <QGuiApplication>
 #include <QVariantMap>
 
 #include <algorithm>
@@ -17,7 +23,6 @@ constexpr uint portalSuspendFlag = 4;
 const QString logindService = QStringLiteral("org.freedesktop.login1");
 const QString logindPath = QStringLiteral("/org/freedesktop/login1");
 const QString logindManager = QStringLiteral("org.freedesktop.login1.Manager");
-const QString inhibitorOwner = QStringLiteral("Ostrel Brimkit");
 
 bool isTimeout(const QDBusError &error)
 {
@@ -26,9 +31,8 @@ bool isTimeout(const QDBusError &error)
 }
 
 // "Not there" (including a service without the inhibit interface) versus "said no".
-std::int32_t statusOfError(const QDBusMessage &reply)
+std::int32_t statusOfError(const QDBusError &error)
 {
-    const QDBusError error(reply);
     if (isTimeout(error))
         return InhibitPowerAssertions::statusUnavailable;
     switch (error.type()) {
@@ -39,6 +43,8 @@ std::int32_t statusOfError(const QDBusMessage &reply)
     case QDBusError::UnknownInterface:
     case QDBusError::UnknownMethod:
         return InhibitPowerAssertions::statusUnavailable;
+    case QDBusError::InvalidSignature: // answered, but not with what Inhibit returns
+        return InhibitPowerAssertions::statusBadReply;
     default:
         return InhibitPowerAssertions::statusRefused;
     }
@@ -55,118 +61,126 @@ QString expectedRequestPath(const QDBusConnection &bus, const QString &token)
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
     return portalPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
+
+void closePortalRequest(const QDBusConnection &bus, const QString &path)
+{
+    // Fire and forget: releasing must not block, and a request the portal no
+    // longer knows is already gone.
+    if (!bus.send(QDBusMessage::createMethodCall(portalService, path, portalRequest, QStringLiteral("Close"))))
+        qCWarning(lcPlatform) << "Could not close the portal's inhibit request" << path << bus.lastError().message();
+}
 } // namespace
 
 InhibitPowerAssertions::InhibitPowerAssertions(QDBusConnection sessionBus, QDBusConnection systemBus,
                                                int timeoutMs)
-    : m_session(std::move(sessionBus))
-    , m_system(std::move(systemBus))
-    , m_timeoutMs(timeoutMs)
+    : m_state(std::make_shared<State>(std::move(sessionBus), std::move(systemBus), timeoutMs))
 {
 }
 
 InhibitPowerAssertions::~InhibitPowerAssertions()
 {
-    for (const auto &entry : m_held) {
-        if (!entry.second.portalRequest.path().isEmpty())
-            closePortalRequest(entry.second.portalRequest);
-    }
-    // Dropping the map closes the logind descriptors.
+    // Calls still in flight see `closed` and give back what they get.
+    m_state->closed = true;
+    for (const auto &entry : m_state->held)
+        giveBack(*m_state, entry.second);
+    m_state->held.clear();
 }
 
-BrimPowerAssertion InhibitPowerAssertions::preventIdleSleep(const QString &reason)
+QCoro::Task<BrimPowerAssertion> InhibitPowerAssertions::preventIdleSleep(QString reason)
 {
-    Attempt attempt = inhibitThroughPortal(reason);
-    if (attempt.status != 0) {
+    // Only the shared state is used from here on: the adapter may be gone
+    // when an answer arrives.
+    const std::shared_ptr<State> state = m_state;
+    Attempt attempt = co_await inhibitThroughPortal(state, reason);
+    if (attempt.status != 0 && !state->closed) {
         const std::int32_t portalStatus = attempt.status;
-        attempt = inhibitThroughLogind(reason);
-        if (attempt.status != 0)
-            return {std::max(portalStatus, attempt.status), 0};
+        attempt = co_await inhibitThroughLogind(state, reason);
+        attempt.status = attempt.status == 0 ? 0 : std::max(portalStatus, attempt.status);
     }
-    const std::uint32_t identifier = nextIdentifier();
-    m_held.emplace(identifier, std::move(attempt.hold));
-    return {0, identifier};
+    if (attempt.status != 0)
+        co_return BrimPowerAssertion{attempt.status, 0};
+    if (state->closed) {
+        giveBack(*state, attempt.hold);
+        co_return BrimPowerAssertion{statusUnavailable, 0};
+    }
+    const std::uint32_t identifier = nextIdentifier(*state);
+    state->held.emplace(identifier, std::move(attempt.hold));
+    co_return BrimPowerAssertion{0, identifier};
 }
 
 void InhibitPowerAssertions::release(std::uint32_t identifier)
 {
-    const auto found = m_held.find(identifier);
-    if (found == m_held.end())
+    const auto found = m_state->held.find(identifier);
+    if (found == m_state->held.end())
         return;
-    if (!found->second.portalRequest.path().isEmpty())
-        closePortalRequest(found->second.portalRequest);
-    m_held.erase(found);
+    giveBack(*m_state, found->second);
+    m_state->held.erase(found);
 }
 
-InhibitPowerAssertions::Attempt InhibitPowerAssertions::inhibitThroughPortal(const QString &reason)
+QCoro::Task<InhibitPowerAssertions::Attempt> InhibitPowerAssertions::inhibitThroughPortal(std::shared_ptr<State> state,
+                                                                                          QString reason)
 {
-    const QString token = QStringLiteral("brimkit%1").arg(++m_tokenCounter);
+    const QString token = QStringLiteral("brimkit%1").arg(++state->tokenCounter);
     QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath, portalInhibit,
                                                        QStringLiteral("Inhibit"));
-    const QVariantMap options{{QStringLiteral("reason"), reason},
-                              {QStringLiteral("handle_token"), token}};
+    const QVariantMap options{{QStringLiteral("reason"), reason}, {QStringLiteral("handle_token"), token}};
     call << QString() << portalSuspendFlag << options;
-    const QDBusMessage reply = m_session.call(call, QDBus::Block, m_timeoutMs);
+    QDBusPendingReply<QDBusObjectPath> reply = state->session.asyncCall(call, state->timeoutMs);
+    co_await reply;
 
-    Attempt attempt;
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        attempt.status = statusOfError(reply);
+    if (reply.isError()) {
+        const QDBusError error = reply.error();
+        qCWarning(lcPlatform) << "The portal did not inhibit suspend:" << error.name() << error.message();
         // A portal that answers late still inhibits; withdraw that request.
-        if (isTimeout(QDBusError(reply))) {
-            const QString late = expectedRequestPath(m_session, token);
+        if (isTimeout(error)) {
+            const QString late = expectedRequestPath(state->session, token);
             if (!late.isEmpty())
-                closePortalRequest(QDBusObjectPath(late));
+                closePortalRequest(state->session, late);
         }
-        return attempt;
+        co_return Attempt{statusOfError(error), {}};
     }
-    const QVariantList arguments = reply.arguments();
-    if (arguments.isEmpty() || arguments.first().userType() != qMetaTypeId<QDBusObjectPath>()
-        || arguments.first().value<QDBusObjectPath>().path().isEmpty()) {
-        attempt.status = statusBadReply;
-        return attempt;
+    const QDBusObjectPath handle = reply.value();
+    if (handle.path().isEmpty()) {
+        qCWarning(lcPlatform) << "The portal answered Inhibit without a request handle";
+        co_return Attempt{statusBadReply, {}};
     }
-    attempt.status = 0;
-    attempt.hold.portalRequest = arguments.first().value<QDBusObjectPath>();
-    return attempt;
+    co_return Attempt{0, Hold{handle, {}}};
 }
 
-InhibitPowerAssertions::Attempt InhibitPowerAssertions::inhibitThroughLogind(const QString &reason)
+QCoro::Task<InhibitPowerAssertions::Attempt> InhibitPowerAssertions::inhibitThroughLogind(std::shared_ptr<State> state,
+                                                                                          QString reason)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(logindService, logindPath, logindManager,
                                                        QStringLiteral("Inhibit"));
-    call << QStringLiteral("sleep") << inhibitorOwner << reason << QStringLiteral("block");
-    const QDBusMessage reply = m_system.call(call, QDBus::Block, m_timeoutMs);
+    call << QStringLiteral("sleep") << QGuiApplication::applicationDisplayName() << reason << QStringLiteral("block");
+    QDBusPendingReply<QDBusUnixFileDescriptor> reply = state->system.asyncCall(call, state->timeoutMs);
+    co_await reply;
 
-    Attempt attempt;
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        attempt.status = statusOfError(reply);
-        return attempt;
+    if (reply.isError()) {
+        const QDBusError error = reply.error();
+        qCWarning(lcPlatform) << "logind did not inhibit sleep:" << error.name() << error.message();
+        co_return Attempt{statusOfError(error), {}};
     }
-    const QVariantList arguments = reply.arguments();
-    if (arguments.isEmpty() || arguments.first().userType() != qMetaTypeId<QDBusUnixFileDescriptor>()
-        || !arguments.first().value<QDBusUnixFileDescriptor>().isValid()) {
-        attempt.status = statusBadReply;
-        return attempt;
+    const QDBusUnixFileDescriptor fd = reply.value();
+    if (!fd.isValid()) {
+        qCWarning(lcPlatform) << "logind answered Inhibit without a descriptor";
+        co_return Attempt{statusBadReply, {}};
     }
-    attempt.status = 0;
-    attempt.hold.logindFd = arguments.first().value<QDBusUnixFileDescriptor>();
-    return attempt;
+    co_return Attempt{0, Hold{{}, fd}};
 }
 
-void InhibitPowerAssertions::closePortalRequest(const QDBusObjectPath &request)
+void InhibitPowerAssertions::giveBack(State &state, const Hold &hold)
 {
-    // Fire and forget: releasing must not block, and a request the portal no
-    // longer knows is already gone.
-    const QDBusMessage close = QDBusMessage::createMethodCall(portalService, request.path(),
-                                                              portalRequest, QStringLiteral("Close"));
-    m_session.send(close);
+    // A logind descriptor closes with its last copy.
+    if (!hold.portalRequest.path().isEmpty())
+        closePortalRequest(state.session, hold.portalRequest.path());
 }
 
-std::uint32_t InhibitPowerAssertions::nextIdentifier()
+std::uint32_t InhibitPowerAssertions::nextIdentifier(State &state)
 {
     // 0 means "none held"; after wrapping around, skip identifiers still in use.
     do {
-        ++m_lastIdentifier;
-    } while (m_lastIdentifier == 0 || m_held.count(m_lastIdentifier) != 0);
-    return m_lastIdentifier;
+        ++state.lastIdentifier;
+    } while (state.lastIdentifier == 0 || state.held.count(state.lastIdentifier) != 0);
+    return state.lastIdentifier;
 }

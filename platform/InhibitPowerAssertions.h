@@ -3,9 +3,9 @@
 // Inhibit (session bus) first, logind's sleep inhibitor (system bus) when the
 // portal is missing or refuses. The display may still blank.
 //
-// preventIdleSleep blocks the calling thread for at most one timeout per
-// service. It is a plain blocking call without a nested event loop, so no
-// other main-thread work (timer ticks, releases) can run in the middle of it.
+// Both calls are asynchronous: a slow or starting portal never holds up the
+// UI thread. An inhibitor that arrives after its caller stopped waiting (a
+// timeout, or the adapter destroyed) is given back at once.
 
 #include "models/BrimPowerAssertions.h"
 
@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 
 class InhibitPowerAssertions final : public BrimPowerAssertions {
 public:
@@ -37,11 +38,11 @@ public:
     InhibitPowerAssertions(const InhibitPowerAssertions &) = delete;
     InhibitPowerAssertions &operator=(const InhibitPowerAssertions &) = delete;
 
-    BrimPowerAssertion preventIdleSleep(const QString &reason) override;
+    QCoro::Task<BrimPowerAssertion> preventIdleSleep(QString reason) override;
     // Unknown or already released identifiers are ignored.
     void release(std::uint32_t identifier) override;
 
-    std::size_t heldCount() const { return m_held.size(); }
+    std::size_t heldCount() const { return m_state->held.size(); }
 
 private:
     // Exactly one of the two is set: the portal's request object, or logind's
@@ -54,16 +55,25 @@ private:
         std::int32_t status = statusUnavailable;
         Hold hold;
     };
+    // Shared with the calls in flight, which may outlive the adapter.
+    struct State {
+        State(QDBusConnection sessionBus, QDBusConnection systemBus, int timeout)
+            : session(std::move(sessionBus)), system(std::move(systemBus)), timeoutMs(timeout)
+        {
+        }
+        QDBusConnection session;
+        QDBusConnection system;
+        int timeoutMs;
+        bool closed = false;
+        std::uint32_t lastIdentifier = 0;
+        std::uint32_t tokenCounter = 0;
+        std::map<std::uint32_t, Hold> held;
+    };
 
-    Attempt inhibitThroughPortal(const QString &reason);
-    Attempt inhibitThroughLogind(const QString &reason);
-    void closePortalRequest(const QDBusObjectPath &request);
-    std::uint32_t nextIdentifier();
+    static QCoro::Task<Attempt> inhibitThroughPortal(std::shared_ptr<State> state, QString reason);
+    static QCoro::Task<Attempt> inhibitThroughLogind(std::shared_ptr<State> state, QString reason);
+    static void giveBack(State &state, const Hold &hold);
+    static std::uint32_t nextIdentifier(State &state);
 
-    QDBusConnection m_session;
-    QDBusConnection m_system;
-    int m_timeoutMs;
-    std::uint32_t m_lastIdentifier = 0;
-    std::uint32_t m_tokenCounter = 0;
-    std::map<std::uint32_t, Hold> m_held;
+    std::shared_ptr<State> m_state;
 };

@@ -1,6 +1,7 @@
 #include "platform/JsonFileUserDefaults.h"
 
 #include "core/AtomicFile.h"
+#include "platform/PlatformLogging.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -24,6 +25,7 @@ void JsonFileUserDefaults::load()
         // Unreadable but present: keep it exactly as it is.
         m_readOnly = true;
         m_writeError = file.errorString();
+        qCWarning(lcPlatform) << "Settings not saved this run: cannot read" << m_path << *m_writeError;
         return;
     }
     const QByteArray bytes = file.readAll();
@@ -39,10 +41,13 @@ void JsonFileUserDefaults::load()
     QString aside = stem;
     for (int n = 2; QFile::exists(aside); ++n)
         aside = stem + QLatin1Char('-') + QString::number(n);
-    if (QFile::rename(m_path, aside))
+    if (QFile::rename(m_path, aside)) {
+        qCWarning(lcPlatform) << "Unreadable settings file moved aside to" << aside;
         m_setAsidePath = aside;
-    else
+    } else {
+        qCWarning(lcPlatform) << "Settings not saved this run: unreadable" << m_path << "could not be moved aside";
         m_readOnly = true;
+    }
 }
 
 std::optional<QJsonValue> JsonFileUserDefaults::object(const QString &key) const
@@ -73,11 +78,14 @@ void JsonFileUserDefaults::save()
         return;
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
         m_writeError = QStringLiteral("Cannot create the folder of %1").arg(m_path);
+        qCWarning(lcPlatform) << "Settings not saved:" << *m_writeError;
         return;
     }
     const auto written = writeFileAtomically(m_path, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-    if (written)
+    if (written) {
         m_writeError.reset();
-    else
+    } else {
         m_writeError = written.error();
+        qCWarning(lcPlatform) << "Settings not saved:" << *m_writeError;
+    }
 }

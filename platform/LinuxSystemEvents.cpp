@@ -1,5 +1,8 @@
 #include "platform/LinuxSystemEvents.h"
 
+#include "platform/PlatformLogging.h"
+
+#include <QDBusError>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -7,6 +10,7 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <cstring>
 #include <cstdint>
 #include <limits>
 #include <sys/timerfd.h>
@@ -48,6 +52,9 @@ void LinuxSystemEvents::observe(Handler handler)
                                                prepareForSleepSignal, this,
                                                SLOT(prepareForSleep(bool)));
     }
+    if (!m_sleepConnected)
+        qCWarning(lcPlatform) << "Waking from sleep goes unnoticed: no logind signal on the system bus:"
+                              << m_systemBus.lastError().message();
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         m_stateConnection = connect(app, &QGuiApplication::applicationStateChanged, this,
                                     [this](Qt::ApplicationState state) {
@@ -99,9 +106,12 @@ void LinuxSystemEvents::prepareForSleep(bool starting)
 void LinuxSystemEvents::startClockWatch()
 {
     m_clockFd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
-    if (m_clockFd < 0)
+    if (m_clockFd < 0) {
+        qCWarning(lcPlatform) << "Clock changes go unnoticed: no timerfd:" << std::strerror(errno);
         return;
+    }
     if (!armClockTimer()) {
+        qCWarning(lcPlatform) << "Clock changes go unnoticed: timerfd not armed:" << std::strerror(errno);
         ::close(m_clockFd);
         m_clockFd = -1;
         return;
@@ -127,6 +137,7 @@ void LinuxSystemEvents::clockTimerReadable()
         return;
     const bool changed = got < 0 && errno == ECANCELED;
     if (!armClockTimer() && m_clockNotifier) {
+        qCWarning(lcPlatform) << "Clock changes go unnoticed from now on: timerfd not re-armed:" << std::strerror(errno);
         // Without a timer the descriptor would stay readable and spin the loop.
         m_clockNotifier->setEnabled(false);
     }
@@ -137,8 +148,10 @@ void LinuxSystemEvents::clockTimerReadable()
 void LinuxSystemEvents::startZoneWatch()
 {
     const QString folder = QFileInfo(m_localtimePath).absolutePath();
-    if (!QFileInfo(folder).isDir())
+    if (!QFileInfo(folder).isDir()) {
+        qCWarning(lcPlatform) << "Time-zone changes go unnoticed: no folder" << folder;
         return;
+    }
     m_zoneWatcher = new QFileSystemWatcher(this);
     // The folder sees a swapped symlink or a file renamed into place; the file
     // itself (through the link) sees an update written in place.

@@ -1,13 +1,18 @@
 #include "platform/SingleInstance.h"
 
-#include "BuildInfo.h"
+#include "platform/PlatformLogging.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QGuiApplication>
 
 namespace {
-const QString objectPath = QStringLiteral("/app/ostrel/brimkit");
+// "/app/ostrel/brimkit" for "app.ostrel.brimkit".
+QString objectPathOf(QString name)
+{
+    return QLatin1Char('/') + name.replace(QLatin1Char('.'), QLatin1Char('/'));
 }
+} // namespace
 
 SingleInstance::SingleInstance(QDBusConnection bus, QObject *parent)
     : QObject(parent)
@@ -17,9 +22,13 @@ SingleInstance::SingleInstance(QDBusConnection bus, QObject *parent)
 
 SingleInstance::Claim SingleInstance::claim()
 {
-    if (!m_bus.isConnected() || !m_bus.interface())
+    if (!m_bus.isConnected() || !m_bus.interface()) {
+        qCWarning(lcPlatform) << "No session bus, running without the single-instance guard:"
+                              << m_bus.lastError().message();
         return Claim::noBus;
-    const QString name = QLatin1String(BuildInfo::bundleIdentifier);
+    }
+    const QString name = QGuiApplication::desktopFileName();
+    const QString objectPath = objectPathOf(name);
     // Register the object first so a launch racing ours never finds the name
     // owned but the object missing.
     m_bus.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots);
@@ -28,11 +37,16 @@ SingleInstance::Claim SingleInstance::claim()
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
         return Claim::owned;
     m_bus.unregisterObject(objectPath);
-    if (!reply.isValid())
+    if (!reply.isValid()) {
+        qCWarning(lcPlatform) << "Could not claim" << name << "- running unguarded:" << reply.error().message();
         return Claim::noBus;
+    }
 
+    // Blocking is fine here: this process shows nothing and exits next.
     QDBusMessage show = QDBusMessage::createMethodCall(name, objectPath, name, QStringLiteral("ShowPanel"));
-    m_bus.call(show, QDBus::Block, 5000);
+    const QDBusMessage shown = m_bus.call(show, QDBus::Block, 5000);
+    if (shown.type() == QDBusMessage::ErrorMessage)
+        qCWarning(lcPlatform) << "The running instance did not show its panel:" << shown.errorMessage();
     return Claim::alreadyRunning;
 }
 

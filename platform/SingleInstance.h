@@ -8,6 +8,7 @@
 
 class SingleInstance : public QObject {
     Q_OBJECT
+    // The interface carries the application's id; a macro argument cannot be computed.
     Q_CLASSINFO("D-Bus Interface", "app.ostrel.brimkit")
 
 public:

@@ -1,21 +1,23 @@
 #include "platform/SystemBrimTimerNotifications.h"
 
+#include "platform/PlatformLogging.h"
+
 #include <QCoro/QCoroDBus>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QDateTime>
-#include <QMutex>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QSocketNotifier>
-#include <QThreadPool>
 #include <QTimer>
-
-#include <canberra.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -26,8 +28,6 @@ const QString serverPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString serverInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString dunstInterface = QStringLiteral("org.dunstproject.cmd0");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
-const QString appName = QStringLiteral("Ostrel Brimkit");
-const QString appId = QStringLiteral("app.ostrel.brimkit");
 const QString alertSoundName = QStringLiteral("alarm-clock-elapsed");
 
 // 9999-12-31T23:59:59Z: later moments cannot be a real schedule, and keeping
@@ -57,65 +57,20 @@ std::optional<qint64> dueMoment(const BrimNotificationTrigger &trigger, qint64 n
     return std::nullopt;
 }
 
-bool isReply(const QDBusMessage &m)
-{
-    return m.type() == QDBusMessage::ReplyMessage && !m.arguments().isEmpty();
-}
-
 // The peer never answered (as opposed to answering with an error).
-bool unanswered(const QDBusMessage &m)
+bool unanswered(const QDBusError &error)
 {
-    if (m.type() != QDBusMessage::ErrorMessage)
-        return false;
-    const QString name = m.errorName();
-    return name == QLatin1String("org.freedesktop.DBus.Error.NoReply")
-        || name == QLatin1String("org.freedesktop.DBus.Error.Timeout")
-        || name == QLatin1String("org.freedesktop.DBus.Error.Disconnected");
+    return error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout
+        || error.type() == QDBusError::Disconnected;
 }
 
-std::optional<bool> booleanProperty(const QDBusMessage &reply)
-{
-    if (!isReply(reply))
-        return std::nullopt;
-    QVariant value = reply.arguments().constFirst();
-    if (value.userType() == qMetaTypeId<QDBusVariant>())
-        value = qvariant_cast<QDBusVariant>(value).variant();
-    if (value.userType() != QMetaType::Bool)
-        return std::nullopt;
-    return value.toBool();
-}
-
-// libcanberra may wait on the sound server, so it plays off the UI thread.
-// One context for the process: closing it right after play would cut the
-// sound short.
-void playAlertSound()
-{
-    QThreadPool::globalInstance()->start([] {
-        static QMutex mutex;
-        static ca_context *context = nullptr;
-        const QMutexLocker lock(&mutex);
-        if (!context) {
-            if (ca_context_create(&context) != CA_SUCCESS) {
-                context = nullptr;
-                return;
-            }
-            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Ostrel Brimkit", CA_PROP_APPLICATION_ID,
-                                    "app.ostrel.brimkit", nullptr);
-        }
-        for (const char *event : {"alarm-clock-elapsed", "bell"}) {
-            if (ca_context_play(context, 0, CA_PROP_EVENT_ID, event, CA_PROP_EVENT_DESCRIPTION, "Timer finished",
-                                nullptr)
-                == CA_SUCCESS)
-                return;
-        }
-    });
-}
 } // namespace
 
-SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, QObject *parent)
+SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, std::shared_ptr<BrimSystemBeep> sound,
+                                                           QObject *parent)
     : QObject(parent)
     , m_bus(std::move(bus))
-    , m_playSound(playAlertSound)
+    , m_sound(std::move(sound))
 {
     m_fallbackTimer = new QTimer(this);
     m_fallbackTimer->setSingleShot(true);
@@ -124,6 +79,8 @@ SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, 
     // An absolute CLOCK_REALTIME timer follows the wall clock: it expires at
     // once when the clock is set past it or the machine wakes after it.
     m_timerFd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_timerFd < 0)
+        qCWarning(lcPlatform) << "No wall-clock timer for notifications, polling instead:" << std::strerror(errno);
     if (m_timerFd >= 0) {
         m_notifier = new QSocketNotifier(m_timerFd, QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, [this] {
@@ -133,10 +90,13 @@ SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, 
         });
     }
 
+    if (!m_bus.isConnected())
+        qCWarning(lcPlatform) << "No session bus: notifications are off:" << m_bus.lastError().message();
     if (m_bus.isConnected()) {
         // Any sender: matching the well-known name would need its owner looked up.
-        m_bus.connect(QString(), serverPath, serverInterface, QStringLiteral("NotificationClosed"), this,
-                      SLOT(onNotificationClosed(uint, uint)));
+        if (!m_bus.connect(QString(), serverPath, serverInterface, QStringLiteral("NotificationClosed"), this,
+                           SLOT(onNotificationClosed(uint, uint))))
+            qCWarning(lcPlatform) << "Notifications closed on the desktop go unnoticed:" << m_bus.lastError().message();
         m_serverWatcher = new QDBusServiceWatcher(serverName, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
         connect(m_serverWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
                 &SystemBrimTimerNotifications::forgetServer);
@@ -155,9 +115,15 @@ void SystemBrimTimerNotifications::setReplyTimeout(std::chrono::milliseconds tim
     m_timeoutMs = int(std::clamp<qint64>(timeout.count(), 1, 600000));
 }
 
-void SystemBrimTimerNotifications::setSoundPlayer(std::function<void()> play)
+void SystemBrimTimerNotifications::setDeliveryFailureHandler(std::function<void(const QString &)> handler)
 {
-    m_playSound = std::move(play);
+    m_deliveryFailed = std::move(handler);
+}
+
+void SystemBrimTimerNotifications::playSound()
+{
+    if (m_sound)
+        m_sound->play(BrimSystemBeep::Sound::notification);
 }
 
 QCoro::Task<BrimTimerNotificationSettings> SystemBrimTimerNotifications::settings()
@@ -183,28 +149,32 @@ QCoro::Task<BrimTimerNotificationSettings> SystemBrimTimerNotifications::setting
     paused.setAutoStartService(false);
 
     // All four in flight at once; each ends by its timeout at the latest.
-    const QDBusPendingCall ownerCall = m_bus.asyncCall(hasOwner, m_timeoutMs);
-    const QDBusPendingCall activatableCall = m_bus.asyncCall(listActivatable, m_timeoutMs);
-    const QDBusPendingCall inhibitedCall = m_bus.asyncCall(inhibited, m_timeoutMs);
-    const QDBusPendingCall pausedCall = m_bus.asyncCall(paused, m_timeoutMs);
+    QDBusPendingReply<bool> owner = m_bus.asyncCall(hasOwner, m_timeoutMs);
+    QDBusPendingReply<QStringList> activatable = m_bus.asyncCall(listActivatable, m_timeoutMs);
+    QDBusPendingReply<QDBusVariant> inhibitedReply = m_bus.asyncCall(inhibited, m_timeoutMs);
+    QDBusPendingReply<QDBusVariant> pausedReply = m_bus.asyncCall(paused, m_timeoutMs);
     // Members are not touched after this point, so the object may be gone.
-    const QDBusMessage ownerReply = co_await ownerCall;
-    const QDBusMessage activatableReply = co_await activatableCall;
-    const QDBusMessage inhibitedReply = co_await inhibitedCall;
-    const QDBusMessage pausedReply = co_await pausedCall;
+    co_await owner;
+    co_await activatable;
+    co_await inhibitedReply;
+    co_await pausedReply;
+    if (owner.isError())
+        qCWarning(lcPlatform) << "The bus did not say whether a notification server runs:" << owner.error().message();
 
-    const bool owned = isReply(ownerReply) && ownerReply.arguments().constFirst().toBool();
     // A server started on demand (dunst, mako) owns no name until the first
     // notification, yet it will show that one.
-    const bool startable = isReply(activatableReply)
-        && activatableReply.arguments().constFirst().toStringList().contains(serverName);
-    if (!owned && !startable)
+    const bool startable = activatable.isValid() && activatable.value().contains(serverName);
+    if (!(owner.isValid() && owner.value()) && !startable)
         co_return result;
 
     result.authorizationStatus = Settings::AuthorizationStatus::authorized;
-    if (booleanProperty(inhibitedReply).value_or(false) || booleanProperty(pausedReply).value_or(false))
+    const auto isOn = [](const QDBusPendingReply<QDBusVariant> &property) {
+        return property.isValid() && property.value().variant().userType() == QMetaType::Bool
+            && property.value().variant().toBool();
+    };
+    if (isOn(inhibitedReply) || isOn(pausedReply))
         result.alertSetting = Settings::AlertSetting::disabled;
-    else if (unanswered(inhibitedReply) && unanswered(pausedReply))
+    else if (unanswered(inhibitedReply.error()) && unanswered(pausedReply.error()))
         result.alertSetting = Settings::AlertSetting::notSupported;
     else
         result.alertSetting = Settings::AlertSetting::enabled;
@@ -291,6 +261,7 @@ void SystemBrimTimerNotifications::arm()
             m_fallbackTimer->stop();
             return;
         }
+        qCWarning(lcPlatform) << "Could not arm the notification timer, polling instead:" << std::strerror(errno);
     }
     if (!earliest) {
         m_fallbackTimer->stop();
@@ -328,7 +299,12 @@ void SystemBrimTimerNotifications::closeOnServer(uint id)
     QDBusMessage close = serverCall(serverInterface, QStringLiteral("CloseNotification"));
     close << id;
     close.setAutoStartService(false); // nothing to close on a server that is not running
-    m_bus.asyncCall(close, m_timeoutMs);
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(close, m_timeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [id](QDBusPendingCallWatcher *call) {
+        if (call->isError())
+            qCWarning(lcPlatform) << "Could not close notification" << id << ":" << call->error().message();
+        call->deleteLater();
+    });
 }
 
 QCoro::Task<QStringList> SystemBrimTimerNotifications::capabilities()
@@ -336,13 +312,15 @@ QCoro::Task<QStringList> SystemBrimTimerNotifications::capabilities()
     if (m_capabilities)
         co_return *m_capabilities;
     QPointer<SystemBrimTimerNotifications> self(this);
-    const QDBusPendingCall call = m_bus.asyncCall(serverCall(serverInterface, QStringLiteral("GetCapabilities")), m_timeoutMs);
-    const QDBusMessage reply = co_await call;
-    if (!self || !isReply(reply))
+    QDBusPendingReply<QStringList> reply =
+        m_bus.asyncCall(serverCall(serverInterface, QStringLiteral("GetCapabilities")), m_timeoutMs);
+    co_await reply;
+    if (reply.isError())
+        qCWarning(lcPlatform) << "The notification server did not tell its capabilities:" << reply.error().message();
+    if (!self || reply.isError())
         co_return QStringList();
-    const QStringList caps = reply.arguments().constFirst().toStringList();
-    m_capabilities = caps;
-    co_return caps;
+    m_capabilities = reply.value();
+    co_return reply.value();
 }
 
 QCoro::Task<> SystemBrimTimerNotifications::deliver(BrimNotificationRequest request)
@@ -355,31 +333,37 @@ QCoro::Task<> SystemBrimTimerNotifications::deliver(BrimNotificationRequest requ
     if (!self)
         co_return;
     const bool serverSound = caps.contains(QLatin1String("sound"));
+    const QString appId = QGuiApplication::desktopFileName();
     QVariantMap hints{{QStringLiteral("desktop-entry"), appId}};
     if (request.sound && serverSound)
         hints.insert(QStringLiteral("sound-name"), alertSoundName);
     else if (!request.sound && serverSound)
         hints.insert(QStringLiteral("suppress-sound"), true);
-    if (request.sound && !serverSound && m_playSound)
-        m_playSound();
+    if (request.sound && !serverSound)
+        playSound();
 
     QDBusMessage notify = serverCall(serverInterface, QStringLiteral("Notify"));
-    notify << appName << uint(0) << appId << request.title << request.body << QStringList() << hints << int(-1);
-    const QDBusPendingCall call = m_bus.asyncCall(notify, m_timeoutMs);
-    const QDBusMessage reply = co_await call;
+    notify << QGuiApplication::applicationDisplayName() << uint(0) << appId << request.title << request.body
+           << QStringList() << hints << int(-1);
+    QDBusPendingReply<uint> reply = m_bus.asyncCall(notify, m_timeoutMs);
+    co_await reply;
     if (!self)
         co_return;
     m_inFlight.remove(request.identifier, flight);
 
-    const bool ok = isReply(reply) && reply.arguments().constFirst().userType() == QMetaType::UInt;
-    if (ok) {
-        const uint id = reply.arguments().constFirst().toUInt();
+    if (reply.isValid()) {
+        const uint id = reply.value();
         if (flight->withdrawn)
             closeOnServer(id);
         else
             m_deliveredIds[request.identifier].append(id);
-    } else if (request.sound && serverSound && m_playSound) {
-        m_playSound(); // the server was to play it and did not get the chance
+    } else {
+        qCWarning(lcPlatform) << "The notification server did not take" << request.identifier << ":"
+                              << reply.error().name() << reply.error().message();
+        if (request.sound && serverSound)
+            playSound(); // the server was to play it and did not get the chance
+        if (m_deliveryFailed)
+            m_deliveryFailed(request.identifier);
     }
-    Q_EMIT delivered(request.identifier, ok);
+    Q_EMIT delivered(request.identifier, reply.isValid());
 }

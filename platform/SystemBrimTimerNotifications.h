@@ -3,6 +3,7 @@
 // scheduling of its own, so triggers are kept here and fired by a wall-clock
 // timer; the server only ever sees notifications that are due.
 
+#include "models/BrimSystemBeep.h"
 #include "models/BrimTimerNotificationCenter.h"
 
 #include <QDBusConnection>
@@ -23,7 +24,8 @@ class SystemBrimTimerNotifications : public QObject, public BrimTimerNotificatio
     Q_OBJECT
 
 public:
-    explicit SystemBrimTimerNotifications(QDBusConnection bus, QObject *parent = nullptr);
+    // `sound` plays the notification's sound where the server cannot.
+    SystemBrimTimerNotifications(QDBusConnection bus, std::shared_ptr<BrimSystemBeep> sound, QObject *parent = nullptr);
     ~SystemBrimTimerNotifications() override;
 
     // Authorized while a notification server owns its name on the bus or can be
@@ -34,11 +36,10 @@ public:
     QCoro::Task<QList<BrimNotificationRequest>> pendingRequests() override;
     void removePending(const QStringList &identifiers) override;
     void removeDelivered(const QStringList &identifiers) override;
+    void setDeliveryFailureHandler(std::function<void(const QString &)> handler) override;
 
     // How long any call to the bus may take before it counts as unanswered.
     void setReplyTimeout(std::chrono::milliseconds timeout);
-    // Plays the alert where the server cannot; libcanberra unless replaced.
-    void setSoundPlayer(std::function<void()> play);
 
 Q_SIGNALS:
     // A due request was handed to the server; ok is false when it refused or
@@ -63,11 +64,13 @@ private:
     QCoro::Task<QStringList> capabilities();
     QDBusMessage serverCall(const QString &interface, const QString &method) const;
     void closeOnServer(uint id);
+    void playSound();
     void forgetServer();
 
     QDBusConnection m_bus;
     int m_timeoutMs = 5000;
-    std::function<void()> m_playSound;
+    std::shared_ptr<BrimSystemBeep> m_sound;
+    std::function<void(const QString &)> m_deliveryFailed;
     QList<Pending> m_pending; // in the order added
     QHash<QString, QList<uint>> m_deliveredIds;
     QMultiHash<QString, std::shared_ptr<InFlight>> m_inFlight;

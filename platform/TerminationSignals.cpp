@@ -1,8 +1,12 @@
 #include "platform/TerminationSignals.h"
 
+#include "platform/PlatformLogging.h"
+
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -32,8 +36,11 @@ void install(void (*handler)(int))
 TerminationSignals::TerminationSignals(QObject *parent)
     : QObject(parent)
 {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        qCWarning(lcPlatform) << "SIGTERM will end the app without its termination steps: no pipe:"
+                              << std::strerror(errno);
         return;
+    }
     m_notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] {
         unsigned char byte = 0;

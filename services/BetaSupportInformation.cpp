@@ -13,6 +13,7 @@ QString BetaSupportInformation::text(const QString &appName, const AppBundle &bu
 QString BetaSupportInformation::text(const QString &appName, const AppBundle &bundle, const QString &os,
                                      const QString &architecture)
 {
+    // Report data read by the developers: kept in English whatever the user's language.
     const QString unavailable = QStringLiteral("Unavailable");
     return QStringList{
         QStringLiteral("App: ") + appName,

@@ -34,19 +34,19 @@ BetaSupportView::BetaSupportView(OstrelSignals &facade, const QString &appName, 
 
     auto *typeRow = new QHBoxLayout;
     typeRow->setSpacing(0);
-    auto *typeLabel = new QLabel(QStringLiteral("Report type"));
+    auto *typeLabel = new QLabel(tr("Report type"));
     typeRow->addWidget(typeLabel);
     typeRow->addSpacing(10);
-    m_feedbackChoice = new QPushButton(QStringLiteral("Feedback"));
-    m_bugChoice = new QPushButton(QStringLiteral("Bug report"));
+    m_feedbackChoice = new QPushButton(tr("Feedback"));
+    m_bugChoice = new QPushButton(tr("Bug report"));
     auto *group = new QButtonGroup(this);
     for (QPushButton *choice : {m_feedbackChoice, m_bugChoice}) {
         choice->setCheckable(true);
         group->addButton(choice);
         typeRow->addWidget(choice);
     }
-    m_feedbackChoice->setAccessibleDescription(QStringLiteral("Report type"));
-    m_bugChoice->setAccessibleDescription(QStringLiteral("Report type"));
+    m_feedbackChoice->setAccessibleDescription(tr("Report type"));
+    m_bugChoice->setAccessibleDescription(tr("Report type"));
     typeRow->addStretch();
     layout->addLayout(typeRow);
     connect(m_bugChoice, &QPushButton::clicked, this, [this] { m_facade.setFeedbackIsBug(true); });
@@ -58,7 +58,7 @@ BetaSupportView::BetaSupportView(OstrelSignals &facade, const QString &appName, 
 
     m_editor = new QPlainTextEdit;
     m_editor->setObjectName(QStringLiteral("message"));
-    m_editor->setAccessibleName(QStringLiteral("Your message"));
+    m_editor->setAccessibleName(tr("Your message"));
     m_editor->setFixedHeight(160);
     m_editor->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_editor->setLineWidth(1);
@@ -71,7 +71,7 @@ BetaSupportView::BetaSupportView(OstrelSignals &facade, const QString &appName, 
     layout->addWidget(m_counter);
 
     auto *toggle = new QToolButton;
-    toggle->setText(QStringLiteral("App details included"));
+    toggle->setText(tr("App details included"));
     toggle->setCheckable(true);
     toggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     toggle->setArrowType(Qt::RightArrow);
@@ -93,13 +93,13 @@ BetaSupportView::BetaSupportView(OstrelSignals &facade, const QString &appName, 
             revealActions();
     });
 
-    auto *note = new QLabel(QStringLiteral(
+    auto *note = new QLabel(tr(
         "Only your message and app details are sent. No screenshots, logs or usage identifier are attached."));
     note->setWordWrap(true);
     layout->addWidget(note);
 
     auto *actions = new QHBoxLayout;
-    m_copyButton = new QPushButton(QStringLiteral("Copy report"));
+    m_copyButton = new QPushButton(tr("Copy report"));
     m_copyButton->setObjectName(QStringLiteral("copy"));
     m_sendButton = new QPushButton;
     m_sendButton->setObjectName(QStringLiteral("send"));
@@ -111,7 +111,7 @@ BetaSupportView::BetaSupportView(OstrelSignals &facade, const QString &appName, 
     connect(m_copyButton, &QPushButton::clicked, this, &BetaSupportView::copyReport);
     connect(m_sendButton, &QPushButton::clicked, this, &BetaSupportView::sendReport);
 
-    m_notConfigured = new QLabel(QStringLiteral("Online reporting is not configured in this build. You can copy your report."));
+    m_notConfigured = new QLabel(tr("Online reporting is not configured in this build. You can copy your report."));
     m_notConfigured->setObjectName(QStringLiteral("notConfigured"));
     m_notConfigured->setWordWrap(true);
     layout->addWidget(m_notConfigured);
@@ -145,7 +145,7 @@ QString BetaSupportView::message() const
 
 QString BetaSupportView::counterText(int length)
 {
-    return QStringLiteral("%1/%2 characters").arg(length).arg(TellixClient::messageLimit);
+    return tr("%1/%2 characters").arg(length).arg(TellixClient::messageLimit);
 }
 
 bool BetaSupportView::canSend(const QString &message, bool configured, bool sending)
@@ -161,12 +161,12 @@ void BetaSupportView::refresh()
     m_feedbackChoice->setChecked(!bug);
     m_bugChoice->setEnabled(!m_sending);
     m_feedbackChoice->setEnabled(!m_sending);
-    m_prompt->setText(bug ? QStringLiteral("What happened, and what did you expect?")
-                          : QStringLiteral("What would make this app better?"));
+    m_prompt->setText(bug ? tr("What happened, and what did you expect?")
+                          : tr("What would make this app better?"));
     m_editor->setReadOnly(m_sending);
     m_editor->setEnabled(!m_sending);
     m_counter->setText(counterText(int(text.size())));
-    m_sendButton->setText(m_sending ? QStringLiteral("Sending…") : QStringLiteral("Send report"));
+    m_sendButton->setText(m_sending ? tr("Sending…") : tr("Send report"));
     m_sendButton->setEnabled(canSend(text, m_facade.configured(), m_sending));
     m_notConfigured->setVisible(!m_facade.configured());
     m_resultLabel->setText(m_result);
@@ -178,7 +178,7 @@ void BetaSupportView::copyReport()
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(message() + QStringLiteral("\n\n") + m_facade.reviewedMetadata());
-    m_result = QStringLiteral("Copied.");
+    m_result = tr("Copied.");
     refresh();
 }
 
@@ -197,8 +197,8 @@ QCoro::Task<> BetaSupportView::deliver(QString text, bool bug)
     const bool accepted = co_await m_facade.feedback(std::move(text), bug);
     if (!self)
         co_return;
-    m_result = accepted ? QStringLiteral("Report sent. Thank you.")
-                        : QStringLiteral("Delivery could not be confirmed. Your message is preserved; retrying may duplicate a report.");
+    m_result = accepted ? tr("Report sent. Thank you.")
+                        : tr("Delivery could not be confirmed. Your message is preserved; retrying may duplicate a report.");
     m_sending = false;
     if (accepted)
         m_editor->clear();

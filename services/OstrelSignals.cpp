@@ -209,6 +209,7 @@ QCoro::Task<bool> OstrelSignals::feedback(QString message, bool bug)
 
 QString OstrelSignals::reviewedMetadata() const
 {
+    // Report data read by the developers: kept in English whatever the user's language.
     return QStringList{
         QStringLiteral("App: ") + m_context.app(),
         QStringLiteral("Release: ") + m_context.release(),

@@ -37,9 +37,9 @@ SupportSettingsFooter::SupportSettingsFooter(OstrelSignals &facade, QWidget *par
     connect(feedback, &QPushButton::clicked, this, [this] { m_facade.showSupport(false); });
     connect(bug, &QPushButton::clicked, this, [this] { m_facade.showSupport(true); });
 
-    m_usage = new QCheckBox(QStringLiteral("Share usage statistics"));
+    m_usage = new QCheckBox(tr("Share usage statistics"));
     m_usage->setObjectName(QStringLiteral("usage"));
-    m_city = new QCheckBox(QStringLiteral("Include approximate city"));
+    m_city = new QCheckBox(tr("Include approximate city"));
     m_city->setObjectName(QStringLiteral("city"));
     layout->addWidget(m_usage);
     layout->addWidget(m_city);
@@ -48,7 +48,7 @@ SupportSettingsFooter::SupportSettingsFooter(OstrelSignals &facade, QWidget *par
     connect(m_city, &QCheckBox::clicked, this, [this](bool on) { m_facade.setLocationEnabled(on); });
 
     auto *toggle = new QToolButton;
-    toggle->setText(QStringLiteral("About usage statistics and privacy"));
+    toggle->setText(tr("About usage statistics and privacy"));
     toggle->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     toggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     toggle->setCheckable(true);
@@ -59,22 +59,22 @@ SupportSettingsFooter::SupportSettingsFooter(OstrelSignals &facade, QWidget *par
     privacy->setObjectName(QStringLiteral("privacy"));
     auto *privacyLayout = new QVBoxLayout(privacy);
     privacyLayout->setContentsMargins(0, 0, 0, 0);
-    auto *heading = new QLabel(QStringLiteral("Usage & privacy"));
+    auto *heading = new QLabel(tr("Usage & privacy"));
     QFont headingFont = heading->font();
     headingFont.setBold(true);
     heading->setFont(headingFont);
     privacyLayout->addWidget(heading);
-    privacyLayout->addWidget(paragraph(QStringLiteral(
+    privacyLayout->addWidget(paragraph(tr(
         "Usage statistics and approximate city are enabled by default. Your choices are saved independently in "
         "each app and preserved across updates.")));
-    privacyLayout->addWidget(paragraph(QStringLiteral(
+    privacyLayout->addWidget(paragraph(tr(
         "Usage includes feature names, app and Linux versions, architecture, memory class and a random installation "
         "identifier. No account, files, audio, text, clipboard or terminal content is collected. Turning it off "
         "clears pending events and resets the identifier.")));
-    privacyLayout->addWidget(paragraph(QStringLiteral(
+    privacyLayout->addWidget(paragraph(tr(
         "City and country are estimated from the network connection, without GPS. Reports are sent only when you "
         "choose Send and do not include the installation identifier or city.")));
-    auto *link = new QLabel(QStringLiteral("<a href=\"%1\">Privacy policy</a>").arg(QLatin1String(privacyPolicyUrl)));
+    auto *link = new QLabel(tr("<a href=\"%1\">Privacy policy</a>").arg(QLatin1String(privacyPolicyUrl)));
     link->setOpenExternalLinks(true);
     link->setTextInteractionFlags(Qt::TextBrowserInteraction);
     privacyLayout->addWidget(link);

@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -20,22 +19,22 @@ BrimAwakeControls::BrimAwakeControls(BrimkitModel &model, QWidget *parent)
     , m_model(model)
     , m_pages(new QStackedWidget(this))
     , m_duration(new QComboBox)
-    , m_start(new QPushButton(QStringLiteral("Start")))
+    , m_start(new QPushButton(tr("Start")))
     , m_until(new QLabel)
     , m_untilIcon(new QLabel)
-    , m_stop(new QPushButton(QStringLiteral("Stop keeping awake")))
+    , m_stop(new QPushButton(tr("Stop keeping awake")))
 {
     auto *idle = new QWidget;
     auto *idleRow = new QHBoxLayout(idle);
     idleRow->setContentsMargins(0, 0, 0, 0);
-    auto *durationLabel = new QLabel(QStringLiteral("Duration"));
+    auto *durationLabel = new QLabel(tr("Duration"));
     durationLabel->setBuddy(m_duration);
     for (int minutes : durationChoices)
-        m_duration->addItem(QStringLiteral("%1 min").arg(minutes), minutes);
+        m_duration->addItem(tr("%1 min").arg(minutes), minutes);
     m_duration->setCurrentIndex(2); // 60 minutes
-    m_duration->setAccessibleName(QStringLiteral("Duration"));
+    m_duration->setAccessibleName(tr("Duration"));
     setFocusProxy(m_duration);
-    m_start->setAccessibleName(QStringLiteral("Start keeping awake"));
+    m_start->setAccessibleName(tr("Start keeping awake"));
     idleRow->addWidget(durationLabel);
     idleRow->addWidget(m_duration, 1);
     idleRow->addWidget(m_start);
@@ -53,7 +52,7 @@ BrimAwakeControls::BrimAwakeControls(BrimkitModel &model, QWidget *parent)
     m_pages->addWidget(active);
 
     auto *caption = new QLabel(
-        QStringLiteral("Prevents idle sleep. Your display may turn off; closing the lid can still sleep the computer."));
+        tr("Prevents idle sleep. Your display may turn off; closing the lid can still sleep the computer."));
     caption->setWordWrap(true);
     caption->setForegroundRole(QPalette::PlaceholderText);
 
@@ -88,8 +87,7 @@ void BrimAwakeControls::refresh()
     // The pages keep one height, so the caption below never moves.
     m_pages->setCurrentIndex(until ? 1 : 0);
     if (until) {
-        const QString time = QLocale().toString(until->toDateTime().toLocalTime().time(), QLocale::ShortFormat);
-        m_until->setText(QStringLiteral("Awake until ") + time);
+        m_until->setText(tr("Awake until %1").arg(BrimTimePresentation::timeText(*until)));
         m_untilIcon->setPixmap(BrimSymbols::pixmap(QStringLiteral("sun.max"), 16, palette().color(QPalette::WindowText)));
     }
 }

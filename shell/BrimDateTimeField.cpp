@@ -1,5 +1,7 @@
 #include "shell/BrimDateTimeField.h"
 
+#include "models/BrimTimePresentation.h"
+
 #include <QRegularExpression>
 
 BrimDateTimeField::BrimDateTimeField(QWidget *parent)
@@ -11,12 +13,11 @@ BrimDateTimeField::BrimDateTimeField(QWidget *parent)
 
 QString BrimDateTimeField::displayFormatFor(const QLocale &locale)
 {
-    static const QRegularExpression seconds(QStringLiteral("[:.]?s+(\\.z+)?"));
     // Two-digit years would be read as the 1900s when typed.
     static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
     QString date = locale.dateFormat(QLocale::ShortFormat);
     date.replace(shortYear, QStringLiteral("yyyy"));
-    return date + QLatin1Char(' ') + locale.timeFormat(QLocale::ShortFormat).remove(seconds).trimmed();
+    return date + QLatin1Char(' ') + BrimTimePresentation::shortTimeFormat(locale);
 }
 
 bool BrimDateTimeField::focusNextPrevChild(bool next)

@@ -18,15 +18,8 @@ namespace {
 
 enum Page { completedPage, idlePage, runningPage };
 
-struct FocusChoice {
-    const char *title;
-    int minutes;
-};
-constexpr FocusChoice focusChoices[] = {
-    {"Focus · 25 min", 25},
-    {"Short break · 5 min", 5},
-    {"Long break · 15 min", 15},
-};
+// The session kinds offered, each at its standard length.
+constexpr BrimTimerKind sessionKinds[] = {BrimTimerKind::focus, BrimTimerKind::shortBreak, BrimTimerKind::longBreak};
 
 QLabel *caption(const QString &text)
 {
@@ -44,19 +37,19 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     , m_pages(new QStackedWidget(this))
     , m_doneIcon(new QLabel)
     , m_doneTitle(new QLabel)
-    , m_dismiss(new QPushButton(QStringLiteral("Dismiss")))
+    , m_dismiss(new QPushButton(tr("Dismiss")))
     , m_next(new QPushButton)
     , m_session(new QButtonGroup(this))
-    , m_timerChoice(new QPushButton(QStringLiteral("Timer")))
-    , m_pomodoroChoice(new QPushButton(QStringLiteral("Pomodoro")))
+    , m_timerChoice(new QPushButton(tr("Timer")))
+    , m_pomodoroChoice(new QPushButton(tr("Pomodoro")))
     , m_durationPages(new QStackedWidget)
     , m_focusDuration(new QComboBox)
     , m_stepper(new QSpinBox)
-    , m_start(new QPushButton(QStringLiteral("Start")))
+    , m_start(new QPushButton(tr("Start")))
     , m_runningTitle(new QLabel)
     , m_time(new QLabel)
-    , m_pause(new QPushButton(QStringLiteral("Pause")))
-    , m_cancel(new QPushButton(QStringLiteral("Cancel")))
+    , m_pause(new QPushButton(tr("Pause")))
+    , m_cancel(new QPushButton(tr("Cancel")))
 {
     // Completed session.
     auto *completed = new QWidget;
@@ -78,7 +71,7 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     idleLayout->setContentsMargins(0, 0, 0, 0);
     auto *sessionRow = new QHBoxLayout;
     sessionRow->setSpacing(0);
-    auto *sessionLabel = new QLabel(QStringLiteral("Session"));
+    auto *sessionLabel = new QLabel(tr("Session"));
     sessionRow->addWidget(sessionLabel);
     sessionRow->addSpacing(8);
     for (QPushButton *choice : {m_timerChoice, m_pomodoroChoice}) {
@@ -88,25 +81,25 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     m_session->setExclusive(true);
     m_session->addButton(m_timerChoice, 0);
     m_session->addButton(m_pomodoroChoice, 1);
-    m_timerChoice->setAccessibleName(QStringLiteral("Session: Timer"));
-    m_pomodoroChoice->setAccessibleName(QStringLiteral("Session: Pomodoro"));
+    m_timerChoice->setAccessibleName(tr("Session: Timer"));
+    m_pomodoroChoice->setAccessibleName(tr("Session: Pomodoro"));
 
-    for (const FocusChoice &choice : focusChoices)
-        m_focusDuration->addItem(QString::fromUtf8(choice.title), choice.minutes);
-    m_focusDuration->setAccessibleName(QStringLiteral("Duration"));
+    for (const BrimTimerKind kind : sessionKinds)
+        m_focusDuration->addItem(tr("%1 · %2 min").arg(kind.title()).arg(kind.minutes()), kind.minutes());
+    m_focusDuration->setAccessibleName(tr("Duration"));
     auto *focusRow = new QWidget;
     auto *focusRowLayout = new QHBoxLayout(focusRow);
     focusRowLayout->setContentsMargins(0, 0, 0, 0);
-    auto *durationLabel = new QLabel(QStringLiteral("Duration"));
+    auto *durationLabel = new QLabel(tr("Duration"));
     durationLabel->setBuddy(m_focusDuration);
     focusRowLayout->addWidget(durationLabel);
     focusRowLayout->addWidget(m_focusDuration, 1);
     m_stepper->setRange(1, 240);
     m_stepper->setSingleStep(1);
-    m_stepper->setSuffix(QStringLiteral(" min"));
+    m_stepper->setSuffix(tr(" min"));
     m_durationPages->addWidget(focusRow);
     m_durationPages->addWidget(m_stepper);
-    m_start->setAccessibleName(QStringLiteral("Start timer"));
+    m_start->setAccessibleName(tr("Start timer"));
     // Start shares the duration's row: where it sits, the running page shows
     // only the time, so a double-click on Start cannot pause or cancel.
     auto *startRow = new QHBoxLayout;
@@ -125,7 +118,7 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     clockFont.setPointSize(32);
     clockFont.setWeight(QFont::Medium);
     m_time->setFont(clockFont);
-    m_time->setAccessibleName(QStringLiteral("Time left"));
+    m_time->setAccessibleName(tr("Time left"));
     // Pause, Resume and Cancel share one width: the buttons never jump.
     int widest = 0;
     for (const QString &label : {tr("Resume"), m_cancel->text(), tr("Pause")}) {
@@ -150,8 +143,8 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pages);
-    layout->addWidget(caption(QStringLiteral("Elapsed time includes sleep. Each session ends once; breaks start manually.")));
-    layout->addWidget(caption(QStringLiteral("Keep Brimkit running until the session ends.")));
+    layout->addWidget(caption(tr("Elapsed time includes sleep. Each session ends once; breaks start manually.")));
+    layout->addWidget(caption(tr("Keep Brimkit running until the session ends.")));
 
     connect(m_session, &QButtonGroup::idClicked, this, [this](int id) { setFocusMode(id == 1); });
     connect(m_focusDuration, &QComboBox::activated, this,
@@ -175,7 +168,7 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
 void BrimTimerControls::setFocusMode(bool focus)
 {
     if (focus && !m_focus)
-        m_timerMinutes = 25;
+        m_timerMinutes = BrimTimerKind(BrimTimerKind::focus).minutes();
     m_focus = focus;
     syncPickers();
 }
@@ -193,16 +186,18 @@ void BrimTimerControls::syncPickers()
     m_focusDuration->setCurrentIndex(m_focusDuration->findData(m_timerMinutes));
     const QSignalBlocker blocker(m_stepper);
     m_stepper->setValue(m_timerMinutes);
-    m_stepper->setAccessibleName(QStringLiteral("%1 min").arg(m_timerMinutes));
+    m_stepper->setAccessibleName(tr("%1 min").arg(m_timerMinutes));
 }
 
 void BrimTimerControls::start()
 {
-    BrimTimerKind kind = BrimTimerKind::timer;
-    if (m_focus) {
-        kind = m_timerMinutes == 25 ? BrimTimerKind::focus
-            : m_timerMinutes == 5   ? BrimTimerKind::shortBreak
-                                    : BrimTimerKind::longBreak;
+    // A session is known by its length; any other length is a long break.
+    BrimTimerKind kind = m_focus ? BrimTimerKind::longBreak : BrimTimerKind::timer;
+    for (const BrimTimerKind session : sessionKinds) {
+        if (m_focus && session.minutes() == m_timerMinutes) {
+            kind = session;
+            break;
+        }
     }
     m_model.startTimer(m_timerMinutes, kind);
 }
@@ -230,9 +225,9 @@ void BrimTimerControls::refresh()
     // The pages keep one height, so the captions below never move.
     m_pages->setCurrentIndex(runningPage);
     const bool paused = m_model.isPaused();
-    m_runningTitle->setText(m_model.kind().title() + (paused ? QStringLiteral(" · Paused") : QString()));
+    m_runningTitle->setText(paused ? tr("%1 · Paused").arg(m_model.kind().title()) : m_model.kind().title());
     const QString time = BrimTimePresentation::clockText(m_model.countdown().secondsLeft(m_model.now()));
     if (m_time->text() != time)
         m_time->setText(time);
-    m_pause->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    m_pause->setText(paused ? tr("Resume") : tr("Pause"));
 }

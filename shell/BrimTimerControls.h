@@ -2,6 +2,8 @@
 // Countdown and focus-session controls: choose and start a session, follow
 // the running one, or act on the one that just finished.
 
+#include "core/BrimTimerKind.h"
+
 #include <QWidget>
 
 class BrimkitModel;
@@ -34,7 +36,7 @@ private:
 
     BrimkitModel &m_model;
     bool m_focus = true;
-    int m_timerMinutes = 25;
+    int m_timerMinutes = BrimTimerKind(BrimTimerKind::focus).minutes();
 
     QStackedWidget *m_pages;
     // Completed

@@ -11,7 +11,7 @@
 BrimkitDelegate::BrimkitDelegate(BrimkitModel::Environment environment, BrimkitPanel::Environment panelEnvironment,
                                  QObject *parent)
     : QObject(parent)
-    , m_model(std::make_unique<BrimkitModel>(true, true, std::move(environment)))
+    , m_model(std::make_unique<BrimkitModel>(std::move(environment)))
     , m_updates(std::make_unique<AppUpdates>())
     , m_panelEnvironment(std::move(panelEnvironment))
 {

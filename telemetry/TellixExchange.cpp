@@ -1,5 +1,7 @@
 #include "telemetry/TellixExchange.h"
 
+#include "telemetry/TelemetryLogging.h"
+
 #include <QSslSocket>
 
 TellixExchange::TellixExchange(QUrl url, QByteArray authorization, QByteArray body, Timeouts timeouts,
@@ -32,7 +34,10 @@ TellixExchange::TellixExchange(QUrl url, QByteArray authorization, QByteArray bo
         readHead();
         finish(std::nullopt);
     };
-    connect(m_socket, &QSslSocket::errorOccurred, this, ended);
+    connect(m_socket, &QSslSocket::errorOccurred, this, [this, ended] {
+        qCWarning(lcTelemetry) << "Telemetry exchange with" << m_url.host() << "failed:" << m_socket->errorString();
+        ended();
+    });
     connect(m_socket, &QSslSocket::disconnected, this, ended);
 }
 
@@ -93,6 +98,7 @@ void TellixExchange::readHead()
         bool ok = false;
         const int status = parts.value(1).toInt(&ok);
         if (!parts.value(0).startsWith("HTTP/1.") || !ok || status < 100 || status > 999) {
+            qCWarning(lcTelemetry) << "Telemetry server" << m_url.host() << "answered without an HTTP status line";
             finish(std::nullopt);
             return;
         }

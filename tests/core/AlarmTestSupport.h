@@ -53,13 +53,14 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// Sets TZ for one scope; the C library is told at both ends.
+// Sets TZ for one scope. The C library is not told at the start: the code
+// under test must notice a changed TZ itself. It is told at the end, so the
+// next test starts clean.
 class ScopedTimeZone {
 public:
     explicit ScopedTimeZone(const char *tz) : m_had(qEnvironmentVariableIsSet("TZ")), m_old(qgetenv("TZ"))
     {
         qputenv("TZ", tz);
-        ::tzset();
     }
     ~ScopedTimeZone()
     {

@@ -32,9 +32,9 @@ BrimAlarmBook bookWith(qsizetype count, bool completed)
 TEST(BrimAlarmError, DescriptionsAreTheShippedTexts)
 {
     const char *texts[] = {
-        "Keep up to20 alarms. Dismiss or cancel one before adding another.",
+        "Keep up to 20 alarms. Dismiss or cancel one before adding another.",
         "Choose a future date and time.",
-        "Use a single-line title of up to80 characters.",
+        "Use a single-line title of up to 80 characters.",
         "Saved alarms could not be read. The existing file has been kept.",
         "These alarms were saved by a newer version. The existing file has been kept.",
     };

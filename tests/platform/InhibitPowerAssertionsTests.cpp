@@ -2,9 +2,15 @@
 
 #include "PrivateBus.h"
 
+#include "tests/support/ModelFakes.h"
+
 #include <QDBusArgument>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,7 +21,7 @@ const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString reason = QStringLiteral("Ostrel Brimkit keep awake");
 using Status = InhibitPowerAssertions;
 
-enum class Answer { absent, grant, refuse, nonsense, silent };
+enum class Answer { absent, grant, refuse, nonsense, silent, late, slow };
 
 // The fake logind hands out pipe write ends; we keep the read ends to see them close.
 struct Pipes {
@@ -49,6 +55,10 @@ QString tokenOf(const QDBusMessage &call)
 std::optional<QDBusMessage> reply(const QDBusMessage &call, Answer answer, const std::function<QVariant()> &granted)
 {
     switch (answer) {
+    case Answer::late:
+    case Answer::slow: // on the fake's own thread: a portal that is still starting
+        QThread::msleep(answer == Answer::slow ? 3000 : 300);
+        [[fallthrough]];
     case Answer::grant:
         return call.createReply(granted());
     case Answer::refuse:
@@ -79,6 +89,10 @@ protected:
                 [=, p = pipes](const QDBusMessage &call) { return reply(call, logindAnswer, [&] { return p->grant(); }); });
         return std::make_unique<InhibitPowerAssertions>(session.connect(), system.connect(), timeoutMs);
     }
+    static BrimPowerAssertion hold(InhibitPowerAssertions &assertions)
+    {
+        return QCoro::waitFor(assertions.preventIdleSleep(reason));
+    }
     static QString requestPath(const QDBusMessage &inhibit)
     {
         return portalPath + QStringLiteral("/request/fake/") + tokenOf(inhibit);
@@ -90,7 +104,6 @@ protected:
             paths.append(call.interface() + QLatin1Char(' ') + call.path());
         return paths;
     }
-    static QString closeOf(const QString &path) { return QStringLiteral("org.freedesktop.portal.Request ") + path; }
 
     PrivateBus session;
     PrivateBus system;
@@ -101,12 +114,7 @@ protected:
 
 TEST_F(InhibitPowerAssertionsTest, PortalFirstThenLogindThenTheMostTellingFailure)
 {
-    const struct {
-        const char *name;
-        Answer portal, logind;
-        std::int32_t status;
-        bool logindAsked;
-    } cases[] = {
+    const struct { const char *name; Answer portal, logind; std::int32_t status; bool logindAsked; } cases[] = {
         {"portal grants", Answer::grant, Answer::grant, 0, false},
         {"no portal", Answer::absent, Answer::grant, 0, true},
         {"portal refuses", Answer::refuse, Answer::grant, 0, true},
@@ -121,7 +129,7 @@ TEST_F(InhibitPowerAssertionsTest, PortalFirstThenLogindThenTheMostTellingFailur
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         auto assertions = start(c.portal, c.logind);
-        const BrimPowerAssertion result = assertions->preventIdleSleep(reason);
+        const BrimPowerAssertion result = hold(*assertions);
         EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.identifier != 0, c.status == 0);
         EXPECT_EQ(assertions->heldCount(), c.status == 0 ? 1u : 0u);
@@ -142,34 +150,39 @@ TEST_F(InhibitPowerAssertionsTest, PortalFirstThenLogindThenTheMostTellingFailur
     }
 }
 
-TEST_F(InhibitPowerAssertionsTest, PortalRequestsAreClosedOnReleaseAndAtDestruction)
+TEST_F(InhibitPowerAssertionsTest, EachInhibitorIsHeldUntilItsReleaseOrTheAdaptersEnd)
 {
-    auto assertions = start(Answer::grant, Answer::absent);
-    const BrimPowerAssertion first = assertions->preventIdleSleep(reason);
-    const BrimPowerAssertion second = assertions->preventIdleSleep(reason);
-    ASSERT_EQ(first.status + second.status, 0);
-    EXPECT_NE(first.identifier, second.identifier);
-    const auto inhibits = portal->calls(QStringLiteral("Inhibit"));
-    const QString firstPath = requestPath(inhibits.value(0));
-    const QString secondPath = requestPath(inhibits.value(1));
-    EXPECT_NE(firstPath, secondPath);
-
-    assertions->release(first.identifier);
-    // Unknown and already released identifiers change nothing.
-    for (std::uint32_t unknown : {first.identifier, 0u, second.identifier + 100})
-        assertions->release(unknown);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths() == QStringList{closeOf(firstPath)}; }, 2000));
-    EXPECT_EQ(assertions->heldCount(), 1u);
-
-    assertions.reset();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths().size() == 2; }, 2000));
-    EXPECT_EQ(closedPaths(), (QStringList{closeOf(firstPath), closeOf(secondPath)}));
+    for (const bool viaPortal : {true, false}) {
+        SCOPED_TRACE(viaPortal ? "portal" : "logind");
+        auto assertions = viaPortal ? start(Answer::grant, Answer::absent) : start(Answer::absent, Answer::grant);
+        // Portal requests are withdrawn with Close; a logind inhibitor ends with its descriptor.
+        const auto released = [&](int index) {
+            if (!viaPortal)
+                return pipes->writerClosed(index);
+            const QString path = requestPath(portal->calls(QStringLiteral("Inhibit")).value(index));
+            return closedPaths().contains(QStringLiteral("org.freedesktop.portal.Request ") + path);
+        };
+        const BrimPowerAssertion first = hold(*assertions);
+        const BrimPowerAssertion second = hold(*assertions);
+        ASSERT_EQ(first.status + second.status, 0);
+        EXPECT_NE(first.identifier, second.identifier);
+        EXPECT_FALSE(QTest::qWaitFor([&] { return released(0) || released(1); }, 200));
+        assertions->release(first.identifier);
+        // Unknown and already released identifiers change nothing.
+        for (std::uint32_t unknown : {first.identifier, 0u, second.identifier + 100})
+            assertions->release(unknown);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return released(0); }, 2000));
+        EXPECT_FALSE(released(1));
+        EXPECT_EQ(assertions->heldCount(), 1u);
+        assertions.reset();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return released(1); }, 2000));
+    }
 }
 
 TEST_F(InhibitPowerAssertionsTest, LatePortalAnswerIsWithdrawn)
 {
     auto assertions = start(Answer::silent, Answer::absent, 300);
-    EXPECT_EQ(assertions->preventIdleSleep(reason).status, Status::statusUnavailable);
+    EXPECT_EQ(hold(*assertions).status, Status::statusUnavailable);
     // The request the portal would create for our token is closed all the same.
     const QString token = tokenOf(portal->calls(QStringLiteral("Inhibit")).value(0));
     ASSERT_FALSE(token.isEmpty());
@@ -177,18 +190,52 @@ TEST_F(InhibitPowerAssertionsTest, LatePortalAnswerIsWithdrawn)
     EXPECT_TRUE(closedPaths().value(0).endsWith(QLatin1Char('/') + token));
 }
 
-TEST_F(InhibitPowerAssertionsTest, LogindDescriptorIsHeldUntilReleaseOrDestruction)
+TEST_F(InhibitPowerAssertionsTest, AnInhibitorArrivingAfterTheAdapterIsGoneIsGivenBack)
 {
-    auto assertions = start(Answer::absent, Answer::grant);
-    const BrimPowerAssertion first = assertions->preventIdleSleep(reason);
-    const BrimPowerAssertion second = assertions->preventIdleSleep(reason);
-    ASSERT_EQ(first.status + second.status, 0);
-
-    EXPECT_FALSE(QTest::qWaitFor([&] { return pipes->writerClosed(0); }, 200));
-    assertions->release(first.identifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return pipes->writerClosed(0); }, 2000));
-    EXPECT_FALSE(pipes->writerClosed(1));
+    auto assertions = start(Answer::late, Answer::absent, 5000);
+    auto pending = assertions->preventIdleSleep(reason);
     assertions.reset();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return pipes->writerClosed(1); }, 2000));
+    EXPECT_EQ(QCoro::waitFor(pending).status, Status::statusUnavailable);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths().size() == 1; }, 2000));
+}
+
+// Nanoseconds this thread has spent waiting for a CPU; 0 where the kernel does not say.
+qint64 runQueueWait()
+{
+    QFile stats(QStringLiteral("/proc/thread-self/schedstat"));
+    return stats.open(QIODevice::ReadOnly) ? stats.readAll().split(' ').value(1).toLongLong() : 0;
+}
+
+TEST_F(InhibitPowerAssertionsTest, KeepAwakeWaitsForASlowPortalWithoutStallingTheEventLoop)
+{
+    BrimkitModel::Environment environment = FakeModelEnvironment().environment();
+    environment.power = start(Answer::slow, Answer::absent, 5000);
+    BrimkitModel model(std::move(environment), BrimkitModel::Options{false});
+    // A zero-interval timer runs whenever the loop is free: its gaps are the
+    // stalls, less the time the machine gave the CPU to someone else.
+    qint64 worst = 0, worstWithWaits = 0, waited = runQueueWait();
+    QElapsedTimer elapsed, sinceLast;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 gap = sinceLast.nsecsElapsed(), wait = runQueueWait();
+        sinceLast.restart();
+        worstWithWaits = std::max(worstWithWaits, gap / 1000000);
+        worst = std::max(worst, (gap - (wait - waited)) / 1000000);
+        waited = wait;
+    });
+    elapsed.start();
+    sinceLast.start();
+    probe.start(0);
+    model.startAwake(30);
+    EXPECT_FALSE(model.awakeUntil());
+    QEventLoop loop; // not QTest::qWaitFor, which sleeps between its rounds
+    QObject::connect(&model, &BrimkitModel::changed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(8000, &loop, &QEventLoop::quit);
+    loop.exec();
+    ASSERT_TRUE(model.awakeUntil());
+    EXPECT_GE(elapsed.elapsed(), 2900);
+    EXPECT_LT(worst, 50);
+    std::printf("worst event-loop stall while the portal took 3 s: %lld ms (%lld ms with waits for a CPU)\n",
+                static_cast<long long>(worst), static_cast<long long>(worstWithWaits));
 }
 } // namespace

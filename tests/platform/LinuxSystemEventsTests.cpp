@@ -22,14 +22,8 @@ using Events = QList<BrimSystemEvent>;
 
 struct Recorder {
     Events events;
-    BrimSystemEvents::Handler handler()
-    {
-        return [this](BrimSystemEvent event) { events.append(event); };
-    }
-    bool waitFor(qsizetype count, int ms = 2000)
-    {
-        return QTest::qWaitFor([&] { return events.size() >= count; }, ms);
-    }
+    BrimSystemEvents::Handler handler() { return [this](BrimSystemEvent event) { events.append(event); }; }
+    bool waitFor(qsizetype count, int ms = 2000) { return QTest::qWaitFor([&] { return events.size() >= count; }, ms); }
 };
 
 // A stand-in for /etc: "etc/localtime", a link into "zoneinfo/".
@@ -75,18 +69,11 @@ void sendPrepareForSleep(const QDBusConnection &from, bool starting)
     from.call(QDBusMessage::createMethodCall(bus, QStringLiteral("/org/freedesktop/DBus"), bus, QStringLiteral("GetId")));
 }
 
-void announce(Qt::ApplicationState state)
-{
-    Q_EMIT qGuiApp->applicationStateChanged(state);
-}
+void announce(Qt::ApplicationState state) { Q_EMIT qGuiApp->applicationStateChanged(state); }
 
 TEST(LinuxSystemEvents, TimeZoneChangesCountOnlyWhenTheZoneDiffers)
 {
-    const struct {
-        const char *what;
-        std::function<void(ZoneFiles &)> act;
-        bool newZone;
-    } steps[] = {
+    const struct { const char *what; std::function<void(ZoneFiles &)> act; bool newZone; } steps[] = {
         {"unrelated file in the folder", [](ZoneFiles &z) { z.write("etc/hostname", "box"); }, false},
         {"link swapped to another zone", [](ZoneFiles &z) { z.linkTo("Berlin"); }, true},
         {"link swapped to the same zone", [](ZoneFiles &z) { z.linkTo("Berlin"); }, false},
@@ -111,14 +98,11 @@ TEST(LinuxSystemEvents, TimeZoneChangesCountOnlyWhenTheZoneDiffers)
     for (const auto &step : steps) {
         SCOPED_TRACE(step.what);
         step.act(zones);
-        if (step.newZone) {
+        if (step.newZone)
             EXPECT_TRUE(recorder.waitFor(++expected));
-            EXPECT_EQ(recorder.events.size(), expected);
-        } else {
-            // Let the watcher look at this step on its own, not merged with the next.
-            QTest::qWait(50);
-            EXPECT_EQ(recorder.events.size(), expected);
-        }
+        else
+            QTest::qWait(50); // the watcher looks at this step on its own, not merged with the next
+        EXPECT_EQ(recorder.events.size(), expected);
     }
     EXPECT_FALSE(recorder.waitFor(expected + 1, 200));
     EXPECT_EQ(recorder.events, Events(expected, BrimSystemEvent::timeZoneChanged));
@@ -132,8 +116,7 @@ TEST(LinuxSystemEvents, WakeComesFromLogindOnlyAndNothingArrivesAfterStopObservi
     ZoneFiles zones;
     LinuxSystemEvents events(system.connect(), zones.localtime());
     LinuxSystemEvents stopped(system.connect(), zones.localtime());
-    Recorder recorder;
-    Recorder stoppedEvents;
+    Recorder recorder, stoppedEvents;
     events.observe(recorder.handler());
     stopped.observe(stoppedEvents.handler());
     ASSERT_TRUE(events.isWatchingSleep() && events.isWatchingClock());
@@ -163,8 +146,7 @@ TEST(LinuxSystemEvents, ActivationReachesTheLatestHandlerWhichMayStopObserving)
 {
     ZoneFiles zones;
     LinuxSystemEvents events(QDBusConnection(QStringLiteral("no-bus")), zones.localtime());
-    Recorder replaced;
-    Recorder latest;
+    Recorder replaced, latest;
     events.observe(replaced.handler());
     events.observe(latest.handler());
     for (Qt::ApplicationState state : {Qt::ApplicationInactive, Qt::ApplicationHidden, Qt::ApplicationActive})

@@ -1,6 +1,5 @@
 #pragma once
-// Test-only D-Bus plumbing: a throwaway bus (its own dbus-daemon with no
-// service folders, so nothing real is ever activated) and a scripted service.
+// Test-only D-Bus plumbing: a throwaway bus and a scripted service on it.
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -18,41 +17,30 @@
 
 // A dbus-daemon of our own with no service directories, so nothing on the
 // machine (such as a real notification daemon) is ever started by activation,
-// unless a test adds a service file on purpose.
+// unless a test names a command to start as the notification service.
 class PrivateBus {
 public:
     explicit PrivateBus(const QString &activatableExec = {})
     {
         QString serviceDir;
         if (!activatableExec.isEmpty()) {
-            const QString dir = m_dir.filePath(QStringLiteral("services"));
-            QDir().mkpath(dir);
-            QFile service(dir + QStringLiteral("/notifications.service"));
-            if (service.open(QIODevice::WriteOnly))
-                service.write(QStringLiteral("[D-BUS Service]\nName=org.freedesktop.Notifications\nExec=%1\n")
-                                  .arg(activatableExec)
-                                  .toUtf8());
-            serviceDir = QStringLiteral("<servicedir>%1</servicedir>").arg(dir);
+            QDir(m_dir.path()).mkdir(QStringLiteral("services"));
+            write(QStringLiteral("services/notifications.service"),
+                  QStringLiteral("[D-BUS Service]\nName=org.freedesktop.Notifications\nExec=%1\n").arg(activatableExec));
+            serviceDir = QStringLiteral("<servicedir>%1</servicedir>").arg(m_dir.filePath(QStringLiteral("services")));
         }
-        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
-        QFile file(config);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
-                                      " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">"
-                                      "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                                      "<auth>EXTERNAL</auth>%2"
-                                      "<policy context=\"default\"><allow send_destination=\"*\"/>"
-                                      "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>")
-                           .arg(m_dir.path(), serviceDir)
-                           .toUtf8());
-        file.close();
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-        if (m_daemon.waitForStarted(5000)) {
-            while (!m_daemon.canReadLine() && m_daemon.waitForReadyRead(5000)) {
-            }
-            m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        write(QStringLiteral("bus.conf"),
+              QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\""
+                             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">"
+                             "<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>%2"
+                             "<policy context=\"default\"><allow send_destination=\"*\"/>"
+                             "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>")
+                  .arg(m_dir.path(), serviceDir));
+        m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + m_dir.filePath(QStringLiteral("bus.conf")),
+                                                       QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        while (m_daemon.waitForStarted(5000) && !m_daemon.canReadLine() && m_daemon.waitForReadyRead(5000)) {
         }
+        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     }
     ~PrivateBus()
     {
@@ -62,15 +50,22 @@ public:
         m_daemon.waitForFinished(3000);
     }
     bool ok() const { return !m_address.isEmpty(); }
+    // A path in the bus's own scratch folder, gone with the bus.
     QString tempPath(const QString &name) const { return m_dir.filePath(name); }
     QDBusConnection connect()
     {
-        const QString name = QUuid::createUuid().toString();
-        m_names.append(name);
-        return QDBusConnection::connectToBus(m_address, name);
+        m_names.append(QUuid::createUuid().toString());
+        return QDBusConnection::connectToBus(m_address, m_names.last());
     }
 
 private:
+    void write(const QString &name, const QString &text)
+    {
+        QFile file(m_dir.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(text.toUtf8());
+    }
+
     QTemporaryDir m_dir;
     QProcess m_daemon;
     QString m_address;
@@ -79,7 +74,7 @@ private:
 
 // Owns a name on the bus, records every call under its path and answers with
 // what the responder returns (nothing = never answers). It runs on a thread of
-// its own so it can answer a blocking call made from the main thread.
+// its own, so an answer it holds back never holds up the test's thread.
 class FakeDBusService final : public QDBusVirtualObject {
 public:
     using Responder = std::function<std::optional<QDBusMessage>(const QDBusMessage &)>;

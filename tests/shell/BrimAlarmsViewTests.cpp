@@ -45,7 +45,7 @@ struct AlarmsView : ::testing::Test {
         }
         return nullptr;
     }
-    bool shows(const QString &text) const { return ShellFixture::visibleTexts(*view).contains(text); }
+    bool shows(const QString &text) const { return ShellFixture::shows(*view, text); }
 };
 
 } // namespace
@@ -103,11 +103,11 @@ TEST_F(AlarmsView, AnUnreadableFileLocksTheFormAndOffersAWayBack)
     EXPECT_FALSE(view->addButton()->isEnabled());
     EXPECT_FALSE(shows(QStringLiteral("No alarms scheduled.")));
     EXPECT_TRUE(shows(*model->storageIssue()));
-    QTest::mouseClick(ShellFixture::button(*view, QStringLiteral("Show alarm file…")), Qt::LeftButton);
+    QTest::mouseClick(ShellFixture::button(*view, "Show alarm file…"), Qt::LeftButton);
     EXPECT_EQ(reveal->revealed, QStringList{FileBrimAlarmStore::defaultURL()});
 
     store->loadError.reset();
-    QTest::mouseClick(ShellFixture::button(*view, QStringLiteral("Retry saved alarms")), Qt::LeftButton);
+    QTest::mouseClick(ShellFixture::button(*view, "Retry saved alarms"), Qt::LeftButton);
     EXPECT_TRUE(view->addButton()->isEnabled());
     EXPECT_TRUE(shows(QStringLiteral("No alarms scheduled.")));
 }

@@ -3,7 +3,6 @@
 
 #include <QComboBox>
 #include <QSpinBox>
-#include <QTest>
 
 using TimerControls = ShellFixture;
 
@@ -11,40 +10,36 @@ TEST_F(TimerControls, PomodoroSetsTwentyFiveAndTimerKeepsIt)
 {
     BrimTimerControls controls(model);
     controls.show();
-    QTest::mouseClick(button(controls, QStringLiteral("Timer")), Qt::LeftButton);
+    click(controls, "Timer");
     auto *stepper = controls.findChild<QSpinBox *>();
     ASSERT_TRUE(stepper && stepper->isVisible());
-    EXPECT_EQ(stepper->minimum(), 1);
-    EXPECT_EQ(stepper->maximum(), 240);
+    EXPECT_EQ(std::pair(stepper->minimum(), stepper->maximum()), std::pair(1, 240));
     stepper->setValue(40);
-    EXPECT_EQ(controls.timerMinutes(), 40);
-    QTest::mouseClick(button(controls, QStringLiteral("Pomodoro")), Qt::LeftButton);
+    click(controls, "Pomodoro");
     EXPECT_EQ(controls.timerMinutes(), 25);
-    QTest::mouseClick(button(controls, QStringLiteral("Timer")), Qt::LeftButton);
-    EXPECT_EQ(controls.timerMinutes(), 25);
+    click(controls, "Timer");
     EXPECT_EQ(stepper->text(), QStringLiteral("25 min"));
 }
 
-TEST_F(TimerControls, EachFocusChoiceStartsItsKind)
+TEST_F(TimerControls, EachSessionChoiceStartsItsKindAtItsLength)
 {
-    struct Case { const char *choice; BrimTimerKind kind; int minutes; };
-    const Case cases[] = {
-        {"Focus · 25 min", BrimTimerKind::focus, 25},
-        {"Short break · 5 min", BrimTimerKind::shortBreak, 5},
-        {"Long break · 15 min", BrimTimerKind::longBreak, 15},
+    const struct { const char *choice; BrimTimerKind kind; } rows[] = {
+        {"Focus · 25 min", BrimTimerKind::focus},
+        {"Short break · 5 min", BrimTimerKind::shortBreak},
+        {"Long break · 15 min", BrimTimerKind::longBreak},
     };
-    for (const Case &c : cases) {
-        model.cancelTimer();
-        BrimTimerControls controls(model);
-        controls.show();
-        auto *duration = controls.findChild<QComboBox *>();
-        const int index = duration->findText(QString::fromUtf8(c.choice));
-        ASSERT_GE(index, 0) << c.choice;
+    BrimTimerControls controls(model);
+    controls.show();
+    auto *duration = controls.findChild<QComboBox *>();
+    for (const auto &row : rows) {
+        const int index = duration->findText(QString::fromUtf8(row.choice));
+        ASSERT_GE(index, 0) << row.choice;
         duration->setCurrentIndex(index);
         Q_EMIT duration->activated(index);
-        QTest::mouseClick(button(controls, QStringLiteral("Start")), Qt::LeftButton);
-        EXPECT_EQ(model.kind(), c.kind) << c.choice;
-        EXPECT_EQ(model.countdown().remaining(), c.minutes * 60.0) << c.choice;
+        click(controls, "Start");
+        EXPECT_EQ(model.kind(), row.kind) << row.choice;
+        EXPECT_EQ(model.countdown().remaining(), row.kind.minutes() * 60.0) << row.choice;
+        click(controls, "Cancel");
     }
 }
 
@@ -52,41 +47,19 @@ TEST_F(TimerControls, RunningPausedAndCompletedViews)
 {
     BrimTimerControls controls(model);
     controls.show();
-    QTest::mouseClick(button(controls, QStringLiteral("Timer")), Qt::LeftButton);
+    click(controls, "Timer");
     controls.findChild<QSpinBox *>()->setValue(90);
-    QTest::mouseClick(button(controls, QStringLiteral("Start")), Qt::LeftButton);
-    EXPECT_TRUE(visibleTexts(controls).contains(QStringLiteral("90:00")));
-    EXPECT_TRUE(visibleTexts(controls).contains(QStringLiteral("Timer")));
-
-    clock->advance(61.5);
-    model.refresh(clock->now());
-    EXPECT_TRUE(visibleTexts(controls).contains(QStringLiteral("88:59")));
-
-    QTest::mouseClick(button(controls, QStringLiteral("Pause")), Qt::LeftButton);
-    EXPECT_TRUE(visibleTexts(controls).contains(QStringLiteral("Timer · Paused")));
-    QTest::mouseClick(button(controls, QStringLiteral("Resume")), Qt::LeftButton);
-    EXPECT_FALSE(model.isPaused());
-
-    clock->advance(90 * 60);
-    model.refresh(clock->now());
-    EXPECT_TRUE(visibleTexts(controls).contains(QStringLiteral("Timer finished")));
-    QTest::mouseClick(button(controls, QStringLiteral("Restart timer")), Qt::LeftButton);
+    click(controls, "Start");
+    EXPECT_TRUE(shows(controls, QStringLiteral("90:00")) && shows(controls, QStringLiteral("Timer")));
+    advance(model, 61.5);
+    EXPECT_TRUE(shows(controls, QStringLiteral("88:59")));
+    click(controls, "Pause");
+    EXPECT_TRUE(shows(controls, QStringLiteral("Timer · Paused")));
+    click(controls, "Resume");
+    advance(model, 90 * 60);
+    EXPECT_TRUE(shows(controls, QStringLiteral("Timer finished")));
+    click(controls, "Restart timer");
     EXPECT_EQ(model.countdown().remaining(), 90 * 60.0);
-    QTest::mouseClick(button(controls, QStringLiteral("Cancel")), Qt::LeftButton);
-    EXPECT_FALSE(model.isTiming());
-    EXPECT_TRUE(button(controls, QStringLiteral("Start")));
-}
-
-TEST_F(TimerControls, CompletedFocusOffersTheShortBreak)
-{
-    BrimTimerControls controls(model);
-    controls.show();
-    model.startTimer(25, BrimTimerKind::focus);
-    clock->advance(1500);
-    model.refresh(clock->now());
-    EXPECT_TRUE(visibleTexts(controls).contains(QStringLiteral("Focus finished")));
-    ASSERT_TRUE(button(controls, QStringLiteral("Dismiss")));
-    QTest::mouseClick(button(controls, QStringLiteral("Start short break")), Qt::LeftButton);
-    EXPECT_EQ(model.kind(), BrimTimerKind::shortBreak);
-    EXPECT_EQ(model.countdown().remaining(), 300.0);
+    click(controls, "Cancel");
+    EXPECT_TRUE(!model.isTiming() && button(controls, "Start"));
 }

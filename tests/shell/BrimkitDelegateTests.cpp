@@ -5,21 +5,12 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct DelegateFixture : ::testing::Test {
-    std::shared_ptr<FixedBrimClock> clock = std::make_shared<FixedBrimClock>(BrimDate::fromSeconds(850'000'000));
-    std::shared_ptr<FakePowerAssertions> power = std::make_shared<FakePowerAssertions>();
-    std::shared_ptr<ManualSystemEvents> events = std::make_shared<ManualSystemEvents>();
-
+struct DelegateFixture : ::testing::Test, FakeModelEnvironment {
     std::unique_ptr<BrimkitDelegate> make()
     {
-        return std::make_unique<BrimkitDelegate>(BrimkitModel::Environment{
-            clock, std::make_shared<MemoryUserDefaults>(), power, std::make_shared<CountingBeep>(), events, {}, nullptr,
-            std::make_shared<MemoryAlarmStore>()},
-            fakePanelEnvironment(clock));
+        return std::make_unique<BrimkitDelegate>(environment(), fakePanelEnvironment(clock));
     }
 };
-
 } // namespace
 
 TEST_F(DelegateFixture, BusyWhileTimingPausedOrKeepingAwake)
@@ -42,8 +33,7 @@ TEST_F(DelegateFixture, BusyWhileTimingPausedOrKeepingAwake)
 
     // A finished session still on show is not work in progress.
     model.startTimer(1, BrimTimerKind::timer);
-    clock->advance(60);
-    model.refresh(clock->now());
+    advance(model, 60);
     ASSERT_TRUE(model.completion());
     EXPECT_FALSE(busy());
 
@@ -52,25 +42,22 @@ TEST_F(DelegateFixture, BusyWhileTimingPausedOrKeepingAwake)
     EXPECT_FALSE(busy());
 }
 
-TEST_F(DelegateFixture, TerminationBeforeLaunchFinishedStillShutsDown)
+TEST_F(DelegateFixture, TerminationShutsDownBeforeOrAfterLaunchFinished)
 {
-    auto delegate = make();
-    delegate->model().startAwake(30);
-    delegate->model().startTimer(10, BrimTimerKind::focus);
-    delegate->applicationWillTerminate();
-    EXPECT_TRUE(power->held.empty());
-    EXPECT_FALSE(delegate->model().isTiming());
-    EXPECT_FALSE(delegate->model().isTicking());
-    EXPECT_FALSE(events->handler);
-}
-
-TEST_F(DelegateFixture, TerminationAfterLaunchReleasesKeepAwake)
-{
-    auto delegate = make();
-    delegate->applicationDidFinishLaunching();
-    delegate->showPanel();
-    delegate->model().startAwake(30);
-    EXPECT_EQ(power->held.size(), 1u);
-    delegate->applicationWillTerminate();
-    EXPECT_TRUE(power->held.empty());
+    for (const bool launched : {false, true}) {
+        SCOPED_TRACE(launched ? "after launch" : "before launch");
+        auto delegate = make();
+        if (launched) {
+            delegate->applicationDidFinishLaunching();
+            delegate->showPanel();
+        }
+        delegate->model().startAwake(30);
+        delegate->model().startTimer(10, BrimTimerKind::focus);
+        EXPECT_EQ(power->held.size(), 1u);
+        delegate->applicationWillTerminate();
+        EXPECT_TRUE(power->held.empty());
+        EXPECT_FALSE(delegate->model().isTiming());
+        EXPECT_FALSE(delegate->model().isTicking());
+        EXPECT_FALSE(events->handler);
+    }
 }

@@ -55,7 +55,7 @@ struct Panel : ShellFixture {
         for (int turn = 0; turn < 4; ++turn)
             QCoreApplication::processEvents();
     }
-    bool shows(const QString &text) { return visibleTexts(panel).contains(text); }
+    bool shows(const QString &text) { return ShellFixture::shows(panel, text); }
 };
 
 } // namespace

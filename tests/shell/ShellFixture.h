@@ -1,21 +1,16 @@
 #pragma once
 // A model on fakes for widget tests.
 
-#include "models/BrimkitModel.h"
 #include "tests/support/ModelFakes.h"
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
-struct ShellFixture : ::testing::Test {
-    std::shared_ptr<FixedBrimClock> clock = std::make_shared<FixedBrimClock>(BrimDate::fromSeconds(830'000'000));
-    std::shared_ptr<FakePowerAssertions> power = std::make_shared<FakePowerAssertions>();
-    BrimkitModel model{true, false,
-                       BrimkitModel::Environment{clock, std::make_shared<MemoryUserDefaults>(), power,
-                                                 std::make_shared<CountingBeep>(), nullptr, {}, nullptr,
-                                                 std::make_shared<MemoryAlarmStore>()}};
+struct ShellFixture : ::testing::Test, FakeModelEnvironment {
+    std::unique_ptr<BrimkitModel> owned = makeModel();
+    BrimkitModel &model = *owned;
 
     // The visible button with exactly this text.
     static QAbstractButton *button(QWidget &root, const QString &text)
@@ -26,6 +21,13 @@ struct ShellFixture : ::testing::Test {
         }
         return nullptr;
     }
+    static QAbstractButton *button(QWidget &root, const char *text) { return button(root, QString::fromUtf8(text)); }
+    static void click(QWidget &root, const char *text)
+    {
+        QAbstractButton *b = button(root, text);
+        ASSERT_TRUE(b) << text;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
     static QStringList visibleTexts(QWidget &root)
     {
         QStringList texts;
@@ -35,4 +37,5 @@ struct ShellFixture : ::testing::Test {
         }
         return texts;
     }
+    static bool shows(QWidget &root, const QString &text) { return visibleTexts(root).contains(text); }
 };

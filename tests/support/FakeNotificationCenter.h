@@ -15,7 +15,6 @@ public:
     using Alert = BrimTimerNotificationSettings::AlertSetting;
 
     BrimTimerNotificationSettings current{Status::authorized, Alert::enabled};
-    bool grant = true;
     std::optional<QString> authorizationError;
     std::optional<QString> addError;
     // While a gate is set and not finished, the matching call waits on it.
@@ -23,8 +22,10 @@ public:
 
     int settingsCalls = 0;
     int authorizationRequests = 0;
+    QStringList added; // every identifier asked for, in order, including refused ones
     QList<BrimNotificationRequest> pending;
     QStringList removedDelivered;
+    std::function<void(const QString &)> deliveryFailed;
 
     static std::shared_ptr<BrimCompletion> gate() { return std::make_shared<BrimCompletion>(); }
     // Opens a gate and lets every waiter run on (they resume through the event loop).
@@ -33,6 +34,15 @@ public:
         gate->finish();
         for (int i = 0; i < 20; ++i)
             QCoreApplication::processEvents();
+    }
+    // What the pending requests say, sorted: "Tea, Timer finished".
+    std::string bodies() const
+    {
+        QStringList bodies;
+        for (const BrimNotificationRequest &r : pending)
+            bodies << r.body;
+        bodies.sort();
+        return bodies.join(QStringLiteral(", ")).toStdString();
     }
 
     QCoro::Task<BrimTimerNotificationSettings> settings() override
@@ -49,11 +59,12 @@ public:
             co_await g->wait();
         if (authorizationError)
             co_return Failure{*authorizationError};
-        current.authorizationStatus = grant ? Status::authorized : Status::denied;
-        co_return grant;
+        current.authorizationStatus = Status::authorized;
+        co_return true;
     }
     QCoro::Task<Result<void, QString>> add(BrimNotificationRequest request) override
     {
+        added << request.identifier;
         if (auto g = addGate)
             co_await g->wait();
         if (addError)
@@ -72,4 +83,8 @@ public:
         pending.removeIf([&](const BrimNotificationRequest &r) { return identifiers.contains(r.identifier); });
     }
     void removeDelivered(const QStringList &identifiers) override { removedDelivered += identifiers; }
+    void setDeliveryFailureHandler(std::function<void(const QString &)> handler) override
+    {
+        deliveryFailed = std::move(handler);
+    }
 };

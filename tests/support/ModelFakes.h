@@ -1,25 +1,29 @@
 #pragma once
-// Small fakes of the platform services the models are given.
+// Small fakes of the platform services the models are given, and a main
+// model's whole environment built from them.
 
-#include "models/BrimPowerAssertions.h"
-#include "models/BrimSystemBeep.h"
-#include "models/BrimSystemEvents.h"
+#include "core/BrimAlarmStoring.h"
+#include "models/BrimkitModel.h"
+#include "tests/support/FakeNotificationCenter.h"
 
 #include <set>
 
 class FakePowerAssertions final : public BrimPowerAssertions {
 public:
-    BrimPowerAssertion preventIdleSleep(const QString &reason) override
+    QCoro::Task<BrimPowerAssertion> preventIdleSleep(QString reason) override
     {
         lastReason = reason;
+        if (auto g = gate) // the desktop takes its time
+            co_await g->wait();
         if (failWith != 0)
-            return {failWith, 0};
+            co_return BrimPowerAssertion{failWith, 0};
         const std::uint32_t id = nextId++;
         held.insert(id);
-        return {0, id};
+        co_return BrimPowerAssertion{0, id};
     }
     void release(std::uint32_t identifier) override { held.erase(identifier); }
 
+    std::shared_ptr<BrimCompletion> gate;
     std::int32_t failWith = 0;
     std::uint32_t nextId = 1;
     std::set<std::uint32_t> held;
@@ -28,8 +32,9 @@ public:
 
 class CountingBeep final : public BrimSystemBeep {
 public:
-    void beep() override { ++count; }
+    void play(Sound sound) override { ++(sound == Sound::alert ? count : notificationSounds); }
     int count = 0;
+    int notificationSounds = 0;
 };
 
 class ManualSystemEvents final : public BrimSystemEvents {
@@ -44,14 +49,11 @@ public:
     Handler handler;
 };
 
-#include "core/BrimAlarmStoring.h"
-
 // Alarm storage in memory; either direction can be made to fail.
 class MemoryAlarmStore final : public BrimAlarmStoring {
 public:
     Result<QList<BrimAlarm>, BrimAlarmStoreError> load() override
     {
-        ++loads;
         if (loadError)
             return Failure{*loadError};
         return saved;
@@ -68,6 +70,33 @@ public:
     QList<BrimAlarm> saved;
     std::optional<BrimAlarmStoreError> loadError;
     std::optional<BrimAlarmStoreError> saveError;
-    int loads = 0;
     int saves = 0;
+};
+
+// Everything a main model talks to, on fakes; no notification centre until a
+// test sets `center`.
+struct FakeModelEnvironment {
+    std::shared_ptr<FixedBrimClock> clock = std::make_shared<FixedBrimClock>(BrimDate::fromSeconds(850'000'000));
+    std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
+    std::shared_ptr<FakePowerAssertions> power = std::make_shared<FakePowerAssertions>();
+    std::shared_ptr<CountingBeep> beep = std::make_shared<CountingBeep>();
+    std::shared_ptr<ManualSystemEvents> events = std::make_shared<ManualSystemEvents>();
+    std::shared_ptr<FakeNotificationCenter> center;
+    std::shared_ptr<MemoryAlarmStore> store = std::make_shared<MemoryAlarmStore>();
+    QStringList tracked;
+
+    BrimkitModel::Environment environment()
+    {
+        return {clock, defaults, power, beep, events, [this](OstrelEvent e) { tracked << e.rawValue(); }, center, store};
+    }
+    std::unique_ptr<BrimkitModel> makeModel(bool ticking = false)
+    {
+        return std::make_unique<BrimkitModel>(environment(), BrimkitModel::Options{ticking});
+    }
+    void advance(BrimkitModel &model, double seconds)
+    {
+        clock->advance(seconds);
+        model.refresh(clock->now());
+    }
+    qsizetype count(const char *event) const { return tracked.count(QLatin1String(event)); }
 };
