@@ -4,6 +4,7 @@
 // StatusNotifierItem host every listed size. Reports the time per session
 // minute and how many redraws a minute it cost.
 #include "bench/BenchModelEnvironment.h"
+#include "services/OstrelSignals.h"
 #include "shell/BrimkitStatusItem.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@ void BM_TrayFocusSession(benchmark::State &state)
     const bool everySize = state.range(0) == 1;
     auto clock = std::make_shared<FixedBrimClock>(BrimDate::fromSeconds(840'000'000));
     BrimkitModel model(benchEnvironment(clock), {.ticking = false});
-    BrimkitStatusItem item(model);
+    BrimkitStatusItem item(model, OstrelSignals::shared());
     constexpr int minutes = 25;
     const int before = item.redrawCount();
     qint64 painted = 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Idle cost of the running app with a countdown running, against a bare tray
-# program, under Xvfb with trayer: CPU seconds and peak RSS over a window,
-# with the timer capsule shown and switched off.
+# Idle cost of the running app against a bare tray program that has shown a
+# small window once, under Xvfb with trayer: CPU seconds and peak RSS over a
+# window, after every tool of the panel has been opened once, and with a
+# countdown running, the timer capsule shown and switched off.
 #   bench/idle_cost.sh <build dir> [seconds=60]
 set -euo pipefail
 build=$(cd "$1" && pwd); seconds=${2:-60}
@@ -25,8 +26,20 @@ measure() { # <label> <pid>
     'BEGIN { printf "%-10s cpu %.2f s over %d s (%.3f%% of a core), peak RSS %.1f MiB, RSS at end %.1f MiB\n", l, t/hz, s, 100*t/hz/s, r/1024, n/1024 }'
 }
 
-"$build/bench/bare-tray" & bare=$!
+"$build/bench/bare-tray" --show-window & bare=$!
 sleep 2; measure bare $bare; kill $bare
+
+# Every tool and the settings opened once from the keyboard (Space opens the
+# focused card's tool, Escape closes it, Tab Tab reaches the next card), then
+# the panel closed.
+"$build/shell/ostrel-brimkit" & app=$!
+sleep 2
+"$build/shell/ostrel-brimkit"; sleep 0.5
+for tool in 1 2 3 4 5 6 7 8; do xdotool key space; sleep 0.3; xdotool key Escape Tab Tab; done
+xdotool key Tab space; sleep 0.3; xdotool key Escape Escape
+sleep 1
+measure app-tools $app
+kill -TERM $app; wait $app || true
 
 # The app with a running 25-minute focus session, the timer capsule shown or
 # switched off (its setting written before the start). Capsule repaints are
@@ -38,14 +51,15 @@ run_app() { # <label> <capsule: true|false>
   QT_LOGGING_RULES="ostrel.brimkit.debug=true" "$build/shell/ostrel-brimkit" 2>"$log" & app=$!
   sleep 2
   echo "$1 before its pop-up was first opened: peak RSS $(awk '/VmHWM/ {printf "%.1f MiB", $2/1024}' /proc/$app/status)"
-  "$build/shell/ostrel-brimkit"          # opens the pop-up
+  "$build/shell/ostrel-brimkit"          # opens the panel
   sleep 0.5
   xdotool key Escape                      # the panel closes again
-  # Start a 25-minute focus session through the pop-up's keyboard path.
+  # Start a 25-minute focus session from the keyboard: past Keep Awake and its
+  # star the Timer card opens on Pomodoro; Duration, Start.
   "$build/shell/ostrel-brimkit"; sleep 0.5
-  xdotool key Tab Tab Tab Tab space; sleep 1.5   # Start, Pomodoro (checked), Duration, Start timer
+  xdotool key Tab Tab space Tab Tab space; sleep 1.5
   import -window root "${BRIMKIT_IDLE_SHOT:-/dev/null}" 2>/dev/null || true
-  xdotool key Escape
+  xdotool key Escape Escape
   sleep 1
   local painted; painted=$(grep -c 'timer capsule painted' "$log" || true)
   measure "$1" $app

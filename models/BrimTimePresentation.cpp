@@ -5,14 +5,6 @@
 
 namespace {
 
-// The locale's short time without seconds: some locales (C among them) carry
-// seconds in their short format, and a title must not change every second.
-QString shortTimeFormat(const QLocale &locale)
-{
-    static const QRegularExpression seconds(QStringLiteral("[:.]?s+(\\.z+)?"));
-    return locale.timeFormat(QLocale::ShortFormat).remove(seconds).trimmed();
-}
-
 // The locale's long date without the weekday and with the month abbreviated:
 // "Nov 20, 2028" in en_US, "20. Nov. 2028" in de_DE.
 QString abbreviatedDateFormat(const QLocale &locale)
@@ -23,6 +15,12 @@ QString abbreviatedDateFormat(const QLocale &locale)
 }
 
 } // namespace
+
+QString BrimTimePresentation::shortTimeFormat(const QLocale &locale)
+{
+    static const QRegularExpression seconds(QStringLiteral("[:.]?s+(\\.z+)?"));
+    return locale.timeFormat(QLocale::ShortFormat).remove(seconds).trimmed();
+}
 
 QString BrimTimePresentation::clockText(std::int64_t seconds)
 {

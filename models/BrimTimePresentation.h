@@ -6,6 +6,7 @@
 #include "core/BrimTimerKind.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QUuid>
 #include <cstdint>
 #include <optional>
@@ -53,6 +54,9 @@ public:
     static QString clockText(std::int64_t seconds);
     // Time of day, and date with time, in the user's locale and time zone.
     static QString timeText(BrimDate date);
+    // The locale's short time without seconds: some locales (C among them)
+    // carry seconds in their short format, and a title must not change every second.
+    static QString shortTimeFormat(const QLocale &locale);
     static QString dateTimeText(BrimDate date);
 
     friend bool operator==(const BrimTimePresentation &, const BrimTimePresentation &) = default;

@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -87,6 +89,8 @@ BetaSupportView::BetaSupportView(OstrelSignals &facade, const QString &appName, 
     connect(toggle, &QToolButton::toggled, this, [this, toggle](bool open) {
         toggle->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
         m_details->setVisible(open);
+        if (open)
+            revealActions();
     });
 
     auto *note = new QLabel(tr(
@@ -120,6 +124,18 @@ BetaSupportView::BetaSupportView(OstrelSignals &facade, const QString &appName, 
 
     connect(&m_facade, &OstrelSignals::changed, this, &BetaSupportView::refresh);
     refresh();
+}
+
+void BetaSupportView::revealActions()
+{
+    // In a scrolling window the details push the buttons down: scroll them back into view.
+    auto *area = parentWidget() ? qobject_cast<QScrollArea *>(parentWidget()->parentWidget()) : nullptr;
+    if (!area)
+        return;
+    layout()->activate();
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(area, &request);
+    area->ensureWidgetVisible(m_sendButton);
 }
 
 QString BetaSupportView::message() const

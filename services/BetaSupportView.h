@@ -30,6 +30,7 @@ public:
 
 private:
     void refresh();
+    void revealActions();
     QCoro::Task<> deliver(QString message, bool bug);
 
     OstrelSignals &m_facade;

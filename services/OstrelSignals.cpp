@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
+#include <QStyle>
 #include <QTimer>
 #include <QUuid>
 
@@ -236,13 +238,22 @@ void OstrelSignals::showSupport(bool bug)
         height = std::min(height, 520);
 
         auto *scroll = new QScrollArea;
-        scroll->setWindowTitle(tr("Feedback"));
         scroll->setWidgetResizable(true);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         auto *view = new BetaSupportView(*this, m_appName);
         view->setFixedWidth(width);
         scroll->setWidget(view);
-        scroll->resize(width + scroll->frameWidth() * 2, height);
+        // Room for the scroll bar, so a scrolling view keeps its right edge.
+        scroll->resize(width + scroll->frameWidth() * 2 + scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                       height);
+        for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            auto *shortcut = new QShortcut(keys, scroll);
+            connect(shortcut, &QShortcut::activated, scroll, &QWidget::close);
+        }
+        // The title says which of the two reports the window is writing.
+        const auto retitle = [this, scroll] { scroll->setWindowTitle(m_feedbackIsBug ? tr("Bug report") : tr("Feedback")); };
+        connect(this, &OstrelSignals::changed, scroll, retitle);
+        retitle();
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             QRect frame(QPoint(), scroll->size());
             frame.moveCenter(screen->availableGeometry().center());

@@ -2,7 +2,6 @@
 
 #include "models/BrimkitModel.h"
 #include "shell/BrimSymbols.h"
-#include "shell/CompactStack.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -85,7 +84,8 @@ void BrimAwakeControls::showEvent(QShowEvent *event)
 void BrimAwakeControls::refresh()
 {
     const auto until = m_model.awakeUntil();
-    showOnlyPage(m_pages, until ? 1 : 0);
+    // The pages keep one height, so the caption below never moves.
+    m_pages->setCurrentIndex(until ? 1 : 0);
     if (until) {
         m_until->setText(tr("Awake until %1").arg(BrimTimePresentation::timeText(*until)));
         m_untilIcon->setPixmap(BrimSymbols::pixmap(QStringLiteral("sun.max"), 16, palette().color(QPalette::WindowText)));

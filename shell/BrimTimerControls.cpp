@@ -1,6 +1,7 @@
 #include "shell/BrimTimerControls.h"
 
 #include "models/BrimkitModel.h"
+#include "services/AppTheme.h"
 #include "shell/BrimSymbols.h"
 #include "shell/CompactStack.h"
 
@@ -62,6 +63,7 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     doneButtons->addWidget(m_next);
     completedLayout->addLayout(doneRow);
     completedLayout->addLayout(doneButtons);
+    completedLayout->addStretch(1);
 
     // Choosing a session.
     auto *idle = new QWidget;
@@ -98,9 +100,14 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     m_durationPages->addWidget(focusRow);
     m_durationPages->addWidget(m_stepper);
     m_start->setAccessibleName(tr("Start timer"));
+    // Start shares the duration's row: where it sits, the running page shows
+    // only the time, so a double-click on Start cannot pause or cancel.
+    auto *startRow = new QHBoxLayout;
+    startRow->addWidget(m_durationPages, 1);
+    startRow->addWidget(m_start);
     idleLayout->addLayout(sessionRow);
-    idleLayout->addWidget(m_durationPages);
-    idleLayout->addWidget(m_start);
+    idleLayout->addLayout(startRow);
+    idleLayout->addStretch(1);
 
     // Running or paused.
     auto *running = new QWidget;
@@ -112,12 +119,22 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     clockFont.setWeight(QFont::Medium);
     m_time->setFont(clockFont);
     m_time->setAccessibleName(tr("Time left"));
+    // Pause, Resume and Cancel share one width: the buttons never jump.
+    int widest = 0;
+    for (const QString &label : {tr("Resume"), m_cancel->text(), tr("Pause")}) {
+        m_pause->setText(label);
+        widest = std::max(widest, m_pause->sizeHint().width());
+    }
+    m_pause->setFixedWidth(widest);
+    m_cancel->setFixedWidth(widest);
     auto *runningButtons = new QHBoxLayout;
     runningButtons->addWidget(m_pause);
     runningButtons->addWidget(m_cancel);
+    runningButtons->addStretch(1);
     runningLayout->addWidget(m_runningTitle);
     runningLayout->addWidget(m_time);
     runningLayout->addLayout(runningButtons);
+    runningLayout->addStretch(1);
 
     m_pages->insertWidget(completedPage, completed);
     m_pages->insertWidget(idlePage, idle);
@@ -194,18 +211,19 @@ void BrimTimerControls::showEvent(QShowEvent *event)
 void BrimTimerControls::refresh()
 {
     if (const auto completion = m_model.completion()) {
-        showOnlyPage(m_pages, completedPage);
-        m_doneIcon->setPixmap(BrimSymbols::pixmap(QStringLiteral("checkmark.circle.fill"), 18,
-                                                  palette().color(QPalette::Highlight)));
+        m_pages->setCurrentIndex(completedPage);
+        m_doneIcon->setPixmap(
+            BrimSymbols::pixmap(QStringLiteral("checkmark.circle.fill"), 18, AppTheme::accent(palette())));
         m_doneTitle->setText(completion->completionTitle());
         m_next->setText(m_model.nextSessionTitle());
         return;
     }
     if (!m_model.isTiming()) {
-        showOnlyPage(m_pages, idlePage);
+        m_pages->setCurrentIndex(idlePage);
         return;
     }
-    showOnlyPage(m_pages, runningPage);
+    // The pages keep one height, so the captions below never move.
+    m_pages->setCurrentIndex(runningPage);
     const bool paused = m_model.isPaused();
     m_runningTitle->setText(paused ? tr("%1 · Paused").arg(m_model.kind().title()) : m_model.kind().title());
     const QString time = BrimTimePresentation::clockText(m_model.countdown().secondsLeft(m_model.now()));

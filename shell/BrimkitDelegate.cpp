@@ -1,19 +1,22 @@
 #include "shell/BrimkitDelegate.h"
 
-#include "services/BetaSupportCommands.h"
+#include "models/BrimkitLogging.h"
 #include "services/OstrelSignals.h"
-#include "shell/BrimkitPopup.h"
 #include "shell/BrimkitStatusItem.h"
 #include "shell/BrimTimerOverlayController.h"
 #include "shell/SystemBrimTimerDesktop.h"
 
 #include <QPointer>
 
-BrimkitDelegate::BrimkitDelegate(BrimkitModel::Environment environment, QObject *parent)
+BrimkitDelegate::BrimkitDelegate(BrimkitModel::Environment environment, BrimkitPanel::Environment panelEnvironment,
+                                 QObject *parent)
     : QObject(parent)
     , m_model(std::make_unique<BrimkitModel>(std::move(environment)))
     , m_updates(std::make_unique<AppUpdates>())
+    , m_panelEnvironment(std::move(panelEnvironment))
 {
+    if (!m_panelEnvironment.signals)
+        m_panelEnvironment.signals = &OstrelSignals::shared();
 }
 
 BrimkitDelegate::~BrimkitDelegate()
@@ -28,36 +31,42 @@ void BrimkitDelegate::applicationDidFinishLaunching()
     m_launched = true;
     OstrelSignals::shared().start();
     m_updates->start(busyPredicate());
-    m_statusItem = std::make_unique<BrimkitStatusItem>(*m_model);
+    m_statusItem = std::make_unique<BrimkitStatusItem>(*m_model, *m_panelEnvironment.signals);
     connect(m_statusItem.get(), &BrimkitStatusItem::quitRequested, this, &BrimkitDelegate::quitRequested);
-    connect(m_statusItem.get(), &BrimkitStatusItem::activated, this, [this] {
-        if (m_popup && m_popup->isVisible())
-            m_popup->hide();
-        else
-            showPanel();
-    });
-    BetaSupportCommands::addTo(&m_statusItem->menu(), OstrelSignals::shared());
+    connect(m_statusItem.get(), &BrimkitStatusItem::activated, this, &BrimkitDelegate::togglePanel);
+    connect(m_statusItem.get(), &BrimkitStatusItem::openRequested, this, &BrimkitDelegate::showPanel);
     m_statusItem->show();
     m_timerOverlay = std::make_unique<BrimTimerOverlayController>(*m_model, std::make_shared<SystemBrimTimerDesktop>());
 }
 
-BrimkitPopup &BrimkitDelegate::popup()
+BrimkitPanel &BrimkitDelegate::panel()
 {
     // Built on first use: an idle tray app should not carry a window it never shows.
-    if (!m_popup) {
-        m_popup = std::make_unique<BrimkitPopup>(*m_model, *m_updates);
-        connect(m_popup.get(), &BrimkitPopup::quitRequested, this, &BrimkitDelegate::quitRequested);
+    if (!m_panel) {
+        m_panel = std::make_unique<BrimkitPanel>(*m_model, m_updates.get(), m_panelEnvironment);
+        connect(m_panel.get(), &BrimkitPanel::quitRequested, this, &BrimkitDelegate::quitRequested);
     }
-    return *m_popup;
+    return *m_panel;
+}
+
+void BrimkitDelegate::togglePanel()
+{
+    // With the panel's first paint, this times an opening (QT_MESSAGE_PATTERN="%{time process}…").
+    qCDebug(lcBrimkit) << "tray icon clicked";
+    if (m_panel && m_panel->isVisible())
+        m_panel->hide();
+    // The click on the icon has just closed the panel: it stays closed.
+    else if (!m_panel || !m_panel->justClosed())
+        showPanel();
 }
 
 void BrimkitDelegate::showPanel()
 {
     if (!m_launched || m_terminated)
         return;
-    popup();
+    panel();
     m_model->applicationDidBecomeActive();
-    m_popup->popUp(m_statusItem ? m_statusItem->geometry() : QRect());
+    m_panel->popUp(m_statusItem ? m_statusItem->geometry() : QRect());
 }
 
 std::function<bool()> BrimkitDelegate::busyPredicate()
@@ -70,8 +79,8 @@ void BrimkitDelegate::applicationWillTerminate()
     if (m_terminated)
         return;
     m_terminated = true;
-    if (m_popup)
-        m_popup->hide();
+    if (m_panel)
+        m_panel->hide();
     if (m_timerOverlay)
         m_timerOverlay->close();
     m_model->shutdown();

@@ -3,12 +3,12 @@
 // termination steps in their fixed order.
 
 #include "models/BrimkitModel.h"
+#include "shell/BrimkitPanel.h"
 #include "updates/AppUpdates.h"
 
 #include <QObject>
 #include <memory>
 
-class BrimkitPopup;
 class BrimkitStatusItem;
 class BrimTimerOverlayController;
 
@@ -16,12 +16,14 @@ class BrimkitDelegate : public QObject {
     Q_OBJECT
 
 public:
-    explicit BrimkitDelegate(BrimkitModel::Environment environment, QObject *parent = nullptr);
+    BrimkitDelegate(BrimkitModel::Environment environment, BrimkitPanel::Environment panelEnvironment,
+                    QObject *parent = nullptr);
     ~BrimkitDelegate() override;
 
     BrimkitModel &model() { return *m_model; }
     AppUpdates &updates() { return *m_updates; }
-    BrimkitPopup &popup();
+    BrimkitPanel &panel();
+    BrimkitStatusItem *statusItem() const { return m_statusItem.get(); }
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
@@ -33,9 +35,12 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
+    void togglePanel();
+
     std::unique_ptr<BrimkitModel> m_model;
     std::unique_ptr<AppUpdates> m_updates;
-    std::unique_ptr<BrimkitPopup> m_popup;
+    BrimkitPanel::Environment m_panelEnvironment;
+    std::unique_ptr<BrimkitPanel> m_panel;
     std::unique_ptr<BrimkitStatusItem> m_statusItem;
     // Absent until launch has finished.
     std::unique_ptr<BrimTimerOverlayController> m_timerOverlay;

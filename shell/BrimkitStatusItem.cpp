@@ -1,6 +1,7 @@
 #include "shell/BrimkitStatusItem.h"
 
 #include "models/BrimkitModel.h"
+#include "services/BetaSupportCommands.h"
 #include "shell/BrimkitStatusIcon.h"
 
 #include <QApplication>
@@ -8,10 +9,15 @@
 #include <QPalette>
 #include <QToolTip>
 
-BrimkitStatusItem::BrimkitStatusItem(BrimkitModel &model, QObject *parent)
+BrimkitStatusItem::BrimkitStatusItem(BrimkitModel &model, OstrelSignals &signals, QObject *parent)
     : QObject(parent)
     , m_model(model)
 {
+    QAction *open = m_menu.addAction(tr("Open %1").arg(QApplication::applicationDisplayName()));
+    connect(open, &QAction::triggered, this, &BrimkitStatusItem::openRequested);
+    m_menu.addSeparator();
+    BetaSupportCommands::addTo(&m_menu, signals);
+    m_menu.addSeparator();
     QAction *quit = m_menu.addAction(tr("Quit %1").arg(QApplication::applicationDisplayName()));
     quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(quit, &QAction::triggered, this, &BrimkitStatusItem::quitRequested);

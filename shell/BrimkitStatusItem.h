@@ -13,12 +13,14 @@
 #include <optional>
 
 class BrimkitModel;
+class OstrelSignals;
 
 class BrimkitStatusItem : public QObject {
     Q_OBJECT
 
 public:
-    explicit BrimkitStatusItem(BrimkitModel &model, QObject *parent = nullptr);
+    // The context menu offers the panel, the feedback window and Quit.
+    BrimkitStatusItem(BrimkitModel &model, OstrelSignals &signals, QObject *parent = nullptr);
 
     void show() { m_tray.show(); }
     // Global geometry of the icon, invalid when the tray host gives none.
@@ -30,7 +32,10 @@ public:
     int redrawCount() const { return m_redraws; }
 
 Q_SIGNALS:
+    // The icon was clicked.
     void activated();
+    // The menu's first entry: the panel opens whatever its state.
+    void openRequested();
     void quitRequested();
 
 private:

@@ -1,12 +1,20 @@
 #include "shell/SystemEnvironment.h"
 
+#include "platform/AppPaths.h"
 #include "platform/CanberraSystemBeep.h"
+#include "platform/DesktopWorkspace.h"
+#include "platform/FileManagerReveal.h"
 #include "platform/InhibitPowerAssertions.h"
 #include "platform/LinuxSystemEvents.h"
+#include "platform/PortalColorSampler.h"
+#include "platform/SystemClipboard.h"
 #include "platform/SystemBrimTimerNotifications.h"
+#include "platform/X11ColorSampler.h"
 #include "services/OstrelSignals.h"
+#include "shell/QFileDialogPanels.h"
 
 #include <QDBusConnection>
+#include <QFileDialog>
 
 BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> defaults)
 {
@@ -19,5 +27,20 @@ BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> de
     env.systemEvents = std::make_shared<LinuxSystemEvents>(QDBusConnection::systemBus());
     env.notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), env.beep);
     env.track = [](OstrelEvent event) { OstrelSignals::shared().track(event); };
+    return env;
+}
+
+BrimkitPanel::Environment makeSystemPanelEnvironment(std::shared_ptr<UserDefaults> defaults)
+{
+    BrimkitPanel::Environment env;
+    env.defaults = std::move(defaults);
+    env.clock = std::make_shared<SystemBrimClock>();
+    env.clipboard = std::make_shared<SystemClipboard>();
+    env.colorSampler = std::make_shared<PortalColorSampler>(QDBusConnection::sessionBus(), std::make_shared<X11ColorSampler>());
+    env.filePanels = std::make_shared<QFileDialogPanels>();
+    env.fileReveal = std::make_shared<FileManagerReveal>(QDBusConnection::sessionBus());
+    env.workspace = std::make_shared<DesktopWorkspace>(DesktopEntries(AppPaths::dataDirs()));
+    env.signals = &OstrelSignals::shared();
+    env.notificationSettings = DesktopNotificationSettings::current();
     return env;
 }

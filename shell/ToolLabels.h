@@ -4,6 +4,8 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
 inline QLabel *toolHeading(const QString &text)
 {
     auto *label = new QLabel(text);
@@ -28,5 +30,15 @@ inline QLabel *toolMessage()
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->hide();
+    return label;
+}
+
+// Caption-size secondary text: a footnote one step smaller.
+inline QLabel *toolCaption(const QString &text = {})
+{
+    QLabel *label = toolFootnote(text);
+    QFont font = label->font();
+    font.setPointSizeF(std::max(font.pointSizeF() - 1.5, 7.0));
+    label->setFont(font);
     return label;
 }

@@ -48,7 +48,7 @@ int main(int argc, char **argv)
     auto defaults = std::make_shared<JsonFileUserDefaults>(AppPaths::defaultsFile());
     OstrelSignals::configureShared(defaults);
 
-    BrimkitDelegate delegate(makeSystemEnvironment(defaults));
+    BrimkitDelegate delegate(makeSystemEnvironment(defaults), makeSystemPanelEnvironment(defaults));
     QObject::connect(&delegate, &BrimkitDelegate::quitRequested, &app, [] { QApplication::quit(); });
     QObject::connect(&instance, &SingleInstance::showPanelRequested, &delegate, &BrimkitDelegate::showPanel);
     instance.setStatusTitleSource([&delegate] { return delegate.model().menuTitle(); });

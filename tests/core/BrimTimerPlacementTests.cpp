@@ -1,3 +1,4 @@
+#include "core/BrimPanelPlacement.h"
 #include "core/BrimTimerPlacement.h"
 
 #include <gtest/gtest.h>
@@ -25,4 +26,21 @@ TEST(BrimTimerPlacement, Frames)
     for (const Row &row : rows)
         EXPECT_EQ(BrimTimerPlacement::frame(row.screen, row.visible, row.safeTop, row.size), row.frame)
             << row.visible.x() << "," << row.visible.width() << "," << row.visible.height();
+}
+
+TEST(BrimPanelPlacement, NextToTheIconAndInsideTheScreen)
+{
+    struct Row { const char *name; QRect anchor; QSize size; QPoint topLeft; };
+    const QRect area(0, 32, 1280, 768); // below a 32-pixel top panel
+    const QSize panel(690, 520);
+    const Row rows[] = {
+        {"top-right icon: below, pushed left", {1240, 4, 24, 24}, panel, {590, 32}},
+        {"top icon in the middle: centred below", {628, 4, 24, 24}, panel, {294, 32}},
+        {"bottom-left icon: above, pushed right", {4, 772, 24, 24}, panel, {0, 248}},
+        {"pointer in the lower half", {900, 700, 1, 1}, panel, {555, 176}},
+        {"taller than the screen: top stays visible", {1240, 4, 24, 24}, {690, 900}, {590, 32}},
+        {"wider than the screen: left stays visible", {1240, 4, 24, 24}, {1400, 300}, {0, 32}},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(BrimPanelPlacement::topLeft(row.anchor, row.size, area), row.topLeft) << row.name;
 }

@@ -27,6 +27,7 @@ fail() {
   echo "FAIL: $*"
   echo "--- portal log"; cat "$work/portal.log" || true
   echo "--- app log"; tail -n 60 "$work/app.log" || true
+  import -window root "$shots/app-failure.png" 2>/dev/null || true
   echo "--- windows"; xwininfo -root -tree 2>/dev/null | grep -v 'has no name' | head -40 || true
   exit 1
 }
@@ -67,15 +68,18 @@ shoot idle
 wait_for 10 popup_visible || fail "second launch did not open the pop-up"
 echo "ok: second launch exited and opened the pop-up of the one instance"
 
-# The pop-up focuses the keep-awake duration; Tab reaches Start.
-xdotool key Tab space
+# The panel focuses its first card, Keep Awake: Space opens it with the
+# keyboard on its duration; Tab reaches Start.
+xdotool key space Tab space
 wait_for 10 grep -q '^inhibit .* 4 Ostrel Brimkit keep awake$' "$work/portal.log" \
   || fail "keep-awake took no inhibitor"
 echo "ok: keep-awake holds a suspend inhibitor"
 shoot awake
 
-# From Stop keeping awake: Session, Duration (Focus · 25 min), Start.
-xdotool key Tab Tab Tab space Escape
+# Escape hands the keyboard back to the Keep Awake card; past its star the
+# Timer card opens on the chosen session, Pomodoro; then Duration (Focus ·
+# 25 min) and Start. Escape closes the tool, then the panel.
+xdotool key Escape Tab Tab space Tab Tab space Escape Escape
 wait_for 5 focus_running || fail "no focus session running"
 shoot focus
 # A good share of the 22x22 icon is much darker than the light panel.

@@ -51,9 +51,11 @@ click_button() { # primary|secondary
   else xdotool mousemove $((x + 40)) $((y + h - 26)) click 1; fi
 }
 keep_focus() { [[ $(xdotool getwindowfocus) == "$holder" ]] || fail "clicking $1 took the focus"; }
-pop_up_keys() { "$app"; sleep 0.5; xdotool key "$@"; sleep 0.3; xdotool key Escape; }
-# "Show timer capsule" is the fourth stop after keep-awake's duration while the timer shows two buttons.
-toggle_capsule_option() { pop_up_keys Tab Tab Tab Tab space; }
+# The panel opens on its first card; Escape closes the tool that was opened, then the panel.
+pop_up_keys() { "$app"; sleep 0.5; xdotool key "$@"; sleep 0.3; xdotool key Escape Escape; }
+# Before the first card: Customize tools. Its pane opens on the eight tool
+# switches (none locked while no countdown runs); "Show timer capsule" follows.
+toggle_capsule_option() { pop_up_keys shift+Tab space Tab Tab Tab Tab Tab Tab Tab Tab space; }
 
 dunst >/dev/null 2>&1 & # ours, so none is started on demand
 pids+=($!)
@@ -72,8 +74,9 @@ workarea_set() { xprop -root _NET_WORKAREA | grep -q '= 0, 32,'; }
 wait_for 15 workarea_set || fail "no work area below the panel: $(xprop -root _NET_WORKAREA)"
 capsule_hidden || fail "capsule shown with nothing to present"
 
-# A one-minute timer: keep-awake Start, Timer, the minutes, Start timer.
-pop_up_keys Tab Tab space Tab ctrl+a 1 Tab space
+# A one-minute timer: past Keep Awake's star the Timer card opens on Pomodoro;
+# Left chooses Timer, then the minutes and Start.
+pop_up_keys Tab Tab space Left Tab ctrl+a 1 Tab space
 wait_for 5 title_matches '^(01:00|00:5[0-9])$' || fail "no one-minute countdown (title '$(title)')"
 
 xmessage -title focus-holder "Focus stays here" 2>/dev/null &

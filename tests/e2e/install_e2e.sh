@@ -49,14 +49,18 @@ start() { # <program>
 stop() {
   kill -TERM "$app_pid"; wait "$app_pid" || fail "app exited with $?"
 }
-# A second launch opens the pop-up; from its first control, Shift+Tab twice
-# reaches "Update Settings…" (after Quit). The window's first control is the
-# launch-at-login switch.
-open_update_settings() { # <program> <screenshot name>
+# A second launch opens the panel on its first card; Customize tools comes
+# before it. Its pane opens on the first of eight tool switches; three time
+# alerts and the launch-at-login switch (only where it can be used) follow,
+# then "Update Settings…". The window's first control is the launch-at-login
+# switch.
+open_update_settings() { # <program> <screenshot name> <launch at login usable: 1|0>
   "$1" || fail "second launch failed"
   wait_for 10 popup_shown || fail "no pop-up"
+  xdotool key shift+Tab space
+  sleep 0.3
   import -window root "$shots/install-$2-popup.png"
-  xdotool key shift+Tab shift+Tab space
+  xdotool key $(printf 'Tab %.0s' $(seq $((10 + $3)))) Tab space
   wait_for 10 settings_shown || fail "Update Settings did not open"
   sleep 0.3
   import -window root "$shots/install-$2-update-settings.png"
@@ -64,7 +68,7 @@ open_update_settings() { # <program> <screenshot name>
 
 start "$prefix/bin/ostrel-brimkit"
 echo "ok: the installed program docks"
-open_update_settings "$prefix/bin/ostrel-brimkit" installed
+open_update_settings "$prefix/bin/ostrel-brimkit" installed 1
 xdotool key space
 wait_for 10 test -s "$entry" || fail "no autostart entry written"
 sleep 0.3
@@ -86,7 +90,7 @@ echo "ok: the D-Bus service starts the installed program"
 
 : >"$work/app.log"
 start "$build/shell/ostrel-brimkit"
-open_update_settings "$build/shell/ostrel-brimkit" build-folder
+open_update_settings "$build/shell/ostrel-brimkit" build-folder 0
 grep -q "Install this app and reopen it to enable launch at login." "$work/app.log" || fail "no install reason"
 xdotool key space
 sleep 0.5

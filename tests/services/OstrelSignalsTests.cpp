@@ -258,7 +258,7 @@ TEST(OstrelSignals, MenuEntriesOpenOneWindowInTheChosenMode)
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(h.facade.feedbackIsBug());
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Feedback"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Bug report"));
     EXPECT_GE(window->height(), 360);
     EXPECT_LE(window->height(), 520);
 

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -174,4 +175,29 @@ TEST(SupportSettingsFooter, TogglesReflectAndChangeTheChoices)
         linuxWording = linuxWording || label->text().contains(QLatin1String("app and Linux versions"));
     }
     EXPECT_TRUE(linuxWording);
+}
+
+TEST(FeedbackWindow, TitledByItsModeButtonsStayInViewAndKeysCloseIt)
+{
+    OstrelSignals facade(bundle(true), std::make_shared<MemoryUserDefaults>(), std::make_shared<RecordingTellixClient>());
+    facade.showSupport(true);
+    QWidget *window = facade.supportWindow();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Bug report"));
+    facade.setFeedbackIsBug(false);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Feedback"));
+
+    // A short screen's window, with the app details opened.
+    window->resize(window->width(), 360);
+    QCoreApplication::processEvents();
+    window->findChild<QToolButton *>()->click();
+    auto *send = window->findChild<QPushButton *>(QStringLiteral("send"));
+    const QRect shown = QRect(send->mapTo(window, QPoint()), send->size());
+    EXPECT_TRUE(window->rect().contains(shown)) << shown.y() << " in " << window->height();
+
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        facade.showSupport(false);
+        QApplication::setActiveWindow(window);
+        QTest::keySequence(window, keys);
+        EXPECT_FALSE(window->isVisible()) << keys.toString().toStdString();
+    }
 }

@@ -1,11 +1,15 @@
 #include "shell/BrimkitDelegate.h"
+#include "tests/shell/PanelFixture.h"
 #include "tests/support/ModelFakes.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 struct DelegateFixture : ::testing::Test, FakeModelEnvironment {
-    std::unique_ptr<BrimkitDelegate> make() { return std::make_unique<BrimkitDelegate>(environment()); }
+    std::unique_ptr<BrimkitDelegate> make()
+    {
+        return std::make_unique<BrimkitDelegate>(environment(), fakePanelEnvironment(clock));
+    }
 };
 } // namespace
 

@@ -1,8 +1,11 @@
+#include "services/OstrelSignals.h"
 #include "shell/BrimkitStatusIcon.h"
 #include "shell/BrimkitStatusItem.h"
 #include "tests/shell/ShellFixture.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QSignalSpy>
 #include <cmath>
 
 using StatusItem = ShellFixture;
@@ -42,7 +45,7 @@ const std::pair<const char *, BrimkitStatusGlyph> states[] = {
 // second in the last minute; the tooltip follows every second.
 TEST_F(StatusItem, RedrawsWhenTheMinuteChangesAndTheTooltipEverySecond)
 {
-    BrimkitStatusItem item(model);
+    BrimkitStatusItem item(model, OstrelSignals::shared());
     model.startTimer(25, BrimTimerKind::focus);
     const BrimDate start = clock->now();
     const auto at = [&](double seconds) {
@@ -71,7 +74,7 @@ TEST_F(StatusItem, RedrawsWhenTheMinuteChangesAndTheTooltipEverySecond)
 // With two alarms fired, dismissing the first must not leave its name behind.
 TEST_F(StatusItem, TooltipNamesTheAlarmStillShown)
 {
-    BrimkitStatusItem item(model);
+    BrimkitStatusItem item(model, OstrelSignals::shared());
     model.alarms().add(QStringLiteral("Tea"), clock->now() + 60, clock->now());
     model.alarms().add(QStringLiteral("Call"), clock->now() + 120, clock->now());
     clock->set(clock->now() + 180);
@@ -131,4 +134,18 @@ TEST(BrimkitStatusIcon, StatesDifferAndDigitsStayPut)
     }
     // Tabular digits: the last digit sits in the same place whatever comes before it.
     EXPECT_EQ(differing(BrimkitStatusGlyph::countdown(660, 11, false), BrimkitStatusGlyph::countdown(4860, 81, false), 11), 0);
+}
+
+TEST_F(StatusItem, MenuOpensThePanelOffersFeedbackAndQuits)
+{
+    QApplication::setApplicationDisplayName(QStringLiteral("Ostrel Brimkit"));
+    BrimkitStatusItem item(model, OstrelSignals::shared());
+    QStringList entries;
+    for (QAction *action : item.menu().actions())
+        entries << (action->isSeparator() ? QStringLiteral("—") : action->text());
+    EXPECT_EQ(entries, (QStringList{"Open Ostrel Brimkit", "—", "Send feedback…", "Report a bug…", "—",
+                                    "Quit Ostrel Brimkit"}));
+    QSignalSpy open(&item, &BrimkitStatusItem::openRequested);
+    item.menu().actions().first()->trigger();
+    EXPECT_EQ(open.count(), 1);
 }
