@@ -26,16 +26,11 @@ QByteArray archiveOf(const QByteArray &alarms, const QByteArray &version = "1")
 
 QByteArray manyAlarms(int count)
 {
-    QByteArray out;
-    for (int i = 0; i < count; ++i) {
-        if (i)
-            out += ',';
-        out += QStringLiteral(R"({"id":"00000000-0000-0000-0000-%1","title":"t","date":%2,"timeZoneID":"UTC"})")
-                   .arg(i, 12, 10, QLatin1Char('0'))
-                   .arg(i)
-                   .toUtf8();
-    }
-    return out;
+    QByteArrayList out;
+    for (int i = 0; i < count; ++i)
+        out << QStringLiteral(R"({"id":"00000000-0000-0000-0000-%1","title":"t","date":%2,"timeZoneID":"UTC"})")
+                   .arg(i, 12, 10, QLatin1Char('0')).arg(i).toUtf8();
+    return out.join(',');
 }
 
 std::optional<BrimAlarmError::Value> storeErrorCase(const BrimAlarmStoreError &e)

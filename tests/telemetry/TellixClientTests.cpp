@@ -3,7 +3,6 @@
 #include "LoopbackHttpsServer.h"
 
 #include <QElapsedTimer>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -54,6 +53,17 @@ protected:
             options.tls = server.clientConfiguration();
         auto configuration = TellixConfiguration::make(server.url(QStringLiteral("/ingest/")).toString(), QStringLiteral("secret-key"));
         return std::make_unique<TellixClient>(configuration, testContext(), options);
+    }
+
+    // The first request (or every one) gets no answer until closeStalled(); the others 204.
+    std::unique_ptr<TellixClient> makeStalledClient(bool stallAll = false)
+    {
+        server.setResponder([stallAll](const ReceivedRequest &, int index) {
+            return index == 0 || stallAll ? ServerAnswer{ServerAnswer::stall, 0} : ServerAnswer::withStatus(204);
+        });
+        TellixSessionOptions options;
+        options.resourceTimeout = 60s;
+        return makeClient(options);
     }
 
     bool waitForRequests(int count, int timeoutMs = 15000)
@@ -140,39 +150,31 @@ TEST_F(TellixClientTest, AFailingRequestLosesOnlyItsOwnDocument)
         {"huge body", ServerAnswer::hugeBody, true, 30s},
     };
     for (const Case &c : cases) {
-        LoopbackHttpsServer local;
-        ASSERT_TRUE(local.listen());
-        local.setResponder([&](const ReceivedRequest &, int index) {
-            return index == 0 ? ServerAnswer{c.kind, 200} : ServerAnswer::withStatus(204);
+        SCOPED_TRACE(c.name);
+        const int first = int(server.requests().size());
+        server.setResponder([&](const ReceivedRequest &, int index) {
+            return index == first ? ServerAnswer{c.kind, 200} : ServerAnswer::withStatus(204);
         });
         TellixSessionOptions options;
         options.resourceTimeout = c.resourceTimeout;
-        options.tls = local.clientConfiguration();
-        TellixClient client(TellixConfiguration::make(local.url().toString(), QStringLiteral("k")), testContext(), options);
-        QSignalSpy sent(&client, &TellixClient::sent);
-        client.setConsent(true, installation, false);
-        client.event(OstrelEvent::brimAlarmCreated);
-        client.event(OstrelEvent::brimAlarmCompleted);
-        client.event(OstrelEvent::brimAlarmMissed);
-        ASSERT_TRUE(spinUntil([&] { return sent.count() == 3; }, 20000)) << c.name;
-        EXPECT_EQ(sent.at(0).at(1).toBool(), c.firstDelivered) << c.name;
-        EXPECT_TRUE(sent.at(1).at(1).toBool()) << c.name;
-        EXPECT_TRUE(sent.at(2).at(1).toBool()) << c.name;
-        ASSERT_EQ(local.requests().size(), 3) << c.name;
-        EXPECT_EQ(json(local.requests().at(1)).value("name").toString(), QStringLiteral("brim.alarmcompleted"));
-        EXPECT_EQ(json(local.requests().at(2)).value("name").toString(), QStringLiteral("brim.alarmmissed"));
-        EXPECT_LT(local.hugeBodyBytesSent(), 32 * 1024 * 1024) << c.name;
+        auto client = makeClient(options);
+        QSignalSpy sent(client.get(), &TellixClient::sent);
+        client->setConsent(true, installation, false);
+        for (OstrelEvent event : {OstrelEvent::brimAlarmCreated, OstrelEvent::brimAlarmCompleted, OstrelEvent::brimAlarmMissed})
+            client->event(event);
+        ASSERT_TRUE(spinUntil([&] { return sent.count() == 3; }, 20000));
+        EXPECT_EQ(sent.at(0).at(1).toBool(), c.firstDelivered);
+        EXPECT_TRUE(sent.at(1).at(1).toBool() && sent.at(2).at(1).toBool());
+        ASSERT_EQ(server.requests().size(), first + 3);
+        EXPECT_EQ(json(server.requests().at(first + 1)).value("name").toString(), QStringLiteral("brim.alarmcompleted"));
+        EXPECT_EQ(json(server.requests().at(first + 2)).value("name").toString(), QStringLiteral("brim.alarmmissed"));
+        EXPECT_LT(server.hugeBodyBytesSent(), 32 * 1024 * 1024);
     }
 }
 
 TEST_F(TellixClientTest, SendsOneAtATimeAndKeepsTheNewest64WhileBlocked)
 {
-    server.setResponder([](const ReceivedRequest &, int index) {
-        return index == 0 ? ServerAnswer{ServerAnswer::stall, 0} : ServerAnswer::withStatus(204);
-    });
-    TellixSessionOptions options;
-    options.resourceTimeout = 60s;
-    auto client = makeClient(options);
+    auto client = makeStalledClient();
     client->setConsent(true, installation, false);
     client->event(OstrelEvent::appOpened);
     ASSERT_TRUE(waitForRequests(1));
@@ -195,12 +197,7 @@ TEST_F(TellixClientTest, SendsOneAtATimeAndKeepsTheNewest64WhileBlocked)
 
 TEST_F(TellixClientTest, WithdrawingConsentAbortsTheStalledRequestAtOnce)
 {
-    server.setResponder([](const ReceivedRequest &, int index) {
-        return index == 0 ? ServerAnswer{ServerAnswer::stall, 0} : ServerAnswer::withStatus(204);
-    });
-    TellixSessionOptions options;
-    options.resourceTimeout = 60s;
-    auto client = makeClient(options);
+    auto client = makeStalledClient();
     QSignalSpy sent(client.get(), &TellixClient::sent);
     client->setConsent(true, installation, true);
     client->event(OstrelEvent::appOpened);
@@ -289,10 +286,7 @@ TEST_F(TellixClientTest, FeedbackIsTrimmedBoundedAndCarriesNoIdentity)
 
 TEST_F(TellixClientTest, DestroyingTheClientMidRequestEndsItsWork)
 {
-    server.setResponder([](const ReceivedRequest &, int) { return ServerAnswer{ServerAnswer::stall, 0}; });
-    TellixSessionOptions options;
-    options.resourceTimeout = 60s;
-    auto client = makeClient(options);
+    auto client = makeStalledClient(true);
     client->setConsent(true, installation, false);
     client->event(OstrelEvent::appOpened);
     client->event(OstrelEvent::brimTimerStarted);
