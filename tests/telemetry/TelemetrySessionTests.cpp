@@ -33,24 +33,21 @@ TEST(TelemetryPreferences, LoadsStoredChoicesPerKey)
     }
 }
 
-TEST(TelemetrySession, StartingDisabledForgetsEarlierState)
+TEST(TelemetrySession, MarkerAndRecordLiveOnlyWhileStartedAndEnabled)
 {
     auto store = std::make_shared<MemoryUserDefaults>();
+    TelemetrySession early(store, app);
+    early.setEnabled(true);
+    EXPECT_FALSE(store->object(marker)) << "written before start";
+
     store->setBool(marker, true);
     store->setString(pending, QStringLiteral("7"));
     TelemetrySession session(store, app);
-    EXPECT_FALSE(session.start(false));
+    EXPECT_FALSE(session.start(false)); // starting disabled forgets the last run
     EXPECT_FALSE(store->object(marker));
     EXPECT_FALSE(store->object(pending));
-}
-
-TEST(TelemetrySession, EnablingWritesTheMarkerOnlyOnceStarted)
-{
-    auto store = std::make_shared<MemoryUserDefaults>();
-    TelemetrySession session(store, app);
-    session.setEnabled(true);
-    EXPECT_FALSE(store->object(marker));
-    session.start(false);
+    session.recordUpdateInstallation(QStringLiteral("5"));
+    EXPECT_FALSE(store->object(pending));
     session.setEnabled(true);
     EXPECT_EQ(store->boolValue(marker), true);
     session.recordUpdateInstallation(QStringLiteral("3"));
@@ -59,7 +56,7 @@ TEST(TelemetrySession, EnablingWritesTheMarkerOnlyOnceStarted)
     EXPECT_FALSE(store->object(pending));
 }
 
-TEST(TelemetrySession, RecordsOnlyValidVersionsWhileEnabled)
+TEST(TelemetrySession, RecordsOnlyPlainVersionNumbers)
 {
     const QString digits64(64, QLatin1Char('9'));
     struct Case { QString version; bool stored; };
@@ -75,11 +72,6 @@ TEST(TelemetrySession, RecordsOnlyValidVersionsWhileEnabled)
         session.recordUpdateInstallation(c.version);
         EXPECT_EQ(store->stringValue(pending).has_value(), c.stored) << c.version.toStdString();
     }
-    auto store = std::make_shared<MemoryUserDefaults>();
-    TelemetrySession disabled(store, app);
-    disabled.start(false);
-    disabled.recordUpdateInstallation(QStringLiteral("5"));
-    EXPECT_FALSE(store->object(pending));
 }
 
 TEST(TelemetrySession, ConsumingAlwaysRemovesTheRecord)
