@@ -23,9 +23,10 @@ using Events = std::vector<OstrelEvent>;
 
 TEST(OstrelSignals, StartReportsOpeningAndWhatThePreviousRunLeftBehind)
 {
-    struct Case { const char *name; bool crashedBefore; std::optional<QString> pendingUpdate; Events expected; };
+    struct Case { const char *name; bool crashedBefore; std::optional<QString> pendingUpdate; Events expected; bool quitBefore = false; };
     const Case cases[] = {
         {"first launch", false, std::nullopt, {OstrelEvent::appOpened}},
+        {"after a normal quit", false, std::nullopt, {OstrelEvent::appOpened}, true},
         {"after a crash", true, std::nullopt, {OstrelEvent::appOpened, OstrelEvent::appUncleanExit}},
         {"after an update to this build", false, QStringLiteral("27"), {OstrelEvent::appOpened, OstrelEvent::updateInstalled}},
         {"update that did not happen", false, QStringLiteral("28"), {OstrelEvent::appOpened}},
@@ -39,6 +40,12 @@ TEST(OstrelSignals, StartReportsOpeningAndWhatThePreviousRunLeftBehind)
             store->setBool(marker, true);
         if (c.pendingUpdate)
             store->setString(pending, *c.pendingUpdate);
+        if (c.quitBefore) {
+            SignalsHarness first(store);
+            first.facade.start();
+            first.settle();
+            first.facade.finishSession();
+        }
         SignalsHarness h(store);
         h.facade.start();
         h.facade.start(); // once per process
@@ -50,21 +57,6 @@ TEST(OstrelSignals, StartReportsOpeningAndWhatThePreviousRunLeftBehind)
         EXPECT_EQ(store->boolValue(marker), true);
         EXPECT_FALSE(store->object(pending));
     }
-}
-
-TEST(OstrelSignals, ANormalQuitLeavesNoUncleanExitForTheNextLaunch)
-{
-    auto store = std::make_shared<MemoryUserDefaults>();
-    {
-        SignalsHarness first(store);
-        first.facade.start();
-        first.settle();
-        first.facade.finishSession();
-    }
-    SignalsHarness second(store);
-    second.facade.start();
-    second.settle();
-    EXPECT_EQ(second.client->events, Events{OstrelEvent::appOpened});
 }
 
 TEST(OstrelSignals, SwitchingOffAndOnGivesANewIdentifierAndReopens)
