@@ -1,5 +1,6 @@
-// Properties of the alarm file: whatever the book accepts comes back exactly,
-// and a saver killed at any instant leaves the old or the new list.
+// Properties of the alarm file: whatever the book accepts comes back exactly
+// (dates bit for bit: the generator mixes in -0.0, subnormals and full
+// mantissas), and a saver killed at any instant leaves the old or the new list.
 #include "core/BrimAlarmArchive.h"
 #include "core/FileBrimAlarmStore.h"
 #include "tests/core/AlarmTestSupport.h"
@@ -27,38 +28,6 @@ TEST(AlarmArchiveProperty, EncodeDecodeGivesBackEveryAcceptedList)
         ASSERT_TRUE(decoded.ok()) << "round " << round << ": " << bytes.toStdString();
         ASSERT_TRUE(identical(decoded.value(), alarms)) << "round " << round << ": " << bytes.toStdString();
     }
-}
-
-TEST(AlarmArchiveProperty, SaveLoadGivesBackEveryAcceptedList)
-{
-    QTemporaryDir dir;
-    FileBrimAlarmStore store(dir.filePath(QStringLiteral("alarms.json")));
-    AlarmGenerator gen(0xA1A2);
-    for (int round = 0; round < 60; ++round) {
-        const QList<BrimAlarm> alarms = gen.list(round % 21);
-        ASSERT_TRUE(store.save(alarms).ok());
-        const auto loaded = store.load();
-        ASSERT_TRUE(loaded.ok());
-        ASSERT_TRUE(identical(loaded.value(), alarms)) << "round " << round;
-    }
-}
-
-TEST(AlarmArchiveProperty, AwkwardDatesKeepTheirBits)
-{
-    const double dates[] = {-0.0, 0.0, 5e-324, -5e-324, 2.2250738585072014e-308, 0.1, 0.30000000000000004,
-                            1.0000000000000002, 786000000.12345678, 9007199254740993.0 / 1e6, -63113731200.0,
-                            252423820800.0, 1e-300, 4.9406564584124654e-310};
-    QList<BrimAlarm> alarms;
-    int n = 0;
-    for (double d : dates) {
-        alarms.append(alarm(qPrintable(QStringLiteral("{00000000-0000-0000-0000-%1}").arg(++n, 12, 10, QLatin1Char('0'))),
-                            QStringLiteral("t"), d, d));
-    }
-    const auto book = BrimAlarmBook::make(alarms);
-    ASSERT_TRUE(book.ok());
-    const auto decoded = BrimAlarmArchive::decode(BrimAlarmArchive::encode(book.value()));
-    ASSERT_TRUE(decoded.ok());
-    EXPECT_TRUE(identical(decoded.value(), alarms)) << BrimAlarmArchive::encode(book.value()).toStdString();
 }
 
 // A child saves two lists in turn and is killed at random instants; each time

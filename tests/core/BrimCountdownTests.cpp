@@ -70,22 +70,16 @@ TEST(BrimCountdown, PauseAndResumeKeepTheTimeLeft)
     EXPECT_EQ(countdown.remaining(), 900);
 }
 
-TEST(BrimCountdown, PauseAfterTheDeadlineLeavesItToFinish)
+TEST(BrimCountdown, PauseAndResumeOutsideTheirStatesChangeNothing)
 {
     BrimCountdown countdown;
-    countdown.start(60, t0);
-    const BrimCountdown before = countdown;
-    countdown.pause(t0 + 61);
-    EXPECT_EQ(countdown, before);
-    EXPECT_TRUE(countdown.finishIfDue(t0 + 61));
-}
-
-TEST(BrimCountdown, ResumeOfClearedOrRunningDoesNothing)
-{
-    BrimCountdown countdown;
-    countdown.resume(t0);
+    countdown.resume(t0); // cleared
     EXPECT_TRUE(countdown.isCleared());
     countdown.start(60, t0);
-    countdown.resume(t0 + 30);
+    countdown.resume(t0 + 30); // running
     EXPECT_EQ(countdown.deadline(), t0 + 60);
+    const BrimCountdown before = countdown;
+    countdown.pause(t0 + 61); // past the deadline: left to finish
+    EXPECT_EQ(countdown, before);
+    EXPECT_TRUE(countdown.finishIfDue(t0 + 61));
 }

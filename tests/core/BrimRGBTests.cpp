@@ -2,28 +2,14 @@
 
 #include <gtest/gtest.h>
 
+// Which texts parse at all is the fuzz target's property (its seeds hold the
+// awkward cases); here, what they parse to.
 TEST(BrimRGB, Parsing)
 {
     struct Row { QString text; std::optional<BrimRGB> colour; };
     const Row rows[] = {
-        {" #abc\n", BrimRGB{170, 187, 204}},
-        {"FF8000", BrimRGB{255, 128, 0}},
-        {"#ff8000", BrimRGB{255, 128, 0}},
-        {QString::fromUtf8("\u3000\u2029#000\u0085"), BrimRGB{0, 0, 0}},
-        {"##abc", std::nullopt},
-        {"#abcd", std::nullopt},
-        {"12 456", std::nullopt},
-        {"+12345", std::nullopt},
-        {"-12345", std::nullopt},
-        {"#ggg", std::nullopt},
-        {"", std::nullopt},
-        {"#", std::nullopt},
-        {"0x1234", std::nullopt},
-        {"abc#", std::nullopt},
-        {QString::fromUtf8("äöü"), std::nullopt},
-        {QString::fromUtf8("ａｂｃ"), std::nullopt},                  // full-width letters
-        {QString::fromUtf8("a\u0301bc"), std::nullopt},
-        {QString::fromUtf8("\u200Babc"), std::nullopt},             // Cf is not trimmed
+        {" #abc\n", BrimRGB{170, 187, 204}}, {"FF8000", BrimRGB{255, 128, 0}}, {"#ff8000", BrimRGB{255, 128, 0}},
+        {QString::fromUtf8("\u3000\u2029#000\u0085"), BrimRGB{0, 0, 0}}, {"#abcd", std::nullopt}, {"##abc", std::nullopt},
     };
     for (const Row &row : rows)
         EXPECT_EQ(BrimRGB::fromHex(row.text), row.colour) << row.text.toStdString();

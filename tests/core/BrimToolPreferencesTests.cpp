@@ -1,6 +1,7 @@
 #include "core/BrimTool.h"
 #include "core/BrimToolPreferences.h"
 #include "core/UserDefaults.h"
+#include "tests/core/RawValueChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -16,24 +17,11 @@ const Tools allTools = {BrimTool::awake, BrimTool::timer, BrimTool::alarms, Brim
 
 TEST(BrimTool, Catalogue)
 {
-    struct Row { const char *raw, *title, *symbol; };
-    const Row rows[] = {
-        {"awake", "Keep Awake", "cup.and.saucer"}, {"timer", "Timer", "timer"},
-        {"alarms", "Alarms", "alarm"}, {"links", "Clean Links", "link"},
-        {"apps", "Ostrel Apps", "app.badge"}, {"colors", "Colors", "eyedropper"},
-        {"text", "Text", "textformat"}, {"qr", "QR Code", "qrcode"},
-    };
-    const auto all = BrimTool::allCases();
-    ASSERT_EQ(all.size(), std::size(rows));
-    for (size_t i = 0; i < all.size(); ++i) {
-        EXPECT_EQ(all[i].rawValue(), QLatin1String(rows[i].raw));
-        EXPECT_EQ(all[i].id(), QLatin1String(rows[i].raw));
-        EXPECT_EQ(all[i].title(), QLatin1String(rows[i].title));
-        EXPECT_EQ(all[i].symbol(), QLatin1String(rows[i].symbol));
-        EXPECT_EQ(BrimTool::fromRawValue(all[i].rawValue()), all[i]);
-    }
-    EXPECT_FALSE(BrimTool::fromRawValue(u"Timer"));
-    EXPECT_FALSE(BrimTool::fromRawValue(u" timer"));
+    expectExactRawValues<BrimTool>({"awake", "timer", "alarms", "links", "apps", "colors", "text", "qr"});
+    EXPECT_EQ(eachCase<BrimTool>(&BrimTool::title),
+              QStringList({"Keep Awake", "Timer", "Alarms", "Clean Links", "Ostrel Apps", "Colors", "Text", "QR Code"}));
+    EXPECT_EQ(eachCase<BrimTool>(&BrimTool::symbol),
+              QStringList({"cup.and.saucer", "timer", "alarm", "link", "app.badge", "eyedropper", "textformat", "qrcode"}));
 }
 
 TEST(BrimToolPreferences, EnabledParsing)

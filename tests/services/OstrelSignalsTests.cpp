@@ -1,130 +1,76 @@
 #include "services/BetaSupportCommands.h"
 #include "services/BetaSupportInformation.h"
-#include "services/OstrelSignals.h"
 #include "telemetry/TelemetryPreferences.h"
 
 #include "BuildInfo.h"
 #include "RecordingTellixClient.h"
 
 #include <QMenu>
-#include <QTest>
 #include <QUuid>
-#include <gtest/gtest.h>
 
 namespace {
 const QString marker = QStringLiteral("ostrel.session.active.v1.app.ostrel.brimkit");
 const QString pending = QStringLiteral("ostrel.update.pending.v1.app.ostrel.brimkit");
-
-AppBundle configuredBundle()
-{
-    AppBundle bundle;
-    bundle.identifier = QStringLiteral("app.ostrel.brimkit");
-    bundle.shortVersion = QStringLiteral("1.4.0");
-    bundle.buildNumber = QStringLiteral("27");
-    bundle.displayName = QStringLiteral("Ostrel Brimkit");
-    bundle.tellixEndpoint = QStringLiteral("https://tellix.example/ingest");
-    bundle.tellixKey = QStringLiteral("key");
-    return bundle;
-}
-
-AppBundle unconfiguredBundle()
-{
-    AppBundle bundle = configuredBundle();
-    bundle.tellixEndpoint.reset();
-    bundle.tellixKey.reset();
-    return bundle;
-}
+const QString installationKey = OstrelSignals::installationKey();
 
 bool isCanonicalIdentifier(const std::optional<QString> &text)
 {
     return text && !QUuid::fromString(*text).isNull() && *text == text->toUpper() && text->size() == 36;
 }
 
-struct Harness {
-    explicit Harness(std::shared_ptr<MemoryUserDefaults> store = std::make_shared<MemoryUserDefaults>(),
-                     AppBundle bundle = configuredBundle())
-        : store(std::move(store))
-        , client(std::make_shared<RecordingTellixClient>())
-        , facade(std::move(bundle), this->store, client)
-    {
-    }
-
-    // Lets the operation chain run dry.
-    void settle()
-    {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !facade.hasPendingOperations(); }, 5000));
-        QCoreApplication::processEvents();
-    }
-
-    std::shared_ptr<MemoryUserDefaults> store;
-    std::shared_ptr<RecordingTellixClient> client;
-    OstrelSignals facade;
-};
-
 using Events = std::vector<OstrelEvent>;
 } // namespace
 
 TEST(OstrelSignals, StartReportsOpeningAndWhatThePreviousRunLeftBehind)
 {
-    const struct {
-        const char *name;
-        bool crashedBefore;
-        std::optional<QString> pendingUpdate;
-        Events expected;
-    } cases[] = {
+    struct Case { const char *name; bool crashedBefore; std::optional<QString> pendingUpdate; Events expected; bool quitBefore = false; };
+    const Case cases[] = {
         {"first launch", false, std::nullopt, {OstrelEvent::appOpened}},
+        {"after a normal quit", false, std::nullopt, {OstrelEvent::appOpened}, true},
         {"after a crash", true, std::nullopt, {OstrelEvent::appOpened, OstrelEvent::appUncleanExit}},
         {"after an update to this build", false, QStringLiteral("27"), {OstrelEvent::appOpened, OstrelEvent::updateInstalled}},
         {"update that did not happen", false, QStringLiteral("28"), {OstrelEvent::appOpened}},
         {"crash and update", true, QStringLiteral("27"),
          {OstrelEvent::appOpened, OstrelEvent::appUncleanExit, OstrelEvent::updateInstalled}},
     };
-    for (const auto &c : cases) {
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
         auto store = std::make_shared<MemoryUserDefaults>();
         if (c.crashedBefore)
             store->setBool(marker, true);
         if (c.pendingUpdate)
             store->setString(pending, *c.pendingUpdate);
-        Harness h(store);
+        if (c.quitBefore) {
+            SignalsHarness first(store);
+            first.facade.start();
+            first.settle();
+            first.facade.finishSession();
+        }
+        SignalsHarness h(store);
         h.facade.start();
         h.facade.start(); // once per process
         h.settle();
-        EXPECT_EQ(h.client->events, c.expected) << c.name;
-        EXPECT_TRUE(isCanonicalIdentifier(store->stringValue(OstrelSignals::installationKey()))) << c.name;
-        EXPECT_EQ(h.client->installation(), store->stringValue(OstrelSignals::installationKey())) << c.name;
-        EXPECT_TRUE(h.client->locationConsent()) << c.name;
-        EXPECT_EQ(store->boolValue(marker), true) << c.name;
-        EXPECT_FALSE(store->object(pending)) << c.name;
+        EXPECT_EQ(h.client->events, c.expected);
+        EXPECT_TRUE(isCanonicalIdentifier(store->stringValue(installationKey)));
+        EXPECT_EQ(h.client->installation(), store->stringValue(installationKey));
+        EXPECT_TRUE(h.client->locationConsent());
+        EXPECT_EQ(store->boolValue(marker), true);
+        EXPECT_FALSE(store->object(pending));
     }
-}
-
-TEST(OstrelSignals, ANormalQuitLeavesNoUncleanExitForTheNextLaunch)
-{
-    auto store = std::make_shared<MemoryUserDefaults>();
-    {
-        Harness first(store);
-        first.facade.start();
-        first.settle();
-        first.facade.finishSession();
-    }
-    Harness second(store);
-    second.facade.start();
-    second.settle();
-    EXPECT_EQ(second.client->events, Events{OstrelEvent::appOpened});
 }
 
 TEST(OstrelSignals, SwitchingOffAndOnGivesANewIdentifierAndReopens)
 {
-    Harness h;
+    SignalsHarness h;
     h.facade.start();
     h.settle();
-    const std::optional<QString> first = h.store->stringValue(OstrelSignals::installationKey());
+    const std::optional<QString> first = h.store->stringValue(installationKey);
 
     h.facade.setEnabled(false);
     h.settle();
     EXPECT_FALSE(h.client->consent());
     EXPECT_EQ(h.client->pendingCount(), 0);
-    EXPECT_FALSE(h.store->object(OstrelSignals::installationKey()));
+    EXPECT_FALSE(h.store->object(installationKey));
     EXPECT_FALSE(h.store->object(marker));
     EXPECT_EQ(h.store->boolValue(TelemetryPreferences::usageKey()), false);
     h.facade.track(OstrelEvent::brimTimerStarted); // dropped while off
@@ -132,7 +78,7 @@ TEST(OstrelSignals, SwitchingOffAndOnGivesANewIdentifierAndReopens)
 
     h.facade.setEnabled(true);
     h.settle();
-    const std::optional<QString> second = h.store->stringValue(OstrelSignals::installationKey());
+    const std::optional<QString> second = h.store->stringValue(installationKey);
     EXPECT_TRUE(isCanonicalIdentifier(second));
     EXPECT_NE(first, second);
     EXPECT_EQ(h.client->installation(), second);
@@ -144,7 +90,7 @@ TEST(OstrelSignals, RapidSwitchesEndWithTheLastChoice)
 {
     auto store = std::make_shared<MemoryUserDefaults>();
     store->setBool(TelemetryPreferences::usageKey(), false);
-    Harness h(store);
+    SignalsHarness h(store);
     h.facade.start();
     h.facade.setEnabled(true);
     h.facade.setEnabled(false);
@@ -155,7 +101,7 @@ TEST(OstrelSignals, RapidSwitchesEndWithTheLastChoice)
     EXPECT_FALSE(h.client->consents.front().consent);
 
     // And the other way round: a queued track is overtaken by switching off.
-    Harness g;
+    SignalsHarness g;
     g.facade.start();
     g.facade.track(OstrelEvent::brimAlarmCreated);
     g.facade.setEnabled(false);
@@ -166,7 +112,7 @@ TEST(OstrelSignals, RapidSwitchesEndWithTheLastChoice)
 
 TEST(OstrelSignals, LocationChoiceReachesTheClientInOrder)
 {
-    Harness h;
+    SignalsHarness h;
     h.facade.start();
     h.settle();
     h.client->consents.clear();
@@ -186,15 +132,14 @@ TEST(OstrelSignals, LocationChoiceReachesTheClientInOrder)
 
 TEST(OstrelSignals, InvalidStoredIdentifierIsReplaced)
 {
-    auto store = std::make_shared<MemoryUserDefaults>();
-    store->setString(OstrelSignals::installationKey(), QStringLiteral("not-an-identifier"));
-    Harness h(store);
+    SignalsHarness h;
+    h.store->setString(installationKey, QStringLiteral("not-an-identifier"));
     h.facade.start();
     h.settle();
-    EXPECT_TRUE(isCanonicalIdentifier(store->stringValue(OstrelSignals::installationKey())));
+    EXPECT_TRUE(isCanonicalIdentifier(h.store->stringValue(installationKey)));
 
     const QString valid = QStringLiteral("0F1E2D3C-4B5A-4968-8776-655443322110");
-    store->setString(OstrelSignals::installationKey(), valid);
+    h.store->setString(installationKey, valid);
     h.facade.track(OstrelEvent::brimTimerStarted);
     h.settle();
     EXPECT_EQ(h.client->installation(), valid); // kept exactly as stored
@@ -202,31 +147,28 @@ TEST(OstrelSignals, InvalidStoredIdentifierIsReplaced)
 
 TEST(OstrelSignals, NothingIsRecordedWhenOffOrNotConfigured)
 {
-    const struct {
-        const char *name;
-        bool usageStored;
-        bool configured;
-    } cases[] = {{"statistics off", false, true}, {"not configured", true, false}};
-    for (const auto &c : cases) {
+    struct Case { const char *name; bool usageStored; bool configured; };
+    for (const Case &c : {Case{"statistics off", false, true}, Case{"not configured", true, false}}) {
+        SCOPED_TRACE(c.name);
         auto store = std::make_shared<MemoryUserDefaults>();
         store->setBool(TelemetryPreferences::usageKey(), c.usageStored);
         store->setBool(marker, true);
-        Harness h(store, c.configured ? configuredBundle() : unconfiguredBundle());
+        SignalsHarness h(store, c.configured);
         EXPECT_EQ(h.facade.configured(), c.configured);
-        EXPECT_FALSE(store->object(marker)) << c.name << ": stale marker kept";
+        EXPECT_FALSE(store->object(marker)) << "stale marker kept";
         h.facade.start();
         h.facade.track(OstrelEvent::brimTimerStarted);
         h.settle();
-        EXPECT_TRUE(h.client->consents.empty()) << c.name;
-        EXPECT_TRUE(h.client->events.empty()) << c.name;
-        EXPECT_FALSE(store->object(marker)) << c.name;
-        EXPECT_FALSE(store->object(OstrelSignals::installationKey())) << c.name;
+        EXPECT_TRUE(h.client->consents.empty());
+        EXPECT_TRUE(h.client->events.empty());
+        EXPECT_FALSE(store->object(marker));
+        EXPECT_FALSE(store->object(installationKey));
     }
 }
 
 TEST(OstrelSignals, DetailsNameLinuxAndTheBuildsArchitecture)
 {
-    Harness h;
+    SignalsHarness h;
     const QStringList lines = h.facade.reviewedMetadata().split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 5);
     EXPECT_EQ(lines[0], QStringLiteral("App: app.ostrel.brimkit"));
@@ -234,7 +176,6 @@ TEST(OstrelSignals, DetailsNameLinuxAndTheBuildsArchitecture)
     EXPECT_TRUE(lines[2].startsWith(QLatin1String("Linux: ")));
     EXPECT_EQ(lines[3], QStringLiteral("Architecture: ") + QLatin1String(BuildInfo::architecture));
     EXPECT_TRUE(lines[4].startsWith(QLatin1String("Memory class: ")));
-    EXPECT_FALSE(h.facade.reviewedMetadata().contains(QLatin1String("macOS")));
 
     AppBundle bundle;
     bundle.shortVersion = QStringLiteral("2.0");
@@ -246,7 +187,7 @@ TEST(OstrelSignals, DetailsNameLinuxAndTheBuildsArchitecture)
 
 TEST(OstrelSignals, MenuEntriesOpenOneWindowInTheChosenMode)
 {
-    Harness h;
+    SignalsHarness h;
     QMenu menu;
     const QList<QAction *> actions = BetaSupportCommands::addTo(&menu, h.facade);
     ASSERT_EQ(actions.size(), 2);

@@ -1,25 +1,23 @@
 #pragma once
-// A telemetry client that records what the facade asks of it. Consent state is
-// kept by the real client; events count as recorded when the real client
-// would have queued them (consent and an identifier present).
+// A telemetry client that records what the facade asks of it, and the facade
+// built around it. Consent state is kept by the real client; events count as
+// recorded when the real client would have queued them (consent and an
+// identifier present).
 
+#include "core/UserDefaults.h"
+#include "services/OstrelSignals.h"
 #include "telemetry/TellixClient.h"
 
 #include <QCoro/QCoroTimer>
+#include <QTest>
+#include <gtest/gtest.h>
 #include <chrono>
 #include <vector>
 
 class RecordingTellixClient : public TellixClient {
 public:
-    struct Consent {
-        bool consent;
-        std::optional<QString> installation;
-        bool location;
-    };
-    struct Report {
-        QString message;
-        bool bug;
-    };
+    struct Consent { bool consent; std::optional<QString> installation; bool location; };
+    struct Report { QString message; bool bug; };
 
     RecordingTellixClient()
         : TellixClient(std::nullopt, AppSignalContext(QStringLiteral("app.ostrel.brimkit"), QStringLiteral("1+1"),
@@ -54,4 +52,39 @@ public:
     std::vector<Report> reports;
     bool feedbackAccepted = true;
     std::chrono::milliseconds replyDelay{0};
+};
+
+// Release 1.4.0+27; without an endpoint and key telemetry is "not configured".
+inline AppBundle testBundle(bool configured = true)
+{
+    AppBundle bundle;
+    bundle.identifier = QStringLiteral("app.ostrel.brimkit");
+    bundle.shortVersion = QStringLiteral("1.4.0");
+    bundle.buildNumber = QStringLiteral("27");
+    bundle.displayName = QStringLiteral("Ostrel Brimkit");
+    if (configured) {
+        bundle.tellixEndpoint = QStringLiteral("https://tellix.example/ingest");
+        bundle.tellixKey = QStringLiteral("key");
+    }
+    return bundle;
+}
+
+struct SignalsHarness {
+    explicit SignalsHarness(std::shared_ptr<UserDefaults> defaults = std::make_shared<MemoryUserDefaults>(),
+                            bool configured = true)
+        : store(std::move(defaults)), client(std::make_shared<RecordingTellixClient>()),
+          facade(testBundle(configured), store, client)
+    {
+    }
+
+    // Lets the operation chain run dry.
+    void settle()
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !facade.hasPendingOperations(); }, 5000));
+        QCoreApplication::processEvents();
+    }
+
+    std::shared_ptr<UserDefaults> store;
+    std::shared_ptr<RecordingTellixClient> client;
+    OstrelSignals facade;
 };

@@ -2,31 +2,17 @@
 // this binary that starts the shared facade over a file store, then ends it
 // with a signal.
 #include "platform/JsonFileUserDefaults.h"
-#include "services/OstrelSignals.h"
 #include "platform/TerminationSignals.h"
 
 #include "RecordingTellixClient.h"
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 #include <csignal>
 #include <cstdio>
-#include <gtest/gtest.h>
 
 namespace {
 const char childStoreVariable[] = "BRIMKIT_SESSION_CHILD_STORE";
-
-AppBundle configuredBundle()
-{
-    AppBundle bundle;
-    bundle.identifier = QStringLiteral("app.ostrel.brimkit");
-    bundle.buildNumber = QStringLiteral("5");
-    bundle.tellixEndpoint = QStringLiteral("https://tellix.example");
-    bundle.tellixKey = QStringLiteral("key");
-    return bundle;
-}
 } // namespace
 
 TEST(SessionEndChild, RunsUntilQuit)
@@ -34,8 +20,8 @@ TEST(SessionEndChild, RunsUntilQuit)
     const QString path = qEnvironmentVariable(childStoreVariable);
     if (path.isEmpty())
         GTEST_SKIP() << "only runs as the child of SessionEnd tests";
-    ASSERT_TRUE(OstrelSignals::configureShared(std::make_shared<JsonFileUserDefaults>(path), configuredBundle()));
-    EXPECT_FALSE(OstrelSignals::configureShared(std::make_shared<MemoryUserDefaults>(), configuredBundle()));
+    ASSERT_TRUE(OstrelSignals::configureShared(std::make_shared<JsonFileUserDefaults>(path), testBundle()));
+    EXPECT_FALSE(OstrelSignals::configureShared(std::make_shared<MemoryUserDefaults>(), testBundle()));
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::terminationRequested, [] { QCoreApplication::quit(); });
     OstrelSignals::shared().start();
@@ -46,17 +32,10 @@ TEST(SessionEndChild, RunsUntilQuit)
 
 TEST(SessionEnd, OnlyAnAbruptEndLeavesAnUncleanExit)
 {
-    const struct {
-        const char *name;
-        int signal;
-        bool unclean;
-    } cases[] = {
-        {"SIGKILL", SIGKILL, true},
-        {"SIGTERM", SIGTERM, false},
-        {"SIGINT", SIGINT, false},
-        {"SIGHUP", SIGHUP, false},
-    };
-    for (const auto &c : cases) {
+    struct Case { const char *name; int signal; bool unclean; };
+    const Case cases[] = {{"SIGKILL", SIGKILL, true}, {"SIGTERM", SIGTERM, false}, {"SIGINT", SIGINT, false}, {"SIGHUP", SIGHUP, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("defaults.json"));
         QProcess child;
@@ -65,28 +44,25 @@ TEST(SessionEnd, OnlyAnAbruptEndLeavesAnUncleanExit)
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         child.setProcessEnvironment(environment);
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=SessionEndChild.RunsUntilQuit")});
-        ASSERT_TRUE(child.waitForStarted(10000)) << c.name;
+        ASSERT_TRUE(child.waitForStarted(10000));
         QByteArray output;
         while (!output.contains("READY") && child.waitForReadyRead(20000))
             output += child.readAllStandardOutput();
-        ASSERT_TRUE(output.contains("READY")) << c.name << ": " << output.toStdString();
+        ASSERT_TRUE(output.contains("READY")) << output.toStdString();
 
         ::kill(pid_t(child.processId()), c.signal);
-        ASSERT_TRUE(child.waitForFinished(20000)) << c.name;
+        ASSERT_TRUE(child.waitForFinished(20000));
         if (c.signal != SIGKILL) {
-            EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << c.name;
-            EXPECT_EQ(child.exitCode(), 0) << c.name << child.readAllStandardOutput().toStdString();
+            EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
         }
 
-        auto store = std::make_shared<JsonFileUserDefaults>(path);
-        auto client = std::make_shared<RecordingTellixClient>();
-        OstrelSignals next(configuredBundle(), store, client);
-        next.start();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !next.hasPendingOperations(); }, 5000));
-        const bool reported = std::find(client->events.begin(), client->events.end(), OstrelEvent::appUncleanExit)
-            != client->events.end();
-        EXPECT_EQ(reported, c.unclean) << c.name;
-        ASSERT_FALSE(client->events.empty());
-        EXPECT_EQ(client->events.front(), OstrelEvent::appOpened) << c.name;
+        SignalsHarness next(std::make_shared<JsonFileUserDefaults>(path));
+        next.facade.start();
+        next.settle();
+        ASSERT_FALSE(next.client->events.empty());
+        EXPECT_EQ(next.client->events.front(), OstrelEvent::appOpened);
+        const auto &events = next.client->events;
+        EXPECT_EQ(std::find(events.begin(), events.end(), OstrelEvent::appUncleanExit) != events.end(), c.unclean);
     }
 }

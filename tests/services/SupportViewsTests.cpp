@@ -1,5 +1,4 @@
 #include "services/BetaSupportView.h"
-#include "services/OstrelSignals.h"
 #include "services/SupportSettingsFooter.h"
 #include "telemetry/TelemetryPreferences.h"
 
@@ -18,48 +17,24 @@
 using namespace std::chrono_literals;
 
 namespace {
-AppBundle bundle(bool configured)
-{
-    AppBundle result;
-    result.identifier = QStringLiteral("app.ostrel.brimkit");
-    result.shortVersion = QStringLiteral("1.0.0");
-    result.buildNumber = QStringLiteral("3");
-    if (configured) {
-        result.tellixEndpoint = QStringLiteral("https://tellix.example");
-        result.tellixKey = QStringLiteral("key");
-    }
-    return result;
-}
-
-struct ViewHarness {
-    explicit ViewHarness(bool configured, std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>())
-        : store(std::move(defaults))
-        , client(std::make_shared<RecordingTellixClient>())
-        , facade(bundle(configured), store, client)
-        , view(facade, QStringLiteral("Ostrel Brimkit"))
+struct ViewHarness : SignalsHarness {
+    explicit ViewHarness(bool configured) : SignalsHarness(std::make_shared<MemoryUserDefaults>(), configured)
     {
         view.show();
     }
 
     QPlainTextEdit *editor() { return view.findChild<QPlainTextEdit *>(QStringLiteral("message")); }
     QPushButton *send() { return view.findChild<QPushButton *>(QStringLiteral("send")); }
-    QPushButton *copy() { return view.findChild<QPushButton *>(QStringLiteral("copy")); }
     QLabel *label(const char *name) { return view.findChild<QLabel *>(QString::fromLatin1(name)); }
 
-    std::shared_ptr<MemoryUserDefaults> store;
-    std::shared_ptr<RecordingTellixClient> client;
-    OstrelSignals facade;
-    BetaSupportView view;
+    BetaSupportView view{facade, QStringLiteral("Ostrel Brimkit")};
 };
 } // namespace
 
 TEST(BetaSupportView, CounterAndSendButtonFollowTheMessage)
 {
-    const struct {
-        QString message;
-        const char *counter;
-        bool sendable;
-    } cases[] = {
+    struct Case { QString message; const char *counter; bool sendable; };
+    const Case cases[] = {
         {QString(), "0/2000 characters", false},
         {QStringLiteral(" \n\t "), "4/2000 characters", false},
         {QStringLiteral("Nice"), "4/2000 characters", true},
@@ -71,7 +46,7 @@ TEST(BetaSupportView, CounterAndSendButtonFollowTheMessage)
     };
     ViewHarness h(true);
     ASSERT_NE(h.editor(), nullptr);
-    for (const auto &c : cases) {
+    for (const Case &c : cases) {
         h.editor()->setPlainText(c.message);
         EXPECT_EQ(h.label("counter")->text(), QLatin1String(c.counter));
         EXPECT_EQ(h.send()->isEnabled(), c.sendable) << c.counter;
@@ -90,7 +65,7 @@ TEST(BetaSupportView, UnconfiguredBuildCopiesButNeverSends)
     h.view.sendReport(); // even when forced
     EXPECT_TRUE(h.client->reports.empty());
 
-    QTest::mouseClick(h.copy(), Qt::LeftButton);
+    QTest::mouseClick(h.view.findChild<QPushButton *>(QStringLiteral("copy")), Qt::LeftButton);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QStringLiteral("The timer skipped a second.\n\n") + h.facade.reviewedMetadata());
     EXPECT_EQ(h.label("result")->text(), QStringLiteral("Copied."));
@@ -98,15 +73,12 @@ TEST(BetaSupportView, UnconfiguredBuildCopiesButNeverSends)
 
 TEST(BetaSupportView, SendingReportsTheOutcomeAndKeepsTextOnFailure)
 {
-    const struct {
-        bool accepted;
-        const char *result;
-        bool messageKept;
-    } cases[] = {
-        {true, "Report sent. Thank you.", false},
-        {false, "Delivery could not be confirmed. Your message is preserved; retrying may duplicate a report.", true},
+    struct Case { bool accepted; const char *result; };
+    const Case cases[] = {
+        {true, "Report sent. Thank you."},
+        {false, "Delivery could not be confirmed. Your message is preserved; retrying may duplicate a report."},
     };
-    for (const auto &c : cases) {
+    for (const Case &c : cases) {
         ViewHarness h(true);
         h.client->feedbackAccepted = c.accepted;
         h.client->replyDelay = 50ms;
@@ -124,57 +96,46 @@ TEST(BetaSupportView, SendingReportsTheOutcomeAndKeepsTextOnFailure)
         EXPECT_EQ(h.client->reports[0].message, QStringLiteral("  Crashed on wake.  "));
         EXPECT_TRUE(h.client->reports[0].bug);
         EXPECT_EQ(h.label("result")->text(), QLatin1String(c.result));
-        EXPECT_EQ(h.view.message().isEmpty(), !c.messageKept);
+        EXPECT_EQ(h.view.message().isEmpty(), c.accepted) << "the message is kept only on failure";
         EXPECT_EQ(h.send()->text(), QStringLiteral("Send report"));
     }
 }
 
 TEST(SupportSettingsFooter, TogglesReflectAndChangeTheChoices)
 {
-    const struct {
-        const char *name;
-        bool configured;
-        bool usage;
-        bool usageEnabled;
-        bool cityEnabled;
-    } cases[] = {
+    struct Case { const char *name; bool configured, usage, usageEnabled, cityEnabled; };
+    const Case cases[] = {
         {"not configured", false, true, false, false},
         {"statistics on", true, true, true, true},
         {"statistics off", true, false, true, false},
     };
-    for (const auto &c : cases) {
+    for (const Case &c : cases) {
         auto store = std::make_shared<MemoryUserDefaults>();
         store->setBool(TelemetryPreferences::usageKey(), c.usage);
-        OstrelSignals facade(bundle(c.configured), store, std::make_shared<RecordingTellixClient>());
+        OstrelSignals facade(testBundle(c.configured), store, std::make_shared<RecordingTellixClient>());
         SupportSettingsFooter footer(facade);
+        footer.show();
         auto *usage = footer.findChild<QCheckBox *>(QStringLiteral("usage"));
         auto *city = footer.findChild<QCheckBox *>(QStringLiteral("city"));
         EXPECT_EQ(usage->isChecked(), c.usage) << c.name;
         EXPECT_EQ(usage->isEnabled(), c.usageEnabled) << c.name;
         EXPECT_EQ(city->isEnabled(), c.cityEnabled) << c.name;
-    }
+        if (!c.configured || !c.usage)
+            continue;
+        usage->click();
+        EXPECT_FALSE(facade.enabled());
+        EXPECT_FALSE(city->isEnabled());
+        usage->click();
+        city->click();
+        EXPECT_FALSE(facade.locationEnabled());
 
-    auto store = std::make_shared<MemoryUserDefaults>();
-    OstrelSignals facade(bundle(true), store, std::make_shared<RecordingTellixClient>());
-    SupportSettingsFooter footer(facade);
-    footer.show();
-    auto *usage = footer.findChild<QCheckBox *>(QStringLiteral("usage"));
-    auto *city = footer.findChild<QCheckBox *>(QStringLiteral("city"));
-    usage->click();
-    EXPECT_FALSE(facade.enabled());
-    EXPECT_EQ(store->boolValue(TelemetryPreferences::usageKey()), false);
-    EXPECT_FALSE(city->isEnabled());
-    usage->click();
-    city->click();
-    EXPECT_FALSE(facade.locationEnabled());
-    EXPECT_EQ(store->boolValue(TelemetryPreferences::cityKey()), false);
-
-    bool linuxWording = false;
-    for (QLabel *label : footer.findChildren<QLabel *>()) {
-        EXPECT_FALSE(label->text().contains(QLatin1String("macOS")));
-        linuxWording = linuxWording || label->text().contains(QLatin1String("app and Linux versions"));
+        bool linuxWording = false;
+        for (QLabel *label : footer.findChildren<QLabel *>()) {
+            EXPECT_FALSE(label->text().contains(QLatin1String("macOS")));
+            linuxWording = linuxWording || label->text().contains(QLatin1String("app and Linux versions"));
+        }
+        EXPECT_TRUE(linuxWording);
     }
-    EXPECT_TRUE(linuxWording);
 }
 
 TEST(FeedbackWindow, TitledByItsModeButtonsStayInViewAndKeysCloseIt)

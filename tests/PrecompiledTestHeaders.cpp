@@ -1,0 +1,1 @@
+// Carries the headers every test program precompiles once (see CMakeLists.txt).
