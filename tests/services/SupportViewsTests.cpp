@@ -140,7 +140,8 @@ TEST(SupportSettingsFooter, TogglesReflectAndChangeTheChoices)
 
 TEST(FeedbackWindow, TitledByItsModeButtonsStayInViewAndKeysCloseIt)
 {
-    OstrelSignals facade(bundle(true), std::make_shared<MemoryUserDefaults>(), std::make_shared<RecordingTellixClient>());
+    SignalsHarness h;
+    OstrelSignals &facade = h.facade;
     facade.showSupport(true);
     QWidget *window = facade.supportWindow();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Bug report"));
