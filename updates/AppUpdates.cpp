@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <QUrl>
-#include <QCoro/QCoroTimer>
 
 AppUpdates::AppUpdates(QObject *parent)
     : AppUpdates(OstrelSignals::shared(), Environment{}, parent)
@@ -22,14 +21,11 @@ AppUpdates::AppUpdates(OstrelSignals &signals, Environment environment, QObject 
     , m_signals(signals)
     , m_environment(std::move(environment))
 {
+    m_pollTimer.setSingleShot(true);
+    connect(&m_pollTimer, &QTimer::timeout, this, &AppUpdates::pollPendingInstallation);
 }
 
-AppUpdates::~AppUpdates()
-{
-    // Wakes a sleeping poll; on the next turn of the event loop it finds us gone and ends.
-    if (m_pendingRelaunch)
-        m_pendingRelaunch->start(0);
-}
+AppUpdates::~AppUpdates() = default;
 
 QString AppUpdates::notPublishedMessage() { return tr("Updates are not published for this build yet."); }
 QString AppUpdates::reviewBuildMessage() { return tr("Updates are disabled in review builds."); }
@@ -194,30 +190,21 @@ bool AppUpdates::shouldPostponeRelaunch(const AppUpdateItem &, std::function<voi
         setMessage(*m_workWaitingMessage);
     else
         setMessage(tr("Update ready. Waiting for active work to finish."));
-    pollUntilIdle(m_pendingGeneration);
+    // The first look comes after the question has been answered.
+    m_pollTimer.start(0);
     return true;
 }
 
-QCoro::Task<> AppUpdates::pollUntilIdle(QUuid generation)
+void AppUpdates::pollPendingInstallation()
 {
-    QPointer<AppUpdates> self(this);
-    // The first look comes after the question has been answered.
-    std::chrono::milliseconds wait{0};
-    while (true) {
-        QTimer timer;
-        timer.setSingleShot(true);
-        self->m_pendingRelaunch = &timer;
-        timer.start(wait);
-        co_await timer;
-        if (!self || !self->m_hasPendingInstallation || self->m_pendingGeneration != generation)
-            co_return;
-        if (!self->m_confirmingSessionClosure && !self->m_isBusy()) {
-            if (self->m_pendingInstallHandler)
-                self->installNow();
-            co_return;
-        }
-        wait = self->m_environment.pollInterval;
+    if (!m_hasPendingInstallation)
+        return;
+    if (!m_confirmingSessionClosure && !m_isBusy()) {
+        if (m_pendingInstallHandler)
+            installNow();
+        return;
     }
+    m_pollTimer.start(m_environment.pollInterval);
 }
 
 void AppUpdates::installNow()
@@ -268,9 +255,7 @@ void AppUpdates::closeSessionsAndInstallUpdate()
 
 void AppUpdates::clearPendingInstallation()
 {
-    if (m_pendingRelaunch)
-        m_pendingRelaunch->start(0);
-    m_pendingRelaunch = nullptr;
+    m_pollTimer.stop();
     m_pendingInstallHandler = nullptr;
     m_pendingGeneration = QUuid::createUuid();
     assign(m_hasPendingInstallation, false);

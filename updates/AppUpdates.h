@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QUuid>
 #include <QCoro/QCoroTask>
 #include <chrono>
@@ -23,7 +24,6 @@
 
 class OstrelSignals;
 class QAction;
-class QTimer;
 class QWidget;
 class UpdateSettingsWindow;
 
@@ -105,7 +105,7 @@ private:
     void applySetting(AppUpdater::Setting setting, bool value);
     void installNow();
     void clearPendingInstallation();
-    QCoro::Task<> pollUntilIdle(QUuid generation);
+    void pollPendingInstallation();
 
     bool m_available = false;
     bool m_canCheck = false;
@@ -118,8 +118,9 @@ private:
     std::unique_ptr<UpdateSettingsWindow> m_settingsWindow;
     bool m_started = false;
     std::function<bool()> m_isBusy = [] { return false; };
-    // The sleeping poll's timer; restarting it at zero wakes the poll early.
-    QPointer<QTimer> m_pendingRelaunch;
+    // Polls the busy predicate while an installation waits; a plain timer
+    // rather than a sleeping coroutine, so tearing down mid-wait frees everything.
+    QTimer m_pollTimer;
     std::function<void()> m_pendingInstallHandler;
     QUuid m_pendingGeneration = QUuid::createUuid();
     std::function<bool()> m_sessionClosureConfirmation;
