@@ -5,16 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Finishes a latch however the coroutine that owns it ends.
-struct FinishOnExit {
-    std::shared_ptr<BrimCompletion> completion;
-    ~FinishOnExit() { completion->finish(); }
-};
-
-} // namespace
-
 BrimAlarmsModel::BrimAlarmsModel(std::shared_ptr<BrimAlarmStoring> store,
                                  std::shared_ptr<BrimTimerNotificationCenter> notifications,
                                  std::shared_ptr<BrimTimeNotificationAuthorization> authorization, bool enabled,
@@ -294,7 +284,7 @@ void BrimAlarmsModel::synchronize(bool requestPermission)
 QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::shared_ptr<BrimCompletion> previous,
                                          bool requestPermission)
 {
-    const FinishOnExit finish{worker->done};
+    const BrimCompletion::FinishOnExit finish{worker->done};
     const QPointer<BrimAlarmsModel> self(this);
     const QUuid generation = worker->generation;
     const auto current = [self, generation] { return self && self->isCurrent(generation); };

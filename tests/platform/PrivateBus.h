@@ -108,6 +108,15 @@ public:
     }
     // A signal (or any message) from the service's own connection.
     bool send(const QDBusMessage &message) { return m_bus.send(message); }
+    // Every call's member, in the order they came.
+    QStringList members() const
+    {
+        QMutexLocker lock(&m_mutex);
+        QStringList names;
+        for (const QDBusMessage &call : m_calls)
+            names << call.member();
+        return names;
+    }
     QList<QDBusMessage> calls(const QString &member) const
     {
         QMutexLocker lock(&m_mutex);
