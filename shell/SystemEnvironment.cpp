@@ -1,12 +1,32 @@
 #include "shell/SystemEnvironment.h"
 
+#include "platform/AppPaths.h"
 #include "platform/CanberraSystemBeep.h"
 #include "platform/InhibitPowerAssertions.h"
 #include "platform/LinuxSystemEvents.h"
 #include "platform/SystemBrimTimerNotifications.h"
+#include "platform/SystemdAlarmTimer.h"
 #include "services/OstrelSignals.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDir>
+
+namespace {
+// The user manager may have been started without the session's XDG folders:
+// the delivery must find the same alarm and settings files as the app.
+SystemdAlarmTimer::Config alarmTimerConfig()
+{
+    SystemdAlarmTimer::Config config{AppPaths::configHome() + QStringLiteral("/systemd/user"),
+                                     QCoreApplication::applicationFilePath(), {}};
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (QDir::isAbsolutePath(value))
+            config.environment.append(QLatin1String(name) + QLatin1Char('=') + value);
+    }
+    return config;
+}
+} // namespace
 
 BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> defaults)
 {
@@ -18,6 +38,7 @@ BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> de
     env.beep = std::make_shared<CanberraSystemBeep>();
     env.systemEvents = std::make_shared<LinuxSystemEvents>(QDBusConnection::systemBus());
     env.notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), env.beep);
+    env.alarmTimer = std::make_shared<SystemdAlarmTimer>(QDBusConnection::sessionBus(), alarmTimerConfig());
     env.track = [](OstrelEvent event) { OstrelSignals::shared().track(event); };
     return env;
 }
