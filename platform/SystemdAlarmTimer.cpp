@@ -5,6 +5,7 @@
 
 #include <QCoro/QCoroDBus>
 #include <QCoro/QCoroFuture>
+#include <QCoro/QCoroSignal>
 #include <QDBusMessage>
 #include <QDBusPendingReply>
 #include <QDir>
@@ -152,19 +153,21 @@ QCoro::Task<bool> SystemdAlarmTimer::schedule(QList<BrimDate> moments)
 {
     const QPointer<SystemdAlarmTimer> self(this);
     const quint64 ticket = ++m_latest;
-    const std::shared_ptr<BrimCompletion> previous = m_running;
-    m_running = std::make_shared<BrimCompletion>();
-    const BrimCompletion::FinishOnExit finish{m_running};
-    // One run at a time, in order; a run a later call superseded is skipped.
-    if (previous)
-        co_await previous->wait();
-    if (!self)
-        co_return false;
+    // One run at a time, in order; a call a later one superseded is skipped.
+    while (m_running) {
+        co_await qCoro(this, &SystemdAlarmTimer::runEnded);
+        if (!self)
+            co_return false;
+    }
     if (ticket != m_latest)
         co_return m_lastAnswer;
+    m_running = true;
     const bool answer = co_await apply(std::move(moments));
-    if (self)
-        m_lastAnswer = answer;
+    if (!self)
+        co_return false;
+    m_lastAnswer = answer;
+    m_running = false;
+    Q_EMIT runEnded();
     co_return answer;
 }
 

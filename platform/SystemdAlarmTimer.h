@@ -6,13 +6,11 @@
 // written and the answer is false.
 
 #include "models/BrimAlarmTimer.h"
-#include "models/BrimCompletion.h"
 
 #include <QDBusConnection>
 #include <QObject>
 #include <QStringList>
 
-#include <memory>
 
 class SystemdAlarmTimer : public QObject, public BrimAlarmTimer {
     Q_OBJECT
@@ -32,6 +30,9 @@ public:
     static QString timerUnit();
     static QString serviceUnit();
 
+Q_SIGNALS:
+    void runEnded(); // private: wakes the calls queued behind a run
+
 private:
     QCoro::Task<bool> apply(QList<BrimDate> moments);
     QCoro::Task<bool> managerPresent();
@@ -42,5 +43,5 @@ private:
     Config m_config;
     quint64 m_latest = 0;
     bool m_lastAnswer = false;
-    std::shared_ptr<BrimCompletion> m_running;
+    bool m_running = false;
 };
