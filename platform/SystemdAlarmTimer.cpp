@@ -56,9 +56,10 @@ QStringList calendarLines(const QList<BrimDate> &moments)
 }
 
 // One word of a unit setting in double quotes, escaped for systemd's
-// unquoting, specifiers and (in commands) variable expansion; nothing for
-// control characters, which a unit file cannot carry.
-std::optional<QString> quoted(const QString &word, bool command)
+// unquoting and specifiers; nothing for control characters, which a unit file
+// cannot carry. No "$" escape: the program's path and Environment= values are
+// not subject to variable expansion (systemd-analyze verify agrees).
+std::optional<QString> quoted(const QString &word)
 {
     QString out = QStringLiteral("\"");
     for (const QChar c : word) {
@@ -66,7 +67,7 @@ std::optional<QString> quoted(const QString &word, bool command)
             return std::nullopt;
         if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
             out += QLatin1Char('\\');
-        else if (c == QLatin1Char('%') || (command && c == QLatin1Char('$')))
+        else if (c == QLatin1Char('%'))
             out += c;
         out += c;
     }
@@ -82,7 +83,7 @@ QString description(const QString &what)
 // be written into a unit file.
 std::optional<std::pair<QString, QString>> unitTexts(const QStringList &calendar, const SystemdAlarmTimer::Config &config)
 {
-    const std::optional<QString> program = quoted(config.program, true);
+    const std::optional<QString> program = quoted(config.program);
     if (!program)
         return std::nullopt;
     const QString timer = QStringLiteral("[Unit]\nDescription=%1\n\n[Timer]\n%2\nPersistent=true\nAccuracySec=1s\n\n"
@@ -91,7 +92,7 @@ std::optional<std::pair<QString, QString>> unitTexts(const QStringList &calendar
     QString service = QStringLiteral("[Unit]\nDescription=%1\n\n[Service]\nType=oneshot\n")
                           .arg(description(QStringLiteral(": deliver due alarms")));
     for (const QString &variable : config.environment) {
-        if (const std::optional<QString> assignment = quoted(variable, false))
+        if (const std::optional<QString> assignment = quoted(variable))
             service += QStringLiteral("Environment=%1\n").arg(*assignment);
     }
     service += QStringLiteral("ExecStart=%1 --deliver-due-alarms\n").arg(*program);

@@ -91,7 +91,7 @@ TEST_F(ClosedAppTimer, UnitFilesFollowTheUpcomingAlarmsAndTheManagerIsTold)
     EXPECT_TRUE(model->helpText().contains(QLatin1String("Your desktop can notify you with the app closed")));
     EXPECT_EQ(unitLines(SystemdAlarmTimer::serviceUnit(), QStringLiteral("E")),
               (QStringList{QStringLiteral(R"(Environment="XDG_DATA_HOME=/home/a \"b\"")"),
-                           QStringLiteral(R"(ExecStart="/opt/50%% $$off/ostrel-brimkit" --deliver-due-alarms)")}));
+                           QStringLiteral(R"(ExecStart="/opt/50%% $off/ostrel-brimkit" --deliver-due-alarms)")}));
 
     const QUuid a = store->saved[0].id, b = store->saved[1].id;
     const struct { const char *step; std::function<void()> act; QStringList lines; const char *calls; } steps[] = {
