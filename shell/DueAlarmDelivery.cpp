@@ -24,10 +24,9 @@ namespace {
 constexpr std::chrono::milliseconds replyTimeout{2000};
 
 // Hands each alarm's notification to the server; the identifiers it took.
-QSet<QString> notify(QDBusConnection bus, const QList<BrimAlarm> &due, bool sound)
+QSet<QString> notify(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> player, const QList<BrimAlarm> &due,
+                     bool sound)
 {
-    auto player = std::make_shared<CanberraSystemBeep>(
-        [] { qCWarning(lcBrimkit) << "No sound for the due alarms: the desktop cannot play one."; });
     SystemBrimTimerNotifications notifications(std::move(bus), player);
     notifications.setReplyTimeout(replyTimeout);
     QSet<QString> taken;
@@ -54,20 +53,12 @@ QSet<QString> notify(QDBusConnection bus, const QList<BrimAlarm> &due, bool soun
     }
     if (answered < due.size())
         loop.exec();
-    player->waitForSounds(std::chrono::seconds(15));
     return taken;
 }
-} // namespace
 
-int DueAlarmDelivery::run(QDBusConnection bus)
+// Load, notify and save under the alarm file's lock; the exit code.
+int deliverLocked(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> player, bool sound)
 {
-    if (SingleInstance::isRunning(bus))
-        return 0;
-    const JsonFileUserDefaults defaults(AppPaths::defaultsFile());
-    if (!defaults.boolValue(BrimkitModel::notificationsKey).value_or(true))
-        return 0;
-    const bool sound = defaults.boolValue(BrimkitModel::soundKey).value_or(true);
-
     // Held to the end, so the app never saves between our load and our save.
     FileBrimAlarmStore store(FileBrimAlarmStore::defaultURL());
     const auto hold = store.holdExclusively();
@@ -76,9 +67,14 @@ int DueAlarmDelivery::run(QDBusConnection bus)
         return 1;
     }
     // A file that cannot be read, or that a newer version wrote, is left as it is.
+    // The book's rules too, as the app applies them: what it would refuse, nothing here may rewrite.
     const auto loaded = store.load();
     if (!loaded.ok()) {
         qCWarning(lcBrimkit) << "Due alarms not delivered: the alarm file cannot be read:" << loaded.error().description();
+        return 1;
+    }
+    if (const auto book = BrimAlarmBook::make(loaded.value()); !book.ok()) {
+        qCWarning(lcBrimkit) << "Due alarms not delivered: the alarm file breaks the rules:" << book.error().description();
         return 1;
     }
     const BrimDate now = SystemBrimClock().now();
@@ -90,7 +86,7 @@ int DueAlarmDelivery::run(QDBusConnection bus)
     if (due.isEmpty())
         return 0;
 
-    const QSet<QString> taken = notify(std::move(bus), due, sound);
+    const QSet<QString> taken = notify(std::move(bus), std::move(player), due, sound);
     if (taken.isEmpty())
         return 1;
     // Only what the desktop showed counts as fired; the rest shows as missed at the next start.
@@ -104,4 +100,21 @@ int DueAlarmDelivery::run(QDBusConnection bus)
         return 1;
     }
     return taken.size() == due.size() ? 0 : 1;
+}
+} // namespace
+
+int DueAlarmDelivery::run(QDBusConnection bus)
+{
+    if (SingleInstance::isRunning(bus))
+        return 0;
+    const JsonFileUserDefaults defaults(AppPaths::defaultsFile());
+    if (!defaults.boolValue(BrimkitModel::notificationsKey).value_or(true))
+        return 0;
+    const bool sound = defaults.boolValue(BrimkitModel::soundKey).value_or(true);
+    const auto player = std::make_shared<CanberraSystemBeep>(
+        [] { qCWarning(lcBrimkit) << "No sound for the due alarms: the desktop cannot play one."; });
+    const int code = deliverLocked(std::move(bus), player, sound);
+    // Sounds play on after the lock is let go; exiting would cut them short.
+    player->waitForSounds(std::chrono::seconds(15));
+    return code;
 }
