@@ -17,20 +17,16 @@ namespace {
 const BrimDate t0 = BrimDate::fromUnixSeconds(1'900'000'000); // 2030-03-17 17:46:40 UTC
 
 // Lets a test wait until every run the model started has ended.
-class CountingTimer final : public BrimAlarmTimer {
-public:
-    explicit CountingTimer(std::shared_ptr<BrimAlarmTimer> inner) : m_inner(std::move(inner)) {}
+struct CountingTimer final : BrimAlarmTimer {
+    explicit CountingTimer(std::shared_ptr<BrimAlarmTimer> timer) : inner(std::move(timer)) {}
     QCoro::Task<bool> schedule(QList<BrimDate> moments) override
     {
         ++started;
-        const bool answer = co_await m_inner->schedule(std::move(moments));
-        ++ended;
-        co_return answer;
+        const bool answer = co_await inner->schedule(std::move(moments));
+        co_return ++ended, answer;
     }
+    std::shared_ptr<BrimAlarmTimer> inner;
     int started = 0, ended = 0;
-
-private:
-    std::shared_ptr<BrimAlarmTimer> m_inner;
 };
 
 struct ClosedAppTimer : ::testing::Test {

@@ -1,14 +1,13 @@
 // The delivery command the systemd timer starts, run as the real program
 // against a fake notification server and a real alarm file.
+#include "core/AtomicFile.h"
 #include "core/FileBrimAlarmStore.h"
 #include "models/BrimkitModel.h"
+#include "platform/JsonFileUserDefaults.h"
 
 #include "FakeNotificationServer.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -35,13 +34,6 @@ struct DueAlarmDelivery : ::testing::Test {
     {
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    void setSound(bool sound) const
-    {
-        QDir().mkpath(home.filePath(QStringLiteral("config/app.ostrel.brimkit")));
-        QFile f(home.filePath(QStringLiteral("config/app.ostrel.brimkit/defaults.json")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QJsonDocument(QJsonObject{{BrimkitModel::soundKey, sound}}).toJson());
     }
     // The command's exit code; the test's event loop answers the server's calls meanwhile.
     int deliver()
@@ -71,8 +63,7 @@ TEST_F(DueAlarmDelivery, DueAlarmsAreNotifiedOnceAndRecordedFired)
     EXPECT_EQ(server.notified[0].body, QStringLiteral("Due"));
     EXPECT_EQ(server.notified[0].hints.value(QStringLiteral("sound-name")), QStringLiteral("alarm-clock-elapsed"));
     QList<BrimAlarm> after = stored();
-    ASSERT_TRUE(after[0].firedAt);
-    EXPECT_GE(*after[0].firedAt, now);
+    ASSERT_GE(after[0].firedAt.value_or(BrimDate{}), now);
     after[0].firedAt.reset();
     EXPECT_EQ(after, alarms) << "only the due alarm changed";
 
@@ -82,7 +73,8 @@ TEST_F(DueAlarmDelivery, DueAlarmsAreNotifiedOnceAndRecordedFired)
     EXPECT_EQ(bytes(), recorded);
 
     // Sound off in the settings: the server is asked for silence.
-    setSound(false);
+    JsonFileUserDefaults(home.filePath(QStringLiteral("config/app.ostrel.brimkit/defaults.json")))
+        .set(BrimkitModel::soundKey, false);
     ASSERT_TRUE(FileBrimAlarmStore(file).save(stored() << alarm("Quiet", -1)).ok());
     EXPECT_EQ(deliver(), 0);
     ASSERT_EQ(server.notified.size(), 2);
@@ -91,11 +83,8 @@ TEST_F(DueAlarmDelivery, DueAlarmsAreNotifiedOnceAndRecordedFired)
 
 TEST_F(DueAlarmDelivery, LeavesTheFileAloneWhenItCannotReadItOrTheAppRuns)
 {
-    QDir().mkpath(QFileInfo(file).path());
     const QByteArray damaged = R"({"version":1,"alarms":[{"id":)";
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(damaged) == damaged.size());
-    f.close();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()) && writeFileAtomically(file, damaged).ok());
     EXPECT_EQ(deliver(), 1);
     EXPECT_EQ(bytes(), damaged);
 
