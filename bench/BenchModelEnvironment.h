@@ -27,5 +27,5 @@ inline BrimkitModel::Environment benchEnvironment(std::shared_ptr<FixedBrimClock
                                                   std::shared_ptr<MemoryStore> store = std::make_shared<MemoryStore>())
 {
     return {std::move(clock), std::make_shared<MemoryUserDefaults>(), std::make_shared<NoPower>(), nullptr, nullptr, {}, nullptr,
-            std::move(store)};
+            std::move(store), nullptr};
 }

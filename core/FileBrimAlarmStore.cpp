@@ -124,6 +124,22 @@ QString FileBrimAlarmStore::defaultURL()
 
 Result<QList<BrimAlarm>, BrimAlarmStoreError> FileBrimAlarmStore::load()
 {
+    std::optional<BrimAlarmFileLock> lock;
+    if (m_held.expired()) {
+        auto acquired = BrimAlarmFileLock::acquire(m_url, BrimAlarmFileLock::Mode::shared);
+        // No folder means no file; a folder we may not write to has no writer
+        // to wait for. Files are replaced by rename, so a read alone is whole.
+        const int code = acquired.ok() ? 0 : acquired.error().fileSystemCode();
+        if (!acquired.ok() && code != ENOENT && code != EACCES && code != EROFS)
+            return Failure{acquired.error()};
+        if (acquired.ok())
+            lock.emplace(std::move(acquired).value());
+    }
+    return loadLocked();
+}
+
+Result<QList<BrimAlarm>, BrimAlarmStoreError> FileBrimAlarmStore::loadLocked() const
+{
     auto bytes = readBounded(QFile::encodeName(m_url));
     if (!bytes.ok())
         return Failure{bytes.error()};
@@ -137,16 +153,40 @@ Result<QList<BrimAlarm>, BrimAlarmStoreError> FileBrimAlarmStore::load()
 
 Result<void, BrimAlarmStoreError> FileBrimAlarmStore::save(const QList<BrimAlarm> &alarms)
 {
-    // Whatever cannot be read is kept as it is: it may be the user's only copy.
-    if (auto existing = load(); !existing.ok())
-        return Failure{existing.error()};
     auto book = BrimAlarmBook::make(alarms);
-    if (!book.ok())
+    if (!book.ok()) {
+        // Nothing is written, nor a folder made; a file that cannot be read is
+        // still the error reported first.
+        if (auto existing = load(); !existing.ok())
+            return Failure{existing.error()};
         return Failure{BrimAlarmStoreError(BrimAlarmError::invalidArchive)};
+    }
+    Hold hold = m_held.lock();
+    if (!hold) {
+        auto held = holdExclusively();
+        if (!held.ok())
+            return Failure{held.error()};
+        hold = std::move(held).value();
+    }
+    // Whatever cannot be read is kept as it is: it may be the user's only copy.
+    if (auto existing = loadLocked(); !existing.ok())
+        return Failure{existing.error()};
     const QByteArray bytes = BrimAlarmArchive::encode(book.value());
-    if (auto made = makeFolders(QFileInfo(m_url).absolutePath()); !made.ok())
-        return made;
     if (auto written = writeFileAtomically(m_url, bytes); !written.ok())
         return Failure{BrimAlarmStoreError::fileSystem(written.error())};
     return {};
+}
+
+Result<FileBrimAlarmStore::Hold, BrimAlarmStoreError> FileBrimAlarmStore::holdExclusively()
+{
+    if (Hold held = m_held.lock())
+        return held;
+    if (auto made = makeFolders(QFileInfo(m_url).absolutePath()); !made.ok())
+        return Failure{made.error()};
+    auto acquired = BrimAlarmFileLock::acquire(m_url, BrimAlarmFileLock::Mode::exclusive);
+    if (!acquired.ok())
+        return Failure{acquired.error()};
+    auto hold = std::make_shared<BrimAlarmFileLock>(std::move(acquired).value());
+    m_held = hold;
+    return hold;
 }

@@ -1,11 +1,14 @@
 #pragma once
 // The alarm list in one small JSON file. Every call goes to the file; nothing
 // is cached. A file that cannot be read, is too large or was written by
-// another format version is never overwritten.
+// another format version is never overwritten. Every read and write takes the
+// file's lock (BrimAlarmFileLock), shared with other processes.
 
+#include "core/BrimAlarmFileLock.h"
 #include "core/BrimAlarmStoring.h"
 
 #include <QString>
+#include <memory>
 
 class FileBrimAlarmStore final : public BrimAlarmStoring {
 public:
@@ -26,6 +29,15 @@ public:
     // file, fsync, rename, fsync of the folder), creating missing folders.
     Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &alarms) override;
 
+    // For a load, change and save that no other process may come between:
+    // while the returned lock lives, this store's own calls go ahead under it.
+    // Creates missing folders.
+    using Hold = std::shared_ptr<BrimAlarmFileLock>;
+    Result<Hold, BrimAlarmStoreError> holdExclusively();
+
 private:
+    Result<QList<BrimAlarm>, BrimAlarmStoreError> loadLocked() const;
+
     QString m_url;
+    std::weak_ptr<BrimAlarmFileLock> m_held;
 };

@@ -5,16 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Finishes a latch however the coroutine that owns it ends.
-struct FinishOnExit {
-    std::shared_ptr<BrimCompletion> completion;
-    ~FinishOnExit() { completion->finish(); }
-};
-
-} // namespace
-
 BrimAlarmsModel::BrimAlarmsModel(std::shared_ptr<BrimAlarmStoring> store,
                                  std::shared_ptr<BrimTimerNotificationCenter> notifications,
                                  std::shared_ptr<BrimTimeNotificationAuthorization> authorization, bool enabled,
@@ -68,6 +58,18 @@ QString BrimAlarmsModel::removalNotSavedMessage()
     return tr("Could not save this change. Your alarm has been kept.");
 }
 
+QString BrimAlarmsModel::helpText() const
+{
+    if (m_deliversWhileClosed) {
+        return tr("Alarms stay saved when Brimkit quits. Your desktop can notify you with the app closed; the capsule "
+                  "returns when you reopen it. A sleeping computer is not woken by an alarm. Missed alarms remain "
+                  "until dismissed. Time-zone changes keep the same scheduled moment.");
+    }
+    return tr("Alarms stay saved when Brimkit quits. Brimkit notifies you only while it runs; the capsule returns "
+              "when you reopen it. A sleeping computer is not woken by an alarm. Missed alarms remain until "
+              "dismissed. Time-zone changes keep the same scheduled moment.");
+}
+
 const std::optional<QString> &BrimAlarmsModel::notificationNote() const
 {
     static const std::optional<QString> none;
@@ -78,6 +80,39 @@ void BrimAlarmsModel::track(OstrelEvent event) const
 {
     if (m_env.track)
         m_env.track(event);
+}
+
+bool BrimAlarmsModel::contains(const QUuid &id) const
+{
+    const QList<BrimAlarm> &alarms = m_book.alarms();
+    return std::any_of(alarms.cbegin(), alarms.cend(), [&](const BrimAlarm &a) { return a.id == id; });
+}
+
+void BrimAlarmsModel::updateClosedTimer()
+{
+    // A file not yet read may hold alarms unknown here: the timer stays as it was.
+    if (!m_env.closedTimer || !m_archiveLoaded || m_closed)
+        return;
+    QList<BrimDate> moments;
+    if (m_enabled) {
+        for (const BrimAlarm &alarm : m_book.upcoming())
+            moments.append(alarm.date);
+    }
+    if (m_timerMoments == moments)
+        return;
+    m_timerMoments = moments;
+    applyClosedTimer(std::move(moments), ++m_timerGeneration);
+}
+
+QCoro::Task<> BrimAlarmsModel::applyClosedTimer(QList<BrimDate> moments, quint64 generation)
+{
+    const QPointer<BrimAlarmsModel> self(this);
+    const std::shared_ptr<BrimAlarmTimer> timer = m_env.closedTimer;
+    const bool delivers = co_await timer->schedule(std::move(moments));
+    if (!self || generation != m_timerGeneration || m_deliversWhileClosed == delivers)
+        co_return;
+    m_deliversWhileClosed = delivers;
+    Q_EMIT changed();
 }
 
 void BrimAlarmsModel::publish(BrimAlarmBook book)
@@ -114,6 +149,10 @@ void BrimAlarmsModel::refresh(BrimDate now, bool restoring)
         track(OstrelEvent::brimAlarmStorageFailed);
         setText(m_storageIssue, completionNotSavedIssue());
     }
+    updateClosedTimer();
+    // Nothing delivered these while the app was closed: the next synchronization shows them.
+    if (restoring && m_series)
+        m_missed += fired;
     if (restoring || !m_sound)
         return;
     // A notification with sound makes the noise; beep once for any without.
@@ -229,6 +268,7 @@ void BrimAlarmsModel::deliveryFailed(const QString &identifier)
 void BrimAlarmsModel::synchronize(bool requestPermission)
 {
     m_generation = QUuid::createUuid();
+    updateClosedTimer();
     if (!m_series)
         return;
     m_series->begin(requestPermission);
@@ -244,7 +284,7 @@ void BrimAlarmsModel::synchronize(bool requestPermission)
 QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::shared_ptr<BrimCompletion> previous,
                                          bool requestPermission)
 {
-    const FinishOnExit finish{worker->done};
+    const BrimCompletion::FinishOnExit finish{worker->done};
     const QPointer<BrimAlarmsModel> self(this);
     const QUuid generation = worker->generation;
     const auto current = [self, generation] { return self && self->isCurrent(generation); };
@@ -276,16 +316,33 @@ QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::sh
     for (const QString &identifier : std::as_const(stale))
         m_scheduledSound.remove(identifier);
 
-    if (!m_enabled)
+    if (!m_enabled) {
+        m_missed.clear();
         co_return;
+    }
     const QList<BrimAlarm> snapshot = m_book.upcoming();
-    if (snapshot.isEmpty())
+    if (snapshot.isEmpty() && m_missed.isEmpty())
         co_return;
 
     const std::optional<BrimTimerNotificationSettings> settings =
         co_await series->authorize(requestPermission, current, current);
-    if (!settings)
+    if (!settings) {
+        if (current()) // not to be shown later, when they would come as a surprise
+            m_missed.clear();
         co_return;
+    }
+
+    // Missed while the app was closed: each shown once, now, without sound.
+    while (current() && !m_missed.isEmpty()) {
+        const BrimAlarm missed = m_missed.takeFirst();
+        if (!contains(missed.id))
+            continue;
+        const BrimDate now = BrimDate::fromSeconds(std::floor(m_env.clock->now().secondsSinceReference));
+        BrimNotificationRequest request = BrimNotificationSeries::request(missed.notificationID(), missed.title,
+                                                                          false, BrimNotificationTrigger::atDate(now));
+        if (!co_await series->add(std::move(request), sameRun, current))
+            co_return;
+    }
 
     for (const BrimAlarm &alarm : snapshot) {
         if (!current())
@@ -305,10 +362,7 @@ QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::sh
             notifications.removePending({identifier});
             co_return;
         }
-        const auto &alarms = m_book.alarms();
-        const bool stillThere = std::any_of(alarms.cbegin(), alarms.cend(),
-                                            [&](const BrimAlarm &a) { return a.id == alarm.id; });
-        if (stillThere && m_enabled) {
+        if (contains(alarm.id) && m_enabled) {
             if (withSound)
                 m_scheduledSound.insert(identifier);
             else

@@ -1,10 +1,12 @@
 #pragma once
 // The live side of the alarms tool: the book in memory, its file, firing on
-// the clock, and the desktop's pending alarm notifications kept in step.
+// the clock, the desktop's pending alarm notifications kept in step, and the
+// desktop's timer that delivers alarms while the app is closed.
 
 #include "core/BrimAlarmBook.h"
 #include "core/BrimAlarmStoring.h"
 #include "core/BrimClock.h"
+#include "models/BrimAlarmTimer.h"
 #include "models/BrimCompletion.h"
 #include "models/BrimNotificationSeries.h"
 #include "models/BrimSystemBeep.h"
@@ -28,6 +30,8 @@ public:
         std::shared_ptr<BrimClock> clock;
         std::shared_ptr<BrimSystemBeep> beep;
         std::function<void(OstrelEvent)> track;
+        // Delivers alarms while the app is closed; absent, alarms ring only while it runs.
+        std::shared_ptr<BrimAlarmTimer> closedTimer;
     };
 
     static QString completionNotSavedIssue();
@@ -45,6 +49,10 @@ public:
     const std::optional<QString> &storageIssue() const { return m_storageIssue; }
     const std::optional<QString> &notificationNote() const;
     const std::optional<QString> &message() const { return m_message; }
+    // The desktop took the upcoming alarms to deliver with the app closed.
+    bool deliversWhileClosed() const { return m_deliversWhileClosed; }
+    // What the alarms view's help says; it follows deliversWhileClosed().
+    QString helpText() const;
 
     bool enabled() const { return m_enabled; }
     void setEnabled(bool enabled) { m_enabled = enabled; }
@@ -72,6 +80,9 @@ private:
     void publish(BrimAlarmBook book);
     void setText(std::optional<QString> &field, std::optional<QString> value);
     void track(OstrelEvent event) const;
+    bool contains(const QUuid &id) const;
+    void updateClosedTimer();
+    QCoro::Task<> applyClosedTimer(QList<BrimDate> moments, quint64 generation);
     bool isCurrent(const QUuid &generation) const { return !m_closed && m_generation == generation; }
     QCoro::Task<> runWorker(std::shared_ptr<Worker> worker, std::shared_ptr<BrimCompletion> previous,
                             bool requestPermission);
@@ -91,4 +102,10 @@ private:
     QSet<QString> m_scheduledSound;
     bool m_closed = false;
     bool m_archiveLoaded = false;
+    // Missed while the app was closed, still to be shown once.
+    QList<BrimAlarm> m_missed;
+
+    std::optional<QList<BrimDate>> m_timerMoments; // last handed to the closed-app timer
+    quint64 m_timerGeneration = 0;
+    bool m_deliversWhileClosed = false;
 };

@@ -6,11 +6,18 @@
 #include <QCoro/QCoroSignal>
 #include <QCoro/QCoroTask>
 #include <QObject>
+#include <memory>
 
 class BrimCompletion : public QObject {
     Q_OBJECT
 
 public:
+    // Finishes a latch however the coroutine that owns it ends.
+    struct FinishOnExit {
+        std::shared_ptr<BrimCompletion> completion;
+        ~FinishOnExit() { completion->finish(); }
+    };
+
     bool isDone() const { return m_done; }
     void finish()
     {

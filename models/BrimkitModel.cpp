@@ -53,7 +53,8 @@ BrimkitModel::BrimkitModel(Environment environment, Options options, QObject *pa
                                   : std::make_shared<FileBrimAlarmStore>(FileBrimAlarmStore::defaultURL());
     m_alarms = std::make_unique<BrimAlarmsModel>(std::move(store), m_notifications, m_authorization,
                                                  m_notificationEnabled, m_soundEnabled,
-                                                 BrimAlarmsModel::Environment{m_env.clock, m_env.beep, m_env.track});
+                                                 BrimAlarmsModel::Environment{m_env.clock, m_env.beep, m_env.track,
+                                                                              m_env.alarmTimer});
     m_alarmChanges = connect(m_alarms.get(), &BrimAlarmsModel::changed, this, &BrimkitModel::changed);
 
     if (!options.ticking)

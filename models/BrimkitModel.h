@@ -42,6 +42,8 @@ public:
         std::shared_ptr<BrimTimerNotificationCenter> notifications;
         // Where alarms are kept; absent means the alarm file in its default place.
         std::shared_ptr<BrimAlarmStoring> alarmStore;
+        // Delivers alarms while the app is closed; absent, alarms ring only while it runs.
+        std::shared_ptr<BrimAlarmTimer> alarmTimer;
     };
 
     struct Options {

@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include <canberra.h>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <dlfcn.h>
@@ -66,6 +67,19 @@ struct CanberraSystemBeep::Player {
     Fallback fallback;
     ca_context *context = nullptr;
     bool unusable = false;
+    // Sounds canberra took and has not yet said are over.
+    std::mutex playingMutex;
+    std::condition_variable playingChanged;
+    int playing = 0;
+
+    // On canberra's own thread, once a sound ended or was cut short.
+    static void finished(ca_context *, uint32_t, int, void *userdata)
+    {
+        auto *player = static_cast<Player *>(userdata);
+        const std::lock_guard lock(player->playingMutex);
+        --player->playing;
+        player->playingChanged.notify_all();
+    }
 
     ~Player()
     {
@@ -102,10 +116,22 @@ struct CanberraSystemBeep::Player {
         for (const char *id : events.ids) {
             if (!id)
                 break;
-            result = ca_context_play(context, 0, CA_PROP_EVENT_ID, id, CA_PROP_EVENT_DESCRIPTION, events.description,
-                                     nullptr);
+            ca_proplist *properties = nullptr;
+            result = ca_proplist_create(&properties);
+            if (result != CA_SUCCESS)
+                break;
+            ca_proplist_sets(properties, CA_PROP_EVENT_ID, id);
+            ca_proplist_sets(properties, CA_PROP_EVENT_DESCRIPTION, events.description);
+            {
+                const std::lock_guard lock(playingMutex);
+                ++playing;
+            }
+            result = ca_context_play_full(context, 0, properties, &Player::finished, this);
+            ca_proplist_destroy(properties);
             if (result == CA_SUCCESS)
                 return true;
+            const std::lock_guard lock(playingMutex);
+            --playing;
         }
         qCWarning(lcPlatform) << "Could not play a sound, using the toolkit's beep:" << ca_strerror(result);
         return false;
@@ -124,6 +150,14 @@ CanberraSystemBeep::CanberraSystemBeep(Fallback fallback)
 CanberraSystemBeep::~CanberraSystemBeep()
 {
     m_worker.waitForDone();
+}
+
+void CanberraSystemBeep::waitForSounds(std::chrono::milliseconds patience)
+{
+    m_worker.waitForDone();
+    std::unique_lock lock(m_player->playingMutex);
+    if (!m_player->playingChanged.wait_for(lock, patience, [this] { return m_player->playing <= 0; }))
+        qCWarning(lcPlatform) << "A sound still plays after" << patience.count() << "ms; it is cut short.";
 }
 
 void CanberraSystemBeep::play(Sound sound)

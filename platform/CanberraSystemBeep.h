@@ -9,6 +9,8 @@
 
 #include <QThreadPool>
 
+#include <chrono>
+
 #include <functional>
 #include <memory>
 
@@ -25,6 +27,9 @@ public:
     void play(Sound sound) override;
     // Blocks until every sound asked for so far was handed to canberra.
     void waitForDone() { m_worker.waitForDone(); }
+    // Blocks until every sound asked for so far has ended, or patience ran
+    // out: for a process about to exit, which would cut them short.
+    void waitForSounds(std::chrono::milliseconds patience);
 
 private:
     struct Player;

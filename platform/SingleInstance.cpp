@@ -54,3 +54,13 @@ void SingleInstance::ShowPanel()
 {
     Q_EMIT showPanelRequested();
 }
+
+bool SingleInstance::isRunning(QDBusConnection bus)
+{
+    if (!bus.isConnected() || !bus.interface())
+        return false;
+    const auto owned = bus.interface()->isServiceRegistered(QGuiApplication::desktopFileName());
+    if (!owned.isValid())
+        qCWarning(lcPlatform) << "The bus did not say whether the app runs:" << owned.error().message();
+    return owned.isValid() && owned.value();
+}

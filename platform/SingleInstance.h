@@ -20,6 +20,8 @@ public:
 
     explicit SingleInstance(QDBusConnection bus, QObject *parent = nullptr);
     Claim claim();
+    // Whether a running instance owns the name; blocks, for a process with no window.
+    static bool isRunning(QDBusConnection bus);
     // What StatusTitle answers: the tray title, for scripts and tests.
     void setStatusTitleSource(std::function<QString()> source) { m_statusTitle = std::move(source); }
 

@@ -107,13 +107,6 @@ BrimAlarmsView::BrimAlarmsView(BrimAlarmsModel &model, std::shared_ptr<BrimClock
     refresh();
 }
 
-QString BrimAlarmsView::helpText()
-{
-    return tr("Alarms stay saved when Brimkit quits. Brimkit notifies you while it runs; the capsule returns when you "
-              "reopen it. A sleeping computer is not woken by an alarm. Missed alarms remain until dismissed. Time-zone "
-              "changes keep the same scheduled moment.");
-}
-
 QWidget *BrimAlarmsView::createHeader()
 {
     auto *header = new QWidget;
@@ -129,12 +122,12 @@ QWidget *BrimAlarmsView::createHeader()
     m_help->setFrameShape(QFrame::StyledPanel);
     // The click that closes the help must not reopen it through the button.
     m_help->setAttribute(Qt::WA_NoMouseReplay);
-    auto *text = new QLabel(helpText());
-    text->setWordWrap(true);
-    text->setFixedWidth(helpWidth);
+    m_helpText = new QLabel;
+    m_helpText->setWordWrap(true);
+    m_helpText->setFixedWidth(helpWidth);
     auto *helpLayout = new QVBoxLayout(m_help);
     helpLayout->setContentsMargins(12, 10, 12, 10);
-    helpLayout->addWidget(text);
+    helpLayout->addWidget(m_helpText);
 
     auto *layout = new QHBoxLayout(header);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -209,6 +202,8 @@ void BrimAlarmsView::toggleHelp()
         m_help->hide();
         return;
     }
+    // Whether the desktop delivers with the app closed is known only once its timer answered.
+    m_helpText->setText(m_model.helpText());
     m_help->adjustSize();
     QPoint at = m_info->mapToGlobal(QPoint(m_info->width() - m_help->width(), m_info->height()));
     if (const QScreen *screen = m_info->screen()) {

@@ -29,7 +29,6 @@ public:
     BrimAlarmsView(BrimAlarmsModel &model, std::shared_ptr<BrimClock> clock, std::shared_ptr<BrimFileReveal> reveal,
                    QWidget *parent = nullptr);
 
-    static QString helpText();
 
     QLineEdit *titleField() const { return m_title; }
     BrimDateTimeField *dateField() const { return m_date; }
@@ -60,6 +59,7 @@ private:
 
     QToolButton *m_info = nullptr;
     QFrame *m_help = nullptr;
+    QLabel *m_helpText = nullptr;
     QLineEdit *m_title = nullptr;
     BrimDateTimeField *m_date = nullptr;
     QLabel *m_count = nullptr;

@@ -9,12 +9,31 @@
 #include "platform/PortalColorSampler.h"
 #include "platform/SystemClipboard.h"
 #include "platform/SystemBrimTimerNotifications.h"
+#include "platform/SystemdAlarmTimer.h"
 #include "platform/X11ColorSampler.h"
 #include "services/OstrelSignals.h"
 #include "shell/QFileDialogPanels.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDir>
 #include <QFileDialog>
+
+namespace {
+// The user manager may have been started without the session's XDG folders:
+// the delivery must find the same alarm and settings files as the app.
+SystemdAlarmTimer::Config alarmTimerConfig()
+{
+    SystemdAlarmTimer::Config config{AppPaths::configHome() + QStringLiteral("/systemd/user"),
+                                     QCoreApplication::applicationFilePath(), {}};
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (QDir::isAbsolutePath(value))
+            config.environment.append(QLatin1String(name) + QLatin1Char('=') + value);
+    }
+    return config;
+}
+} // namespace
 
 BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> defaults)
 {
@@ -26,6 +45,7 @@ BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> de
     env.beep = std::make_shared<CanberraSystemBeep>();
     env.systemEvents = std::make_shared<LinuxSystemEvents>(QDBusConnection::systemBus());
     env.notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), env.beep);
+    env.alarmTimer = std::make_shared<SystemdAlarmTimer>(QDBusConnection::sessionBus(), alarmTimerConfig());
     env.track = [](OstrelEvent event) { OstrelSignals::shared().track(event); };
     return env;
 }

@@ -4,6 +4,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "shell/BrimkitDelegate.h"
+#include "shell/DueAlarmDelivery.h"
 #include "services/OstrelSignals.h"
 #include "shell/SystemEnvironment.h"
 
@@ -23,16 +24,29 @@ void choosePlatform()
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
+// Set before any application object exists, so the delivery command (which
+// has no display) names itself the same way.
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("ostrel-brimkit"));
+    QGuiApplication::setApplicationDisplayName(QString::fromUtf8(BuildInfo::displayName));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::shortVersion));
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(BuildInfo::bundleIdentifier));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    nameApplication();
+    // Started by the desktop's alarm timer: no window, no display needed.
+    if (argc == 2 && QString::fromLocal8Bit(argv[1]) == DueAlarmDelivery::option) {
+        const QCoreApplication command(argc, argv);
+        return DueAlarmDelivery::run(QDBusConnection::sessionBus());
+    }
+
     choosePlatform();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ostrel-brimkit"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(BuildInfo::displayName));
-    QApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::shortVersion));
-    QApplication::setDesktopFileName(QString::fromUtf8(BuildInfo::bundleIdentifier));
     // A tray app: closing the pop-up or a dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -93,3 +93,46 @@ TEST(FileBrimAlarmStoreCrash, KilledSaverLeavesTheOldOrTheNewList)
     RecordProperty("sawFirst", sawFirst);
     RecordProperty("sawSecond", sawSecond);
 }
+
+// Two processes each add ten alarms, one load-add-save at a time under the
+// file's lock, while this one keeps reading: no read fails and no addition is lost.
+TEST(FileBrimAlarmStoreLock, ConcurrentWritersLoseNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("alarms.json"));
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w) {
+        writers[w] = ::fork();
+        ASSERT_GE(writers[w], 0);
+        if (writers[w] != 0)
+            continue;
+        FileBrimAlarmStore store(path);
+        for (int i = 0; i < 10; ++i) {
+            const auto hold = store.holdExclusively();
+            auto alarms = store.load();
+            if (!hold.ok() || !alarms.ok())
+                ::_exit(2);
+            alarms.value().append(BrimAlarm{QUuid::createUuid(), QStringLiteral("%1.%2").arg(w).arg(i),
+                                            BrimDate::fromSeconds(900'000'000), QStringLiteral("UTC"), {}});
+            if (!store.save(alarms.value()).ok())
+                ::_exit(3);
+        }
+        ::_exit(0);
+    }
+    int running = 2, reads = 0;
+    while (running > 0) {
+        const auto loaded = FileBrimAlarmStore(path).load();
+        ASSERT_TRUE(loaded.ok()) << loaded.error().description().toStdString();
+        ++reads;
+        for (const pid_t writer : writers) {
+            int status = 0;
+            if (::waitpid(writer, &status, WNOHANG) == writer) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer status " << status;
+                --running;
+            }
+        }
+    }
+    const auto final = FileBrimAlarmStore(path).load();
+    ASSERT_TRUE(final.ok());
+    EXPECT_EQ(final.value().size(), 20) << "after " << reads << " reads";
+}

@@ -55,9 +55,9 @@ TEST(FileBrimAlarmStore, MissingFileAndFolderLoadEmptyThenSaveCreatesBoth)
     const auto loaded = store.load();
     ASSERT_TRUE(loaded.ok());
     EXPECT_TRUE(identical(loaded.value(), alarms));
-    // Only the file itself: no temporary files left behind.
+    // The file and its lock: no temporary files left behind.
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("a/b"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList{QStringLiteral("alarms.json")});
+              (QStringList{QStringLiteral("alarms.json"), QStringLiteral("alarms.json.lock")}));
 }
 
 TEST(FileBrimAlarmStore, WritesCompactJsonInMemberOrder)
@@ -266,7 +266,7 @@ TEST(FileBrimAlarmStore, DiskFaultIsReportedAndKeepsTheOldFile)
     ASSERT_TRUE(loaded.ok());
     EXPECT_TRUE(identical(loaded.value(), old));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList{QStringLiteral("alarms.json")});
+              (QStringList{QStringLiteral("alarms.json"), QStringLiteral("alarms.json.lock")}));
 }
 
 TEST(FileBrimAlarmStore, FolderThatIsAFileIsReported)

@@ -59,7 +59,7 @@ struct Alarms : ::testing::Test, FakeModelEnvironment {
         const auto track = [this](OstrelEvent e) { tracked << e.rawValue(); };
         auto authorization = center ? std::make_shared<BrimTimeNotificationAuthorization>(center, track) : nullptr;
         return std::make_unique<BrimAlarmsModel>(otherStore ? otherStore : store, center, authorization, enabled,
-                                                 sound, BrimAlarmsModel::Environment{clock, beep, track});
+                                                 sound, BrimAlarmsModel::Environment{clock, beep, track, nullptr});
     }
     BrimAlarm stored(const QString &title, BrimDate date, std::optional<BrimDate> firedAt = std::nullopt)
     {
@@ -327,7 +327,7 @@ TEST_F(Alarms, UnreadableFileBlocksEverythingUntilRepairedThenRecovers)
         EXPECT_EQ(model->book().completed().first().firedAt, clock->now());
         EXPECT_EQ(count("brim.alarmmissed"), 1);
         EXPECT_EQ(beep->count, 0);
-        EXPECT_EQ(center->bodies(), "Later");
+        EXPECT_EQ(center->bodies(), "Later, Overdue");
         EXPECT_EQ((onDisk ? fileStore->load() : store->load()).value(), model->book().alarms());
         model->add(QStringLiteral("New"), clock->now() + 600, clock->now());
         EXPECT_EQ(model->book().upcoming().size(), 2);
@@ -431,7 +431,14 @@ TEST_F(Alarms, AlarmDueWhileNotRunningIsMissedOnceAtStart)
         EXPECT_FALSE(model->storageIssue());
         model->refresh(clock->now(), false);
         EXPECT_EQ(beep->count, 0);
-        EXPECT_EQ(center->bodies(), "Next year");
+        // Its notification is shown now, once, without sound.
+        EXPECT_EQ(center->bodies(), "Next year, Stand up");
+        const BrimNotificationRequest missed = center->pending.first();
+        EXPECT_EQ(missed.identifier, model->book().completed().first().notificationID());
+        EXPECT_FALSE(missed.sound);
+        EXPECT_EQ(missed.trigger, BrimNotificationTrigger::atDate(restart));
+        model->synchronize(true);
+        EXPECT_EQ(center->added.count(missed.identifier), 1);
     }
     // The completion reached the file: the next start has nothing to report.
     clock->advance(60);

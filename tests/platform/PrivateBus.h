@@ -50,6 +50,8 @@ public:
         m_daemon.waitForFinished(3000);
     }
     bool ok() const { return !m_address.isEmpty(); }
+    // For another process: its DBUS_SESSION_BUS_ADDRESS.
+    const QString &address() const { return m_address; }
     // A path in the bus's own scratch folder, gone with the bus.
     QString tempPath(const QString &name) const { return m_dir.filePath(name); }
     QDBusConnection connect()
@@ -108,6 +110,15 @@ public:
     }
     // A signal (or any message) from the service's own connection.
     bool send(const QDBusMessage &message) { return m_bus.send(message); }
+    // Every call's member, in the order they came.
+    QStringList members() const
+    {
+        QMutexLocker lock(&m_mutex);
+        QStringList names;
+        for (const QDBusMessage &call : m_calls)
+            names << call.member();
+        return names;
+    }
     QList<QDBusMessage> calls(const QString &member) const
     {
         QMutexLocker lock(&m_mutex);

@@ -72,6 +72,10 @@ TEST_F(AlarmsView, AddsAtTheStartOfTheMinuteOnceEvenOnADoubleClick)
             QTest::mouseClick(b, Qt::LeftButton);
     }
     EXPECT_TRUE(view->helpShown());
+    EXPECT_TRUE(shows(QStringLiteral("Alarms stay saved when Brimkit quits. Brimkit notifies you only while it runs; "
+                                     "the capsule returns when you reopen it. A sleeping computer is not woken by an "
+                                     "alarm. Missed alarms remain until dismissed. Time-zone changes keep the same "
+                                     "scheduled moment.")));
     EXPECT_EQ(view->addButton()->geometry(), addAt);
 
     // A refused alarm keeps what was typed and says why.

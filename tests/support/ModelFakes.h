@@ -87,7 +87,8 @@ struct FakeModelEnvironment {
 
     BrimkitModel::Environment environment()
     {
-        return {clock, defaults, power, beep, events, [this](OstrelEvent e) { tracked << e.rawValue(); }, center, store};
+        return {clock, defaults, power, beep, events, [this](OstrelEvent e) { tracked << e.rawValue(); }, center, store,
+                nullptr};
     }
     std::unique_ptr<BrimkitModel> makeModel(bool ticking = false)
     {
