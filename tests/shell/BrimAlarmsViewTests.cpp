@@ -25,7 +25,7 @@ struct AlarmsView : ::testing::Test {
     {
         view.reset();
         model = std::make_unique<BrimAlarmsModel>(store, nullptr, nullptr, false, false,
-                                                  BrimAlarmsModel::Environment{clock, std::make_shared<CountingBeep>(), {}});
+                                                  BrimAlarmsModel::Environment{clock, std::make_shared<CountingBeep>(), {}, {}});
         view = std::make_unique<BrimAlarmsView>(*model, clock, reveal);
         view->resize(BrimkitPanel::contentWidth, 400);
         view->show();
