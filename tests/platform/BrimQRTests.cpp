@@ -64,11 +64,7 @@ TEST(BrimQR, ReadsEveryCodeOnceWithinTheLimits)
     QImage code = qrSample(first).convertToFormat(QImage::Format_ARGB32);
     code.setAlphaChannel(code.convertToFormat(QImage::Format_Grayscale8).createMaskFromColor(qRgb(0, 0, 0)));
 
-    const struct {
-        const char *name;
-        QByteArray data;
-        QString outcome;
-    } cases[] = {
+    const struct { const char *name; QByteArray data; QString outcome; } cases[] = {
         {"same code twice", encodedImage(qrCanvas({1000, 500}, {{first, {20, 20}}, {first, {520, 20}}})), first},
         {"two codes, one of them twice",
          encodedImage(qrCanvas({1000, 1000}, {{first, {20, 20}}, {second, {520, 20}}, {first, {20, 520}}})),

@@ -13,11 +13,7 @@ TEST(DesktopNotificationSettings, KnownDesktopsOnlyAndOnlyWhenInstalled)
         program.open(QIODevice::WriteOnly);
         program.setPermissions(program.permissions() | QFileDevice::ExeOwner);
     }
-    struct Case {
-        const char *desktop;
-        QString folder;
-        QStringList expected; // program, then arguments; empty: none
-    };
+    struct Case { const char *desktop; QString folder; QStringList expected; }; // program, then arguments; empty: none
     const Case cases[] = {
         {"GNOME", bin.path(), {"gnome-control-center", "notifications"}},
         {"ubuntu:GNOME", bin.path(), {"gnome-control-center", "notifications"}},

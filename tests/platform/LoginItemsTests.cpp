@@ -79,12 +79,7 @@ TEST(XdgAutostart, RegisteringWritesTheInstalledEntryStartingThisProgram)
 
 TEST(XdgAutostart, UnregisteringRemovesOrMasksAndStatusFollowsTheEffectiveEntry)
 {
-    const struct {
-        const char *name;
-        bool systemEntry;
-        bool registerFirst;
-        bool userEntryAfter;
-    } cases[] = {
+    const struct { const char *name; bool systemEntry; bool registerFirst; bool userEntryAfter; } cases[] = {
         {"own entry", false, true, false},
         {"system-wide entry only", true, false, true},
         {"own entry over a system-wide one", true, true, true},
@@ -123,10 +118,7 @@ TEST(XdgAutostart, AnEntryThatCannotBeReadIsNeverReplaced)
 TEST(XdgAutostart, AnyProgramPathBecomesOneValidExecArgument)
 {
     QTemporaryDir dir;
-    const struct {
-        QString program;
-        std::optional<QString> exec;
-    } cases[] = {
+    const struct { QString program; std::optional<QString> exec; } cases[] = {
         {QStringLiteral("/usr/bin/ostrel-brimkit"), QStringLiteral("/usr/bin/ostrel-brimkit")},
         {QStringLiteral("/opt/My Apps/ostrel-brimkit"), QStringLiteral("\"/opt/My Apps/ostrel-brimkit\"")},
         {QStringLiteral("/opt/a$b/x"), QStringLiteral("\"/opt/a\\\\$b/x\"")},
@@ -197,14 +189,7 @@ TEST(BackgroundPortal, TheDesktopsAnswerIsTheStatus)
     portal = &fake;
     BackgroundPortalLoginItems items(bus.connect(), state, {QStringLiteral("/app/bin/ostrel-brimkit")},
                                      QStringLiteral("reason"), std::chrono::seconds(5));
-    const struct {
-        const char *name;
-        bool on;
-        uint code;
-        bool granted;
-        bool ok;
-        LoginItemStatus status;
-    } steps[] = {
+    const struct { const char *name; bool on; uint code; bool granted; bool ok; LoginItemStatus status; } steps[] = {
         {"granted", true, 0, true, true, LoginItemStatus::enabled},
         {"withdrawn", false, 0, false, true, LoginItemStatus::notRegistered},
         {"refused", true, 0, false, true, LoginItemStatus::requiresApproval},

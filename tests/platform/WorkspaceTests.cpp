@@ -75,11 +75,7 @@ struct Workspace : ::testing::Test {
 TEST_F(Workspace, EachKnownBrowserIsFoundByEachOfItsDesktopIds)
 {
     EXPECT_TRUE(BrimBrowser::discover(workspace).isEmpty());
-    struct Row {
-        const char *identifier;
-        const char *title;
-        QStringList desktopIds;
-    };
+    struct Row { const char *identifier; const char *title; QStringList desktopIds; };
     const QList<Row> rows = {
         {"org.mozilla.firefox", "Firefox", {"firefox", "firefox-esr", "org.mozilla.firefox", "firefox_firefox"}},
         {"com.google.Chrome", "Google Chrome", {"google-chrome", "com.google.Chrome"}},
@@ -187,12 +183,7 @@ TEST_F(Workspace, FailuresReportTheirTexts)
     write(garbage, "\x7f" "ELF nonsense");
     QFile::setPermissions(garbage, QFile::ReadOwner | QFile::ExeOwner);
     const QString notOpened = QStringLiteral("The selected browser could not be opened.");
-    struct Row {
-        QString program;
-        bool removeDesktopFile;
-        QString plainPrefix;
-        QString profilePrefix;
-    };
+    struct Row { QString program; bool removeDesktopFile; QString plainPrefix; QString profilePrefix; };
     const QList<Row> rows = {
         {gone, false, notOpened, notOpened},
         {QStringLiteral(ARGV_RECORDER), true, notOpened, notOpened},

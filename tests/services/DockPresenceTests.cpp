@@ -77,12 +77,7 @@ QAbstractButton *button(QMessageBox &box, const char *text)
 
 TEST(DockPresence, ReconcileFollowsTheApplicationWindows)
 {
-    const struct {
-        const char *name;
-        QList<DockWindow> windows;
-        bool editorFirst, hidden;
-        Policy before, expected;
-    } cases[] = {
+    const struct { const char *name; QList<DockWindow> windows; bool editorFirst, hidden; Policy before, expected; } cases[] = {
         {"panels and untitled windows", {panel, untitled}, false, false, Policy::regular, Policy::accessory},
         {"minimised titled window", {panel, titledMinimized}, false, false, Policy::accessory, Policy::regular},
         {"titled window closed", {{nullptr, false, true, false, false}}, false, false, Policy::regular, Policy::accessory},

@@ -50,11 +50,7 @@ struct QRView : ::testing::Test {
 TEST_F(QRView, CountsBytesAndOffersGenerationWithinTheLimit)
 {
     shoot("empty");
-    const struct {
-        QString text;
-        QString counter;
-        bool enabled;
-    } cases[] = {
+    const struct { QString text; QString counter; bool enabled; } cases[] = {
         {QString(), QStringLiteral("0/2,000 bytes"), false},
         {QStringLiteral("é"), QStringLiteral("2/2,000 bytes"), true},
         {QString(2000, u'a'), {}, true},

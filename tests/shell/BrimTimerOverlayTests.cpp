@@ -206,11 +206,7 @@ TEST_F(Capsule, ButtonsActOnlyOnThePresentationTheyWereBuiltFrom)
             model.refresh(clock->now());
         };
     };
-    struct Case {
-        const char *button;
-        std::function<void()> before, after;
-        std::function<bool()> acted;
-    };
+    struct Case { const char *button; std::function<void()> before, after; std::function<bool()> acted; };
     const Case cases[] = {
         {"Cancel", focus, timer, [&] { return !model.isTiming(); }},
         {"Pause", focus, timer, [&] { return model.isPaused(); }},

@@ -8,13 +8,8 @@ TEST(AppUpdates, OnlyAPublishedNonReviewBuildWithAnUpdaterStarts)
     const auto key = [](int bytes, auto encoding) { return QString::fromLatin1(QByteArray(bytes, '\xfb').toBase64(encoding)); };
     const auto standard = QByteArray::Base64Encoding;
     const QString unpublished = AppUpdates::notPublishedMessage();
-    const struct {
-        const char *name;
-        std::optional<QString> feed, key, review;
-        const char *identifier;
-        bool liveBuild;
-        QString message;
-    } cases[] = {
+    const struct { const char *name; std::optional<QString> feed, key, review; const char *identifier; bool liveBuild;
+                   QString message; } cases[] = {
         {"published", validFeed, validKey, {}, "app.ostrel.brimkit", false, AppUpdates::availableMessage()},
         {"no updater on Linux", validFeed, validKey, {}, "app.ostrel.brimkit", true, unpublished},
         {"review marker with any value", validFeed, validKey, QString(), "app.ostrel.brimkit", false, AppUpdates::reviewBuildMessage()},
@@ -101,12 +96,7 @@ TEST(AppUpdates, AHeldBackUpdateInstallsOnceWithinASecondOfTheWorkEnding)
 
 TEST(AppUpdates, AbortsEndTheWaitAndExplainThemselves)
 {
-    const struct {
-        const char *name;
-        AppUpdateError error;
-        QString message;
-        Events events;
-    } cases[] = {
+    const struct { const char *name; AppUpdateError error; QString message; Events events; } cases[] = {
         {"no update", updaterError(AppUpdateError::noUpdateFound), QStringLiteral("You're up to date."), {}},
         {"cancelled", updaterError(AppUpdateError::installationCanceled), AppUpdates::postponedMessage(), {}},
         {"postponed", updaterError(AppUpdateError::installationPostponed), AppUpdates::postponedMessage(), {}},
