@@ -123,11 +123,8 @@ TEST_F(Workspace, ChromeProfilesFromLocalState)
           "com.google.Chrome:Profile 2=Chrome · Work"}},
         {R"({"profile":{"info_cache":{"Profile 3":{},"Profile 4":{"name":4}}}})",
          {chrome, "com.google.Chrome:Profile 3=Chrome · Profile 3", "com.google.Chrome:Profile 4=Chrome · Profile 4"}},
+        // Other shapes are the fuzz target's, which compares with a plain JSON reading.
         {R"({"profile":{"info_cache":{"Default":{"name":"Me"},"Profile 1":"x"}}})", {chrome}},
-        {R"({"profile":{"info_cache":[]}})", {chrome}},
-        {R"({"profile":[]})", {chrome}},
-        {R"([{"profile":{"info_cache":{"Default":{}}}}])", {chrome}},
-        {R"({})", {chrome}},
         {R"({"profile":{"info_cache":{"Default":{}}})", {chrome}},
     };
     EXPECT_EQ(ids(), QStringList{chrome}); // no file

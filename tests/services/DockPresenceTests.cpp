@@ -1,6 +1,7 @@
 #include "services/BackgroundQuitConfirmation.h"
 #include "services/DockPresence.h"
 #include "services/WidgetDockWindowList.h"
+#include "tests/support/WidgetQueries.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -66,13 +67,7 @@ void answerAlert(const std::function<void(QMessageBox &)> &press)
     });
 }
 
-QAbstractButton *button(QMessageBox &box, const char *text)
-{
-    for (QAbstractButton *b : box.buttons())
-        if (b->text() == QLatin1String(text))
-            return b;
-    return nullptr;
-}
+QAbstractButton *button(QMessageBox &box, const char *text) { return buttonTitled(box, QString::fromUtf8(text)); }
 } // namespace
 
 TEST(DockPresence, ReconcileFollowsTheApplicationWindows)
