@@ -105,11 +105,8 @@ TEST(BrimAlarmBook, YearsAreCheckedInTheCurrentTimeZone)
 {
     struct Row { const char *tz; BrimDate date; bool valid; };
     const Row rows[] = {
-        {"UTC0", utc(1, 1, 1), true},
-        {"UTC0", utc(1, 1, 1) - 1, false},
-        {"UTC0", utc(1, 1, 1) - 0.25, false},
-        {"UTC0", utc(9999, 12, 31, 23, 59, 59), true},
-        {"UTC0", utc(10000, 1, 1) - 0.5, true},
+        {"UTC0", utc(1, 1, 1), true}, {"UTC0", utc(1, 1, 1) - 1, false}, {"UTC0", utc(1, 1, 1) - 0.25, false},
+        {"UTC0", utc(9999, 12, 31, 23, 59, 59), true}, {"UTC0", utc(10000, 1, 1) - 0.5, true},
         {"UTC0", utc(10000, 1, 1), false},
         // 14 hours ahead of UTC: the last valid moment comes 14 hours earlier.
         {"EAX-14", utc(9999, 12, 31, 9, 59, 59), true},
@@ -142,8 +139,7 @@ TEST(BrimAlarmBook, MakeRefusesBrokenListsAndKeepsOrder)
     struct Row { const char *what; QList<BrimAlarm> alarms; bool valid; };
     // 21 alarms, a repeated id and a lone surrogate are in the archive table, NaN dates in the year table.
     const Row rows[] = {
-        {"empty", {}, true},
-        {"20 alarms", gen.list(20), true},
+        {"empty", {}, true}, {"20 alarms", gen.list(20), true},
         {"empty title", with([](BrimAlarm &a) { a.title.clear(); }), false},
         {"leading space kept as stored", with([](BrimAlarm &a) { a.title = QStringLiteral(" Tea"); }), true},
         {"title with tab", with([](BrimAlarm &a) { a.title = QStringLiteral("Tea\ttime"); }), false},

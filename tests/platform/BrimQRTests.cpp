@@ -23,8 +23,7 @@ QString outcome(const Result<QStringList, BrimQRFailure> &read)
 TEST(BrimQR, PayloadIsOneTo2000Utf8Bytes)
 {
     const std::pair<QString, bool> cases[] = {
-        {QString(), false},
-        {QString(2000, u'a'), true},
+        {QString(), false}, {QString(2000, u'a'), true},
         {QString(667, u'€'), false}, // 2,001 bytes in 667 characters
         {QString(666, u'€') + QStringLiteral("ab"), true},
     };

@@ -18,9 +18,7 @@ TEST(DesktopNotificationSettings, KnownDesktopsOnlyAndOnlyWhenInstalled)
         {"GNOME", bin.path(), {"gnome-control-center", "notifications"}},
         {"ubuntu:GNOME", bin.path(), {"gnome-control-center", "notifications"}},
         {"kde", bin.path(), {"systemsettings", "kcm_notifications"}},
-        {"XFCE", bin.path(), {"xfce4-notifyd-config"}},
-        {"X-Cinnamon", bin.path(), {}},
-        {"GNOMEX:", bin.path(), {}},
+        {"XFCE", bin.path(), {"xfce4-notifyd-config"}}, {"X-Cinnamon", bin.path(), {}}, {"GNOMEX:", bin.path(), {}},
         {"GNOME", empty.path(), {}},
     };
     for (const Case &c : cases) {

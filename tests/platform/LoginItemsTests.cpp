@@ -80,8 +80,7 @@ TEST(XdgAutostart, RegisteringWritesTheInstalledEntryStartingThisProgram)
 TEST(XdgAutostart, UnregisteringRemovesOrMasksAndStatusFollowsTheEffectiveEntry)
 {
     const struct { const char *name; bool systemEntry; bool registerFirst; bool userEntryAfter; } cases[] = {
-        {"own entry", false, true, false},
-        {"system-wide entry only", true, false, true},
+        {"own entry", false, true, false}, {"system-wide entry only", true, false, true},
         {"own entry over a system-wide one", true, true, true},
     };
     for (const auto &c : cases) {
@@ -125,8 +124,7 @@ TEST(XdgAutostart, AnyProgramPathBecomesOneValidExecArgument)
         {QStringLiteral("/opt/say \"hi\"/x"), QStringLiteral("\"/opt/say \\\\\"hi\\\\\"/x\"")},
         {QStringLiteral("/opt/back\\slash/x"), QStringLiteral("\"/opt/back\\\\\\\\slash/x\"")},
         {QStringLiteral("/opt/100%/x"), QStringLiteral("/opt/100%%/x")},
-        {QStringLiteral("/opt/line\nbreak/x"), std::nullopt},
-        {QString(), std::nullopt},
+        {QStringLiteral("/opt/line\nbreak/x"), std::nullopt}, {QString(), std::nullopt},
     };
     for (const auto &c : cases)
         EXPECT_EQ(XdgAutostartLoginItems::execArgument(c.program), c.exec) << c.program.toStdString();
@@ -152,12 +150,8 @@ TEST(AppInstallation, OnlyAProgramInsideABinFolderOrBesideItsEntryIsInstalled)
 
     const QStringList binFolders{path("prefix-link"), path("usr/bin"), path("links/bin")};
     const std::pair<const char *, bool> cases[] = {
-        {"prefix/bin/ostrel-brimkit", true},
-        {"build/linked-install", true},
-        {"build/shell/ostrel-brimkit", false},
-        {"links/bin/ostrel-brimkit", false},
-        {"usr/binx/ostrel-brimkit", false},
-        {"other/bin/ostrel-brimkit", true},
+        {"prefix/bin/ostrel-brimkit", true}, {"build/linked-install", true}, {"build/shell/ostrel-brimkit", false},
+        {"links/bin/ostrel-brimkit", false}, {"usr/binx/ostrel-brimkit", false}, {"other/bin/ostrel-brimkit", true},
         {"missing/bin/ostrel-brimkit", false},
     };
     for (const auto &[program, installed] : cases) {

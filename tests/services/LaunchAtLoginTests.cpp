@@ -46,12 +46,10 @@ const QString detail = QStringLiteral("Applies only to this app.");
 TEST(LaunchAtLogin, ReviewBuildsAndCopiesOutsideAnInstallationCannotLaunchAtLogin)
 {
     const struct { const char *identifier; bool reviewMarker; bool installed; std::optional<QString> reason; } cases[] = {
-        {"app.ostrel.brimkit", false, true, std::nullopt},
-        {"app.ostrel.brimkit", false, false, installReason},
+        {"app.ostrel.brimkit", false, true, std::nullopt}, {"app.ostrel.brimkit", false, false, installReason},
         {"app.ostrel.brimkit.review", false, true, reviewReason},
         {"app.ostrel.review.brimkit", false, true, reviewReason},
-        {"app.ostrel.brimkit", true, false, reviewReason},
-        {"app.ostrel.reviewer", false, true, std::nullopt},
+        {"app.ostrel.brimkit", true, false, reviewReason}, {"app.ostrel.reviewer", false, true, std::nullopt},
     };
     for (const auto &c : cases) {
         AppBundle bundle;

@@ -12,8 +12,7 @@ TEST(MicrophoneMuteVerification, Rules)
     const QString undone = QStringLiteral("The microphone did not keep the requested mute state. Use your call app’s mute control.");
     const struct { std::optional<MicrophoneAudio::DeviceID> device; std::optional<bool> muted; double elapsed; Kind kind;
                    QString message; } cases[] = {
-        {std::nullopt, true, 2.0, Kind::failed, changed},
-        {8, true, 2.0, Kind::failed, changed},
+        {std::nullopt, true, 2.0, Kind::failed, changed}, {8, true, 2.0, Kind::failed, changed},
         {8, std::nullopt, 0.0, Kind::failed, changed}, // the device is judged first
         {7, std::nullopt, 0.1, Kind::failed, unverifiable},
         {7, false, 0.0, Kind::pending, {}},

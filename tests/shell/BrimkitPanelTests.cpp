@@ -237,35 +237,17 @@ TEST_F(Panel, StaysOnScreenWhateverItShowsAndWhereverTheTrayIs)
     }
 }
 
-TEST_F(Panel, TabFollowsTheLayoutAlsoThroughRowsAddedWhileOpen)
+// The order of Tab through cards, stars and rows is the panel's end-to-end run's.
+TEST_F(Panel, ARowAddedWhileOpenJoinsTheTabChainAndCancellingItKeepsTheFocusInThePane)
 {
     open("alarms,text", "");
     QApplication::setActiveWindow(&panel);
     card(BrimTool::alarms)->click();
     EXPECT_EQ(QApplication::focusWidget()->accessibleName(), QStringLiteral("Title (optional)"));
     addAlarm(QStringLiteral("Standup"), 600);
-    // One round of Tab, back to the title field.
-    QStringList visited;
-    for (int i = 0; i < 40 && !visited.contains(QStringLiteral("Title (optional)")); ++i) {
+    for (int i = 0; i < 10 && QApplication::focusWidget()->accessibleName() != QStringLiteral("Cancel alarm: Standup"); ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        const QWidget *at = QApplication::focusWidget();
-        visited << (at->accessibleName().isEmpty() ? at->property("text").toString() : at->accessibleName());
-    }
-    const QStringList expected{"Date and time", "Add alarm", "Cancel alarm: Standup", "Show timer capsule", "Quit",
-                               "Customize tools", "Alarms", "Favorite Alarms", "Text", "Favorite Text",
-                               "Close tool panel", "About alarms", "Title (optional)"};
-    qsizetype last = -1;
-    for (const QString &name : expected) {
-        qsizetype at = last + 1;
-        while (at < visited.size() && !visited.at(at).startsWith(name))
-            ++at;
-        EXPECT_LT(at, visited.size()) << name.toStdString() << " in " << visited.join(QStringLiteral(" | ")).toStdString();
-        last = at;
-    }
-
-    // Cancelling from the keyboard removes the row under the focus: the focus stays in the pane.
-    while (QApplication::focusWidget()->accessibleName() != QStringLiteral("Cancel alarm: Standup"))
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget()->accessibleName(), QStringLiteral("Cancel alarm: Standup"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     EXPECT_TRUE(model.alarms().book().alarms().isEmpty());
     EXPECT_TRUE(panel.content(BrimTool::alarms)->isAncestorOf(QApplication::focusWidget()));
