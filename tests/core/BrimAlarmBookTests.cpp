@@ -105,11 +105,8 @@ TEST(BrimAlarmBook, YearsAreCheckedInTheCurrentTimeZone)
 {
     struct Row { const char *tz; BrimDate date; bool valid; };
     const Row rows[] = {
-        {"UTC0", utc(1, 1, 1), true},
-        {"UTC0", utc(1, 1, 1) - 1, false},
-        {"UTC0", utc(1, 1, 1) - 0.25, false},
-        {"UTC0", utc(9999, 12, 31, 23, 59, 59), true},
-        {"UTC0", utc(10000, 1, 1) - 0.5, true},
+        {"UTC0", utc(1, 1, 1), true}, {"UTC0", utc(1, 1, 1) - 1, false}, {"UTC0", utc(1, 1, 1) - 0.25, false},
+        {"UTC0", utc(9999, 12, 31, 23, 59, 59), true}, {"UTC0", utc(10000, 1, 1) - 0.5, true},
         {"UTC0", utc(10000, 1, 1), false},
         // 14 hours ahead of UTC: the last valid moment comes 14 hours earlier.
         {"EAX-14", utc(9999, 12, 31, 9, 59, 59), true},
@@ -140,23 +137,19 @@ TEST(BrimAlarmBook, MakeRefusesBrokenListsAndKeepsOrder)
     const auto with = [&](auto change) { BrimAlarm a = good; change(a); return QList<BrimAlarm>{a}; };
     AlarmGenerator gen(7);
     struct Row { const char *what; QList<BrimAlarm> alarms; bool valid; };
+    // 21 alarms, a repeated id and a lone surrogate are in the archive table, NaN dates in the year table.
     const Row rows[] = {
-        {"empty", {}, true},
-        {"20 alarms", gen.list(20), true},
-        {"21 alarms", gen.list(21), false},
-        {"duplicate id", {good, alarm("{E621E1F8-C36C-495A-93FC-0C247A3E6E5F}", QStringLiteral("Other"), 5)}, false},
+        {"empty", {}, true}, {"20 alarms", gen.list(20), true},
         {"empty title", with([](BrimAlarm &a) { a.title.clear(); }), false},
         {"leading space kept as stored", with([](BrimAlarm &a) { a.title = QStringLiteral(" Tea"); }), true},
         {"title with tab", with([](BrimAlarm &a) { a.title = QStringLiteral("Tea\ttime"); }), false},
         {"title ending in a line break", with([](BrimAlarm &a) { a.title = QStringLiteral("Tea\n"); }), false},
         {"80-unit title", with([](BrimAlarm &a) { a.title = QString(80, QLatin1Char('t')); }), true},
         {"81-unit title", with([](BrimAlarm &a) { a.title = QString(81, QLatin1Char('t')); }), false},
-        {"lone surrogate in title", with([](BrimAlarm &a) { a.title = QString(QChar(0xDC00)); }), false},
         {"empty zone", with([](BrimAlarm &a) { a.timeZoneID.clear(); }), false},
         {"128-unit zone", with([](BrimAlarm &a) { a.timeZoneID = QString(128, QLatin1Char('z')); }), true},
         {"129-unit zone", with([](BrimAlarm &a) { a.timeZoneID = QString(129, QLatin1Char('z')); }), false},
         {"control character in zone is allowed", with([](BrimAlarm &a) { a.timeZoneID = QStringLiteral("a\tb"); }), true},
-        {"NaN date", with([](BrimAlarm &a) { a.date = BrimDate{notANumber}; }), false},
         {"infinite firedAt", with([](BrimAlarm &a) { a.firedAt = BrimDate{infinity}; }), false},
         {"firedAt in year 10000", with([](BrimAlarm &a) { a.firedAt = utc(10000, 6, 1); }), false},
         {"past date is fine when stored", with([](BrimAlarm &a) { a.date = BrimDate{-1e9}; }), true},

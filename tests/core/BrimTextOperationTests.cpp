@@ -34,8 +34,7 @@ TEST(BrimTextOperation, Transformations)
     // Single-character case mappings are checked against Qt over every scalar
     // (UnicodeTextTests); these rows are the dispatch and what needs context.
     const Row rows[] = {
-        {Op::plain, u8("  a\r\nB  "), u8("  a\r\nB  ")},
-        {Op::uppercase, u8("straße"), u8("STRASSE")},
+        {Op::plain, u8("  a\r\nB  "), u8("  a\r\nB  ")}, {Op::uppercase, u8("straße"), u8("STRASSE")},
         {Op::lowercase, u8("ΟΔΟΣ ΣΑΣ Σ ΑΣ. ΑΣ'Α"), u8("οδος σας σ ας. ασ'α")},   // final sigma by context
         {Op::titleCase, u8("hELLO wORLD"), u8("Hello World")},
         {Op::titleCase, u8("ßtraße ǆungla ﬁsh"), u8("Sstraße ǅungla Fish")},

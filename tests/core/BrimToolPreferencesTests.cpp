@@ -28,11 +28,7 @@ TEST(BrimToolPreferences, EnabledParsing)
 {
     struct Row { QString raw; Tools expected; };
     const Row rows[] = {
-        {"", allTools},
-        {"none", {}},
-        {" ", {}},
-        {"bogus", {}},
-        {"qr,awake,qr", {BrimTool::qr, BrimTool::awake}},
+        {"", allTools}, {"none", {}}, {" ", {}}, {"bogus", {}}, {"qr,awake,qr", {BrimTool::qr, BrimTool::awake}},
         {" timer ,awake,Timer,,timer,qr", {BrimTool::timer, BrimTool::awake, BrimTool::qr}},
         {",\ttext\u00A0,\u3000apps,", {BrimTool::text, BrimTool::apps}},
         // Line breaks are not trimmed, so such a piece names no tool.
@@ -57,8 +53,7 @@ TEST(BrimToolPreferences, EnableAndDisable)
 {
     struct Row { const char *before; BrimTool tool; bool enable; const char *after; };
     const Row rows[] = {
-        {"timer", BrimTool::timer, false, "none"},
-        {"none", BrimTool::qr, true, "qr"},
+        {"timer", BrimTool::timer, false, "none"}, {"none", BrimTool::qr, true, "qr"},
         {" awake , bogus,awake", BrimTool::qr, true, "awake,qr"},
         {"awake,timer", BrimTool::awake, true, "awake,timer"},
         {"", BrimTool::links, false, "awake,timer,alarms,apps,colors,text,qr"},
@@ -75,11 +70,8 @@ TEST(BrimToolPreferences, ToggleFavoriteKeepsUnknownPieces)
 {
     struct Row { const char *before; BrimTool tool; const char *after; };
     const Row rows[] = {
-        {"awake,timer", BrimTool::timer, "awake"},
-        {"awake", BrimTool::awake, ""},
-        {"", BrimTool::qr, "qr"},
-        {"x, y,,timer,timer", BrimTool::timer, "x, y"},
-        {"x, y,,", BrimTool::timer, "x, y,timer"},
+        {"awake,timer", BrimTool::timer, "awake"}, {"awake", BrimTool::awake, ""}, {"", BrimTool::qr, "qr"},
+        {"x, y,,timer,timer", BrimTool::timer, "x, y"}, {"x, y,,", BrimTool::timer, "x, y,timer"},
         // An untrimmed piece is not the tool, so it stays and the tool is added.
         {" timer", BrimTool::timer, " timer,timer"},
     };
@@ -93,12 +85,9 @@ TEST(BrimToolPreferences, Migration)
     struct Row { std::optional<QString> enabled; std::optional<qint64> version; M expected; };
     const Row rows[] = {
         {QString("awake,timer"), 1, {QString("awake,timer,colors,text,qr,alarms"), 3}},
-        {QString("awake"), 2, {QString("awake,alarms"), 3}},
-        {QString("awake"), 3, {std::nullopt, std::nullopt}},
-        {QString("awake"), 7, {std::nullopt, std::nullopt}},
-        {QString("none"), 1, {std::nullopt, 3}},
-        {QString("none"), 2, {std::nullopt, 3}},
-        {QString("alarms,qr"), 2, {std::nullopt, 3}},
+        {QString("awake"), 2, {QString("awake,alarms"), 3}}, {QString("awake"), 3, {std::nullopt, std::nullopt}},
+        {QString("awake"), 7, {std::nullopt, std::nullopt}}, {QString("none"), 1, {std::nullopt, 3}},
+        {QString("none"), 2, {std::nullopt, 3}}, {QString("alarms,qr"), 2, {std::nullopt, 3}},
         {std::nullopt, std::nullopt, {QString("awake,timer,alarms,links,apps,colors,text,qr"), 3}},
         {QString(""), 0, {QString("awake,timer,alarms,links,apps,colors,text,qr"), 3}},
     };

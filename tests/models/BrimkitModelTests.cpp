@@ -11,14 +11,8 @@ struct ModelFixture : ::testing::Test, FakeModelEnvironment {
 
 TEST_F(ModelFixture, EachSessionOffersItsFollowerAtTheStandardLength)
 {
-    const struct {
-        BrimTimerKind kind;
-        int minutes;
-        const char *nextTitle;
-        BrimTimerKind next;
-        double nextSeconds;
-        const char *events;
-    } rows[] = {
+    const struct { BrimTimerKind kind; int minutes; const char *nextTitle; BrimTimerKind next; double nextSeconds;
+                   const char *events; } rows[] = {
         {BrimTimerKind::timer, 7, "Restart timer", BrimTimerKind::timer, 420, "timerstarted timercompleted timerstarted"},
         {BrimTimerKind::focus, 40, "Start short break", BrimTimerKind::shortBreak, 300, "pomodorostarted pomodorocompleted pomodorostarted"},
         {BrimTimerKind::shortBreak, 5, "Start focus", BrimTimerKind::focus, 1500, "pomodorostarted pomodorocompleted pomodorostarted"},

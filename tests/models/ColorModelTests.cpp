@@ -42,12 +42,9 @@ TEST_F(ColorModelFixture, SamplesAreClampedRoundedHalfAwayFromZeroOrRefused)
     const QString unconvertible = BrimColorModel::conversionFailedMessage();
     struct Row { BrimSampledColor sample; const char *hex; std::optional<QString> error; };
     const Row rows[] = {
-        {picked(1, 1, 1), "#FFFFFF", {}},
-        {picked(0.5, 0.498, 0), "#807F00", {}},
-        {picked(1.02, -0.01, 0.2), "#FF0033", {}},
-        {picked(0.501960784, 0.00196, 0.0020), "#800001", {}},
-        {picked(notANumber, 0, 0), "#123456", unconvertible},
-        {picked(0, inf, 0), "#123456", unconvertible},
+        {picked(1, 1, 1), "#FFFFFF", {}}, {picked(0.5, 0.498, 0), "#807F00", {}},
+        {picked(1.02, -0.01, 0.2), "#FF0033", {}}, {picked(0.501960784, 0.00196, 0.0020), "#800001", {}},
+        {picked(notANumber, 0, 0), "#123456", unconvertible}, {picked(0, inf, 0), "#123456", unconvertible},
         {picked(0, 0, -inf), "#123456", unconvertible},
         {{Outcome::picked, std::nullopt}, "#123456", unconvertible},
         {{Outcome::cancelled, std::nullopt}, "#123456", unconvertible}, // the earlier message stays
@@ -86,9 +83,7 @@ TEST_F(ColorModelFixture, ReadsTheSavedList)
     struct Row { QString stored; QStringList favorites; };
     const Row rows[] = {
         {" #abc,FFFFFF,#aabbcc,zzz,,#FFFFFF", {"#AABBCC", "#FFFFFF"}},
-        {"", {}},
-        {",,#12, 0f0 ,#00FF00", {"#00FF00"}},
-        {distinctColors(25), distinctColors(20).split(',')},
+        {"", {}}, {",,#12, 0f0 ,#00FF00", {"#00FF00"}}, {distinctColors(25), distinctColors(20).split(',')},
     };
     for (const Row &row : rows)
         EXPECT_EQ(BrimColorModel::favoritesFromText(row.stored), row.favorites) << row.stored.toStdString();
@@ -98,10 +93,8 @@ TEST_F(ColorModelFixture, TogglesTheCurrentColor)
 {
     struct Row { QString stored, hex; bool canToggle; QString after; };
     const Row rows[] = {
-        {"", "abc", true, "#AABBCC"},
-        {"#AABBCC", " #aabbcc ", true, ""},
-        {"#aabbcc,zzz,#AABBCC,fff", "aabbcc", true, "#FFFFFF"},
-        {"#FFFFFF", "#000", true, "#FFFFFF,#000000"},
+        {"", "abc", true, "#AABBCC"}, {"#AABBCC", " #aabbcc ", true, ""},
+        {"#aabbcc,zzz,#AABBCC,fff", "aabbcc", true, "#FFFFFF"}, {"#FFFFFF", "#000", true, "#FFFFFF,#000000"},
         {distinctColors(20), "#ABCDEF", false, distinctColors(20)},
         {distinctColors(25), "#0A0000", true, distinctColors(20).remove(",#0A0000")},
         {distinctColors(25), "#ABCDEF", false, distinctColors(20)},

@@ -65,11 +65,7 @@ TEST_F(QRModel, OneReadAtATime)
 
 TEST_F(QRModel, ChosenFilesAreReadOrExplained)
 {
-    const struct {
-        QString path;
-        QStringList decoded;
-        std::optional<QString> error;
-    } cases[] = {
+    const struct { QString path; QStringList decoded; std::optional<QString> error; } cases[] = {
         {file(QStringLiteral("code.png"), encodedImage(qrSample(QStringLiteral("on disk")))), {QStringLiteral("on disk")}, {}},
         {file(QStringLiteral("huge.png"), QByteArray(30'000'001, '\0')), {}, BrimQRFailure(BrimQRFailure::image).description()},
         {dir.filePath(QStringLiteral("gone.png")), {}, QStringLiteral("No such file or directory")},

@@ -20,10 +20,7 @@ TEST_F(TextModelFixture, LimitCountsUserPerceivedCharacters)
     struct Row { QString input; bool over; };
     const QString a199999(199'999, u'a');
     const Row rows[] = {
-        {a199999 + family, false},
-        {a199999 + 'a', false},
-        {a199999 + family + family, true},
-        {a199999 + "aa", true},
+        {a199999 + family, false}, {a199999 + 'a', false}, {a199999 + family + family, true}, {a199999 + "aa", true},
         // Combining marks stay with their letter: 200,000 characters in 400,000 units.
         {QString("e\u0301").repeated(200'000), false},
         {QString("e\u0301").repeated(200'001), true},

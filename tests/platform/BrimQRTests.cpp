@@ -23,8 +23,7 @@ QString outcome(const Result<QStringList, BrimQRFailure> &read)
 TEST(BrimQR, PayloadIsOneTo2000Utf8Bytes)
 {
     const std::pair<QString, bool> cases[] = {
-        {QString(), false},
-        {QString(2000, u'a'), true},
+        {QString(), false}, {QString(2000, u'a'), true},
         {QString(667, u'€'), false}, // 2,001 bytes in 667 characters
         {QString(666, u'€') + QStringLiteral("ab"), true},
     };
@@ -64,11 +63,7 @@ TEST(BrimQR, ReadsEveryCodeOnceWithinTheLimits)
     QImage code = qrSample(first).convertToFormat(QImage::Format_ARGB32);
     code.setAlphaChannel(code.convertToFormat(QImage::Format_Grayscale8).createMaskFromColor(qRgb(0, 0, 0)));
 
-    const struct {
-        const char *name;
-        QByteArray data;
-        QString outcome;
-    } cases[] = {
+    const struct { const char *name; QByteArray data; QString outcome; } cases[] = {
         {"same code twice", encodedImage(qrCanvas({1000, 500}, {{first, {20, 20}}, {first, {520, 20}}})), first},
         {"two codes, one of them twice",
          encodedImage(qrCanvas({1000, 1000}, {{first, {20, 20}}, {second, {520, 20}}, {first, {20, 520}}})),

@@ -20,11 +20,7 @@ TEST(DesktopExec, QuotingFieldCodesAndRefusals)
 {
     const QString url = QStringLiteral("https://x.test/?a=1&b=$(id);`id`'\"");
     const QString file = QStringLiteral("file:///tmp/a%20b.html");
-    struct Row {
-        const char *exec;
-        QStringList targets;
-        QStringList expected;
-    };
+    struct Row { const char *exec; QStringList targets; QStringList expected; };
     const QList<Row> rows = {
         {"firefox %u", {url}, {"firefox", url}},
         {"  firefox\t-new-tab   %U ", {url}, {"firefox", "-new-tab", url}},

@@ -13,18 +13,12 @@ TEST(DesktopNotificationSettings, KnownDesktopsOnlyAndOnlyWhenInstalled)
         program.open(QIODevice::WriteOnly);
         program.setPermissions(program.permissions() | QFileDevice::ExeOwner);
     }
-    struct Case {
-        const char *desktop;
-        QString folder;
-        QStringList expected; // program, then arguments; empty: none
-    };
+    struct Case { const char *desktop; QString folder; QStringList expected; }; // program, then arguments; empty: none
     const Case cases[] = {
         {"GNOME", bin.path(), {"gnome-control-center", "notifications"}},
         {"ubuntu:GNOME", bin.path(), {"gnome-control-center", "notifications"}},
         {"kde", bin.path(), {"systemsettings", "kcm_notifications"}},
-        {"XFCE", bin.path(), {"xfce4-notifyd-config"}},
-        {"X-Cinnamon", bin.path(), {}},
-        {"GNOMEX:", bin.path(), {}},
+        {"XFCE", bin.path(), {"xfce4-notifyd-config"}}, {"X-Cinnamon", bin.path(), {}}, {"GNOMEX:", bin.path(), {}},
         {"GNOME", empty.path(), {}},
     };
     for (const Case &c : cases) {

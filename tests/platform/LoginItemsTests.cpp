@@ -79,14 +79,8 @@ TEST(XdgAutostart, RegisteringWritesTheInstalledEntryStartingThisProgram)
 
 TEST(XdgAutostart, UnregisteringRemovesOrMasksAndStatusFollowsTheEffectiveEntry)
 {
-    const struct {
-        const char *name;
-        bool systemEntry;
-        bool registerFirst;
-        bool userEntryAfter;
-    } cases[] = {
-        {"own entry", false, true, false},
-        {"system-wide entry only", true, false, true},
+    const struct { const char *name; bool systemEntry; bool registerFirst; bool userEntryAfter; } cases[] = {
+        {"own entry", false, true, false}, {"system-wide entry only", true, false, true},
         {"own entry over a system-wide one", true, true, true},
     };
     for (const auto &c : cases) {
@@ -123,18 +117,14 @@ TEST(XdgAutostart, AnEntryThatCannotBeReadIsNeverReplaced)
 TEST(XdgAutostart, AnyProgramPathBecomesOneValidExecArgument)
 {
     QTemporaryDir dir;
-    const struct {
-        QString program;
-        std::optional<QString> exec;
-    } cases[] = {
+    const struct { QString program; std::optional<QString> exec; } cases[] = {
         {QStringLiteral("/usr/bin/ostrel-brimkit"), QStringLiteral("/usr/bin/ostrel-brimkit")},
         {QStringLiteral("/opt/My Apps/ostrel-brimkit"), QStringLiteral("\"/opt/My Apps/ostrel-brimkit\"")},
         {QStringLiteral("/opt/a$b/x"), QStringLiteral("\"/opt/a\\\\$b/x\"")},
         {QStringLiteral("/opt/say \"hi\"/x"), QStringLiteral("\"/opt/say \\\\\"hi\\\\\"/x\"")},
         {QStringLiteral("/opt/back\\slash/x"), QStringLiteral("\"/opt/back\\\\\\\\slash/x\"")},
         {QStringLiteral("/opt/100%/x"), QStringLiteral("/opt/100%%/x")},
-        {QStringLiteral("/opt/line\nbreak/x"), std::nullopt},
-        {QString(), std::nullopt},
+        {QStringLiteral("/opt/line\nbreak/x"), std::nullopt}, {QString(), std::nullopt},
     };
     for (const auto &c : cases)
         EXPECT_EQ(XdgAutostartLoginItems::execArgument(c.program), c.exec) << c.program.toStdString();
@@ -160,12 +150,8 @@ TEST(AppInstallation, OnlyAProgramInsideABinFolderOrBesideItsEntryIsInstalled)
 
     const QStringList binFolders{path("prefix-link"), path("usr/bin"), path("links/bin")};
     const std::pair<const char *, bool> cases[] = {
-        {"prefix/bin/ostrel-brimkit", true},
-        {"build/linked-install", true},
-        {"build/shell/ostrel-brimkit", false},
-        {"links/bin/ostrel-brimkit", false},
-        {"usr/binx/ostrel-brimkit", false},
-        {"other/bin/ostrel-brimkit", true},
+        {"prefix/bin/ostrel-brimkit", true}, {"build/linked-install", true}, {"build/shell/ostrel-brimkit", false},
+        {"links/bin/ostrel-brimkit", false}, {"usr/binx/ostrel-brimkit", false}, {"other/bin/ostrel-brimkit", true},
         {"missing/bin/ostrel-brimkit", false},
     };
     for (const auto &[program, installed] : cases) {
@@ -197,14 +183,7 @@ TEST(BackgroundPortal, TheDesktopsAnswerIsTheStatus)
     portal = &fake;
     BackgroundPortalLoginItems items(bus.connect(), state, {QStringLiteral("/app/bin/ostrel-brimkit")},
                                      QStringLiteral("reason"), std::chrono::seconds(5));
-    const struct {
-        const char *name;
-        bool on;
-        uint code;
-        bool granted;
-        bool ok;
-        LoginItemStatus status;
-    } steps[] = {
+    const struct { const char *name; bool on; uint code; bool granted; bool ok; LoginItemStatus status; } steps[] = {
         {"granted", true, 0, true, true, LoginItemStatus::enabled},
         {"withdrawn", false, 0, false, true, LoginItemStatus::notRegistered},
         {"refused", true, 0, false, true, LoginItemStatus::requiresApproval},

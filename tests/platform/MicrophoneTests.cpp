@@ -70,11 +70,7 @@ TEST(Microphone, ToggleIsConfirmedOnceTheStateHeld)
 
 TEST(Microphone, ChangesDuringConfirmationFailIt)
 {
-    const struct {
-        const char *name;
-        QStringList pactl;
-        QString error, deviceAfter;
-    } cases[] = {
+    const struct { const char *name; QStringList pactl; QString error, deviceAfter; } cases[] = {
         {"another program undoes the mute",
          {QStringLiteral("set-source-mute"), QStringLiteral("mic"), QStringLiteral("0")},
          QStringLiteral("The microphone did not keep the requested mute state. Use your call app’s mute control."),

@@ -21,9 +21,7 @@ TEST(SystemClipboard, EachWriteLeavesOneItemAndImagesPreferPNG)
     // What another application may offer.
     struct Row { QStringList formats; std::optional<QByteArray> image; };
     const Row rows[] = {
-        {{"image/tiff", "image/png"}, png},
-        {{"image/tiff"}, tiff},
-        {{"image/jpeg", "text/html"}, std::nullopt},
+        {{"image/tiff", "image/png"}, png}, {{"image/tiff"}, tiff}, {{"image/jpeg", "text/html"}, std::nullopt},
     };
     for (const Row &row : rows) {
         auto *offer = new QMimeData;

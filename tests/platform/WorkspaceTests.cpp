@@ -75,11 +75,7 @@ struct Workspace : ::testing::Test {
 TEST_F(Workspace, EachKnownBrowserIsFoundByEachOfItsDesktopIds)
 {
     EXPECT_TRUE(BrimBrowser::discover(workspace).isEmpty());
-    struct Row {
-        const char *identifier;
-        const char *title;
-        QStringList desktopIds;
-    };
+    struct Row { const char *identifier; const char *title; QStringList desktopIds; };
     const QList<Row> rows = {
         {"org.mozilla.firefox", "Firefox", {"firefox", "firefox-esr", "org.mozilla.firefox", "firefox_firefox"}},
         {"com.google.Chrome", "Google Chrome", {"google-chrome", "com.google.Chrome"}},
@@ -127,11 +123,8 @@ TEST_F(Workspace, ChromeProfilesFromLocalState)
           "com.google.Chrome:Profile 2=Chrome · Work"}},
         {R"({"profile":{"info_cache":{"Profile 3":{},"Profile 4":{"name":4}}}})",
          {chrome, "com.google.Chrome:Profile 3=Chrome · Profile 3", "com.google.Chrome:Profile 4=Chrome · Profile 4"}},
+        // Other shapes are the fuzz target's, which compares with a plain JSON reading.
         {R"({"profile":{"info_cache":{"Default":{"name":"Me"},"Profile 1":"x"}}})", {chrome}},
-        {R"({"profile":{"info_cache":[]}})", {chrome}},
-        {R"({"profile":[]})", {chrome}},
-        {R"([{"profile":{"info_cache":{"Default":{}}}}])", {chrome}},
-        {R"({})", {chrome}},
         {R"({"profile":{"info_cache":{"Default":{}}})", {chrome}},
     };
     EXPECT_EQ(ids(), QStringList{chrome}); // no file
@@ -187,12 +180,7 @@ TEST_F(Workspace, FailuresReportTheirTexts)
     write(garbage, "\x7f" "ELF nonsense");
     QFile::setPermissions(garbage, QFile::ReadOwner | QFile::ExeOwner);
     const QString notOpened = QStringLiteral("The selected browser could not be opened.");
-    struct Row {
-        QString program;
-        bool removeDesktopFile;
-        QString plainPrefix;
-        QString profilePrefix;
-    };
+    struct Row { QString program; bool removeDesktopFile; QString plainPrefix; QString profilePrefix; };
     const QList<Row> rows = {
         {gone, false, notOpened, notOpened},
         {QStringLiteral(ARGV_RECORDER), true, notOpened, notOpened},

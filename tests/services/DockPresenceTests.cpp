@@ -1,6 +1,7 @@
 #include "services/BackgroundQuitConfirmation.h"
 #include "services/DockPresence.h"
 #include "services/WidgetDockWindowList.h"
+#include "tests/support/WidgetQueries.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -66,23 +67,12 @@ void answerAlert(const std::function<void(QMessageBox &)> &press)
     });
 }
 
-QAbstractButton *button(QMessageBox &box, const char *text)
-{
-    for (QAbstractButton *b : box.buttons())
-        if (b->text() == QLatin1String(text))
-            return b;
-    return nullptr;
-}
+QAbstractButton *button(QMessageBox &box, const char *text) { return buttonTitled(box, QString::fromUtf8(text)); }
 } // namespace
 
 TEST(DockPresence, ReconcileFollowsTheApplicationWindows)
 {
-    const struct {
-        const char *name;
-        QList<DockWindow> windows;
-        bool editorFirst, hidden;
-        Policy before, expected;
-    } cases[] = {
+    const struct { const char *name; QList<DockWindow> windows; bool editorFirst, hidden; Policy before, expected; } cases[] = {
         {"panels and untitled windows", {panel, untitled}, false, false, Policy::regular, Policy::accessory},
         {"minimised titled window", {panel, titledMinimized}, false, false, Policy::accessory, Policy::regular},
         {"titled window closed", {{nullptr, false, true, false, false}}, false, false, Policy::regular, Policy::accessory},

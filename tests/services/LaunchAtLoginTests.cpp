@@ -45,18 +45,11 @@ const QString detail = QStringLiteral("Applies only to this app.");
 
 TEST(LaunchAtLogin, ReviewBuildsAndCopiesOutsideAnInstallationCannotLaunchAtLogin)
 {
-    const struct {
-        const char *identifier;
-        bool reviewMarker;
-        bool installed;
-        std::optional<QString> reason;
-    } cases[] = {
-        {"app.ostrel.brimkit", false, true, std::nullopt},
-        {"app.ostrel.brimkit", false, false, installReason},
+    const struct { const char *identifier; bool reviewMarker; bool installed; std::optional<QString> reason; } cases[] = {
+        {"app.ostrel.brimkit", false, true, std::nullopt}, {"app.ostrel.brimkit", false, false, installReason},
         {"app.ostrel.brimkit.review", false, true, reviewReason},
         {"app.ostrel.review.brimkit", false, true, reviewReason},
-        {"app.ostrel.brimkit", true, false, reviewReason},
-        {"app.ostrel.reviewer", false, true, std::nullopt},
+        {"app.ostrel.brimkit", true, false, reviewReason}, {"app.ostrel.reviewer", false, true, std::nullopt},
     };
     for (const auto &c : cases) {
         AppBundle bundle;
@@ -69,14 +62,8 @@ TEST(LaunchAtLogin, ReviewBuildsAndCopiesOutsideAnInstallationCannotLaunchAtLogi
 
 TEST(LaunchAtLogin, OnlyARealChangeReachesTheService)
 {
-    const struct {
-        const char *name;
-        LoginItemStatus status;
-        std::optional<QString> reason;
-        bool on;
-        int registrations;
-        int unregistrations;
-    } cases[] = {
+    const struct { const char *name; LoginItemStatus status; std::optional<QString> reason; bool on;
+                   int registrations, unregistrations; } cases[] = {
         {"register", LoginItemStatus::notRegistered, std::nullopt, true, 1, 0},
         {"unregister", LoginItemStatus::enabled, std::nullopt, false, 0, 1},
         {"awaiting approval already counts as on", LoginItemStatus::requiresApproval, std::nullopt, true, 0, 0},
@@ -121,14 +108,8 @@ TEST(LaunchAtLogin, AFailureIsShownAndTheToggleShowsTheStatusAgain)
 
 TEST(LaunchAtLogin, TheTextUnderTheToggleSaysWhatHoldsItBack)
 {
-    const struct {
-        const char *name;
-        std::optional<QString> reason;
-        LoginItemStatus status;
-        bool settingsTool;
-        QStringList shown;
-        QStringList hidden;
-    } cases[] = {
+    const struct { const char *name; std::optional<QString> reason; LoginItemStatus status; bool settingsTool;
+                   QStringList shown, hidden; } cases[] = {
         {"available", std::nullopt, LoginItemStatus::enabled, true, {detail}, {approval, openSettings}},
         {"unavailable", installReason, LoginItemStatus::requiresApproval, true, {installReason}, {detail, approval, openSettings}},
         {"approval with a settings tool", std::nullopt, LoginItemStatus::requiresApproval, true, {approval, openSettings}, {detail}},

@@ -10,15 +10,9 @@ TEST(MicrophoneMuteVerification, Rules)
     const QString changed = QStringLiteral("Default microphone changed. Check its mute state.");
     const QString unverifiable = QStringLiteral("Could not verify microphone mute. Use your call app’s mute control.");
     const QString undone = QStringLiteral("The microphone did not keep the requested mute state. Use your call app’s mute control.");
-    const struct {
-        std::optional<MicrophoneAudio::DeviceID> device;
-        std::optional<bool> muted;
-        double elapsed;
-        Kind kind;
-        QString message;
-    } cases[] = {
-        {std::nullopt, true, 2.0, Kind::failed, changed},
-        {8, true, 2.0, Kind::failed, changed},
+    const struct { std::optional<MicrophoneAudio::DeviceID> device; std::optional<bool> muted; double elapsed; Kind kind;
+                   QString message; } cases[] = {
+        {std::nullopt, true, 2.0, Kind::failed, changed}, {8, true, 2.0, Kind::failed, changed},
         {8, std::nullopt, 0.0, Kind::failed, changed}, // the device is judged first
         {7, std::nullopt, 0.1, Kind::failed, unverifiable},
         {7, false, 0.0, Kind::pending, {}},

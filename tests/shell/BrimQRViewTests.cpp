@@ -50,15 +50,10 @@ struct QRView : ::testing::Test {
 TEST_F(QRView, CountsBytesAndOffersGenerationWithinTheLimit)
 {
     shoot("empty");
-    const struct {
-        QString text;
-        QString counter;
-        bool enabled;
-    } cases[] = {
+    const struct { QString text; QString counter; bool enabled; } cases[] = {
         {QString(), QStringLiteral("0/2,000 bytes"), false},
         {QStringLiteral("é"), QStringLiteral("2/2,000 bytes"), true},
-        {QString(2000, u'a'), {}, true},
-        {QString(1000, u'é') + u'a', {}, false},
+        {QString(2000, u'a'), {}, true}, {QString(1000, u'é') + u'a', {}, false},
     };
     for (const auto &c : cases) {
         type(c.text);

@@ -24,8 +24,7 @@ TEST_F(TimerControls, PomodoroSetsTwentyFiveAndTimerKeepsIt)
 TEST_F(TimerControls, EachSessionChoiceStartsItsKindAtItsLength)
 {
     const struct { const char *choice; BrimTimerKind kind; } rows[] = {
-        {"Focus · 25 min", BrimTimerKind::focus},
-        {"Short break · 5 min", BrimTimerKind::shortBreak},
+        {"Focus · 25 min", BrimTimerKind::focus}, {"Short break · 5 min", BrimTimerKind::shortBreak},
         {"Long break · 15 min", BrimTimerKind::longBreak},
     };
     BrimTimerControls controls(model);

@@ -72,29 +72,19 @@ TEST_F(Panel, EveryToolOpensInThePaneWithoutChangingTheWidth)
 {
     open();
     const int width = panel.width();
-    const QPalette light = QApplication::palette();
-    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2b, 0x2b, 0x2b));
-    dark.setColor(QPalette::Text, Qt::white);
-    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-    // Both appearances, for the eye: the pictures land in the build folder.
-    for (const auto &[name, palette] : {std::pair{"", light}, std::pair{"-dark", dark}}) {
-        QApplication::setPalette(palette);
-        panel.closeDetail();
-        shot(QStringLiteral("closed%1").arg(QLatin1String(name)));
-        for (BrimTool tool : BrimTool::allCases()) {
-            card(tool)->click();
-            settle();
-            EXPECT_EQ(panel.selected(), tool);
-            EXPECT_TRUE(panel.content(tool)->isVisible()) << tool.rawValue().toStdString();
-            EXPECT_EQ(panel.width(), width) << tool.rawValue().toStdString();
-            shot(tool.rawValue() + QLatin1String(name));
-        }
-        panel.toggleCustomizing();
+    shot(QStringLiteral("closed")); // the pictures land in the build folder, for the eye
+    for (BrimTool tool : BrimTool::allCases()) {
+        card(tool)->click();
         settle();
-        EXPECT_FALSE(panel.content(BrimTool::qr)->isVisible());
-        shot(QStringLiteral("customize%1").arg(QLatin1String(name)));
+        EXPECT_EQ(panel.selected(), tool);
+        EXPECT_TRUE(panel.content(tool)->isVisible()) << tool.rawValue().toStdString();
+        EXPECT_EQ(panel.width(), width) << tool.rawValue().toStdString();
+        shot(tool.rawValue());
     }
-    QApplication::setPalette(light);
+    panel.toggleCustomizing();
+    settle();
+    EXPECT_FALSE(panel.content(BrimTool::qr)->isVisible());
+    shot(QStringLiteral("customize"));
 }
 
 TEST_F(Panel, GridColumnsFollowTheNumberOfTools)
@@ -138,7 +128,7 @@ TEST_F(Panel, AToolInUseCannotBeSwitchedOff)
     EXPECT_TRUE(toggle(BrimTool::timer)->isEnabled());
 }
 
-TEST_F(Panel, SelectionClosesByCardCloseButtonDisablingAndEscape)
+TEST_F(Panel, SelectionClosesByCardCloseButtonOrDisabling)
 {
     open();
     QApplication::setActiveWindow(&panel);
@@ -160,14 +150,6 @@ TEST_F(Panel, SelectionClosesByCardCloseButtonDisablingAndEscape)
     EXPECT_FALSE(panel.selected());
     EXPECT_FALSE(card(BrimTool::colors));
 
-    // Escape: first the pane, handing the keyboard back to the card, then the panel.
-    card(BrimTool::text)->click();
-    ASSERT_TRUE(panel.content(BrimTool::text)->isAncestorOf(QApplication::focusWidget()));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_FALSE(panel.detailPane()->isVisible());
-    EXPECT_TRUE(card(BrimTool::text)->hasFocus());
-    QTest::keyClick(card(BrimTool::text), Qt::Key_Escape);
-    EXPECT_FALSE(panel.isVisible());
 }
 
 TEST_F(Panel, FavouritesComeFirstAndUnpinningRestoresTheOrder)
@@ -255,35 +237,17 @@ TEST_F(Panel, StaysOnScreenWhateverItShowsAndWhereverTheTrayIs)
     }
 }
 
-TEST_F(Panel, TabFollowsTheLayoutAlsoThroughRowsAddedWhileOpen)
+// The order of Tab through cards, stars and rows is the panel's end-to-end run's.
+TEST_F(Panel, ARowAddedWhileOpenJoinsTheTabChainAndCancellingItKeepsTheFocusInThePane)
 {
     open("alarms,text", "");
     QApplication::setActiveWindow(&panel);
     card(BrimTool::alarms)->click();
     EXPECT_EQ(QApplication::focusWidget()->accessibleName(), QStringLiteral("Title (optional)"));
     addAlarm(QStringLiteral("Standup"), 600);
-    // One round of Tab, back to the title field.
-    QStringList visited;
-    for (int i = 0; i < 40 && !visited.contains(QStringLiteral("Title (optional)")); ++i) {
+    for (int i = 0; i < 10 && QApplication::focusWidget()->accessibleName() != QStringLiteral("Cancel alarm: Standup"); ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        const QWidget *at = QApplication::focusWidget();
-        visited << (at->accessibleName().isEmpty() ? at->property("text").toString() : at->accessibleName());
-    }
-    const QStringList expected{"Date and time", "Add alarm", "Cancel alarm: Standup", "Show timer capsule", "Quit",
-                               "Customize tools", "Alarms", "Favorite Alarms", "Text", "Favorite Text",
-                               "Close tool panel", "About alarms", "Title (optional)"};
-    qsizetype last = -1;
-    for (const QString &name : expected) {
-        qsizetype at = last + 1;
-        while (at < visited.size() && !visited.at(at).startsWith(name))
-            ++at;
-        EXPECT_LT(at, visited.size()) << name.toStdString() << " in " << visited.join(QStringLiteral(" | ")).toStdString();
-        last = at;
-    }
-
-    // Cancelling from the keyboard removes the row under the focus: the focus stays in the pane.
-    while (QApplication::focusWidget()->accessibleName() != QStringLiteral("Cancel alarm: Standup"))
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget()->accessibleName(), QStringLiteral("Cancel alarm: Standup"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     EXPECT_TRUE(model.alarms().book().alarms().isEmpty());
     EXPECT_TRUE(panel.content(BrimTool::alarms)->isAncestorOf(QApplication::focusWidget()));

@@ -1,8 +1,8 @@
 #include "core/UserDefaults.h"
-#include "models/BrimClipboard.h"
 #include "shell/BrimAppsControls.h"
 #include "shell/BrimLinkControls.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/FakeClipboard.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -35,16 +35,7 @@ struct FakeWorkspace final : BrimWorkspace {
     }
 };
 
-struct FakeClipboard final : BrimClipboard {
-    std::optional<QString> content;
-    std::optional<QString> text() const override { return content; }
-    void setText(const QString &text) override { content = text; }
-    std::optional<QByteArray> imageData() const override { return std::nullopt; }
-    void setPNG(const QByteArray &) override {}
-};
-
 struct LinkControls : ShellFixture {
-    std::shared_ptr<MemoryUserDefaults> defaults = std::make_shared<MemoryUserDefaults>();
     std::shared_ptr<FakeWorkspace> workspace = std::make_shared<FakeWorkspace>();
     std::shared_ptr<FakeClipboard> clipboard = std::make_shared<FakeClipboard>();
     BrimLinkControls controls{model, defaults, workspace, clipboard};
@@ -105,12 +96,12 @@ TEST_F(LinkControls, SpacesOnlyCannotBeCleanedButOpeningExplainsWhy)
 TEST_F(LinkControls, OpensTheCleanedLinkUntilTheFieldChanges)
 {
     controls.discoverBrowsers();
-    clipboard->content = QStringLiteral("https://example.com/p?utm_source=a&id=7");
+    clipboard->plain = QStringLiteral("https://example.com/p?utm_source=a&id=7");
     click("Paste URL");
     click("Clean URL");
     EXPECT_EQ(controls.cleaned(), QStringLiteral("https://example.com/p?id=7"));
     click("Copy cleaned URL");
-    EXPECT_EQ(clipboard->content, QStringLiteral("https://example.com/p?id=7"));
+    EXPECT_EQ(clipboard->plain, QStringLiteral("https://example.com/p?id=7"));
     EXPECT_EQ(model.message(), QStringLiteral("Cleaned URL copied."));
     click("Open link");
     EXPECT_EQ(lastLaunch(), QStringList{"https://example.com/p?id=7"});
@@ -123,7 +114,7 @@ TEST_F(LinkControls, OpensTheCleanedLinkUntilTheFieldChanges)
     EXPECT_EQ(lastLaunch(), QStringList{"https://example.com/p?utm_source=a&id=7x"});
     EXPECT_EQ(model.message(), QStringLiteral("execv: Permission denied"));
 
-    clipboard->content.reset();
+    clipboard->plain.reset();
     click("Paste URL");
     EXPECT_EQ(controls.link(), QString());
 }

@@ -13,8 +13,7 @@ TEST(TelemetryPreferences, LoadsStoredChoicesPerKey)
 {
     struct Case { std::optional<QJsonValue> usage, city; bool expectedUsage, expectedCity, expectedEffectiveCity; };
     const Case cases[] = {
-        {std::nullopt, std::nullopt, true, true, true},
-        {QJsonValue(false), std::nullopt, false, true, false},
+        {std::nullopt, std::nullopt, true, true, true}, {QJsonValue(false), std::nullopt, false, true, false},
         {std::nullopt, QJsonValue(false), true, false, false},
         {QJsonValue(QStringLiteral("yes")), std::nullopt, false, true, false}, // wrong type is off, not default
         {QJsonValue(1), QJsonValue(true), false, true, false},

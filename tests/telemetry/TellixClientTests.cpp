@@ -254,8 +254,7 @@ TEST_F(TellixClientTest, FeedbackIsTrimmedBoundedAndCarriesNoIdentity)
     const QString exactly2000(2000, QLatin1Char('a'));
     struct Case { QString message; bool bug, accepted; QString sentText; };
     const Case cases[] = {
-        {QStringLiteral("  \n\t \n"), false, false, {}},
-        {QStringLiteral(""), true, false, {}},
+        {QStringLiteral("  \n\t \n"), false, false, {}}, {QStringLiteral(""), true, false, {}},
         {QStringLiteral("\n\n  ") + exactly2000 + QStringLiteral(" \n"), true, true, exactly2000},
         {exactly2000 + QLatin1Char('b'), false, false, {}},
         {QStringLiteral("\n\nIt froze.\nTwice."), false, true, QStringLiteral("It froze.\nTwice.")},
@@ -272,14 +271,11 @@ TEST_F(TellixClientTest, FeedbackIsTrimmedBoundedAndCarriesNoIdentity)
         ASSERT_EQ(server.requests().size(), expectedRequests);
         const ReceivedRequest &request = server.requests().last();
         EXPECT_EQ(request.path, "/ingest/v1/feedback");
-        EXPECT_EQ(request.headers.value("authorization"), "Bearer secret-key");
         QJsonObject document = json(request);
         EXPECT_FALSE(document.take("timestamp").toString().isEmpty());
         EXPECT_EQ(document, (QJsonObject{{"category", c.bug ? "bug" : "feedback"}, {"message", c.sentText},
                                          {"source", "app.ostrel.brimkit"}, {"release", "1.4.0+27"}, {"metadata", context}}));
     }
-    EXPECT_EQ(server.requests().size(), expectedRequests);
-
     server.setResponder([](const ReceivedRequest &, int) { return ServerAnswer::withStatus(500); });
     EXPECT_FALSE(QCoro::waitFor(client->feedback(QStringLiteral("again"), false)));
 }

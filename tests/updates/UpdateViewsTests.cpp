@@ -16,15 +16,8 @@ TEST(UpdateViews, SwitchesAndTheCheckButtonFollowTheController)
 {
     AppBundle review = bundle();
     review.reviewLibrary = QStringLiteral("1");
-    const struct {
-        const char *name;
-        AppBundle bundle;
-        bool start;
-        bool automaticChecks;
-        bool checksEnabled, downloadsEnabled;
-    } cases[] = {
-        {"not started", bundle(), false, false, false, false},
-        {"review build", review, true, false, false, false},
+    const struct { const char *name; AppBundle bundle; bool start, automaticChecks, checksEnabled, downloadsEnabled; } cases[] = {
+        {"not started", bundle(), false, false, false, false}, {"review build", review, true, false, false, false},
         {"available, automatic checks off", bundle(), true, false, true, false},
         {"available, automatic checks on", bundle(), true, true, true, true},
     };
