@@ -187,7 +187,7 @@ void BrimAlarmsModel::add(const QString &title, BrimDate date, BrimDate now)
     synchronize(true);
 }
 
-void BrimAlarmsModel::remove(const QUuid &id)
+void BrimAlarmsModel::remove(QUuid id)
 {
     if (m_storageIssue)
         return;

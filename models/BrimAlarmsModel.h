@@ -61,7 +61,8 @@ public:
 
     void refresh(BrimDate now, bool restoring);
     void add(const QString &title, BrimDate date, BrimDate now);
-    void remove(const QUuid &id);
+    // By value: callers pass ids held in views the change itself rebuilds.
+    void remove(QUuid id);
     void retryStorage();
     void synchronize(bool requestPermission);
     void shutdown();

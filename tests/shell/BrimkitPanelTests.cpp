@@ -231,7 +231,8 @@ TEST_F(Panel, StaysOnScreenWhateverItShowsAndWhereverTheTrayIs)
         EXPECT_TRUE(inside(panel.frameGeometry())) << c.name;
         QTest::mouseClick(symbolButton("Dismiss message"), Qt::LeftButton);
         EXPECT_FALSE(model.message()) << c.name;
-        for (const BrimAlarm &alarm : model.alarms().book().alarms())
+        const QList<BrimAlarm> saved = model.alarms().book().alarms();
+        for (const BrimAlarm &alarm : saved)
             model.alarms().remove(alarm.id);
         panel.closeDetail();
     }
