@@ -8,9 +8,7 @@ build=$(cd "$1" && pwd); runs=${2:-15}
 source "$(dirname "$0")/../tests/e2e/headless.sh"
 run_headless "$0" "$build" "$runs"
 
-work=$(mktemp -d)
-pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+scratch
 fail() { echo "FAIL: $*"; exit 1; }
 isolate_home
 unset QT_QPA_PLATFORM

@@ -9,13 +9,7 @@ lead=${BRIMKIT_ALARM_LEAD:-30}
 source "$(dirname "$0")/headless.sh"
 run_headless "$0" "$@"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+scratch
 isolate_home
 mkdir -p "$work/data/app.ostrel.brimkit"
 unset QT_QPA_PLATFORM

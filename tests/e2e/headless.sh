@@ -1,11 +1,19 @@
-# Shared by the scripts that test real processes under Xvfb; source it after
-# setting `work` (a scratch folder) and defining `fail`.
+# Shared by the scripts that test real processes under Xvfb; source it, then
+# call `scratch` (or set `work` yourself) and define `fail`.
 # Re-runs the calling script inside its own X display and session bus.
 run_headless() { # "$0" "$@"
   if [[ -z "${BRIMKIT_HEADLESS_INNER:-}" ]]; then
     export BRIMKIT_HEADLESS_INNER=1
     exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- "$@"
   fi
+}
+
+# A scratch folder `work` and a list `pids` of background processes, both
+# cleaned up when the script exits.
+scratch() {
+  work=$(mktemp -d)
+  pids=()
+  trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 }
 
 wait_for() { # <seconds> <command...>

@@ -12,13 +12,7 @@ app=$1 recorder=$2 shots=$3
 source "$(dirname "$0")/headless.sh"
 run_headless "$0" "$@"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+scratch
 isolate_home
 unset QT_QPA_PLATFORM
 mkdir -p "$shots"
