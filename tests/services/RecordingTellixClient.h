@@ -20,9 +20,8 @@ public:
     struct Report { QString message; bool bug; };
 
     RecordingTellixClient()
-        : TellixClient(std::nullopt, AppSignalContext(QStringLiteral("app.ostrel.brimkit"), QStringLiteral("1+1"),
-                                                      QStringLiteral("6.1.0"), QStringLiteral("x86_64"),
-                                                      QStringLiteral("up_to_8GB")))
+        : TellixClient(std::nullopt, AppSignalContext(QStringLiteral("app.ostrel.brimkit"), QStringLiteral("1+1"), QStringLiteral("6.1.0"),
+                                                      QStringLiteral("x86_64"), QStringLiteral("up_to_8GB")))
     {
     }
 

@@ -4,6 +4,7 @@
 #include <QSslServer>
 #include <QSslSocket>
 #include <sys/socket.h>
+#include <utility>
 
 LoopbackHttpsServer::LoopbackHttpsServer(QObject *parent)
     : QObject(parent)
@@ -157,8 +158,6 @@ void LoopbackHttpsServer::answer(QTcpSocket *socket, const ServerAnswer &answer)
 
 void LoopbackHttpsServer::closeStalled()
 {
-    const QList<QTcpSocket *> stalled = m_stalled;
-    m_stalled.clear();
-    for (QTcpSocket *socket : stalled)
+    for (QTcpSocket *socket : std::exchange(m_stalled, {}))
         socket->disconnectFromHost();
 }
