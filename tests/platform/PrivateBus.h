@@ -52,6 +52,8 @@ public:
     bool ok() const { return !m_address.isEmpty(); }
     // For another process: its DBUS_SESSION_BUS_ADDRESS.
     const QString &address() const { return m_address; }
+    // A path in the bus's own scratch folder, gone with the bus.
+    QString tempPath(const QString &name) const { return m_dir.filePath(name); }
     QDBusConnection connect()
     {
         m_names.append(QUuid::createUuid().toString());
