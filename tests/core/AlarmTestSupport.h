@@ -56,39 +56,23 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
 // Sets TZ for one scope. The C library is not told at the start: the code
 // under test must notice a changed TZ itself. It is told at the end, so the
 // next test starts clean.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char *tz) : m_had(qEnvironmentVariableIsSet("TZ")), m_old(qgetenv("TZ"))
-    {
-        qputenv("TZ", tz);
-    }
+struct ScopedTimeZone {
+    explicit ScopedTimeZone(const char *tz) { qputenv("TZ", tz); }
     ~ScopedTimeZone()
     {
-        if (m_had)
-            qputenv("TZ", m_old);
-        else
-            qunsetenv("TZ");
+        had ? qputenv("TZ", old) : qunsetenv("TZ");
         ::tzset();
     }
     ScopedTimeZone(const ScopedTimeZone &) = delete;
-    ScopedTimeZone &operator=(const ScopedTimeZone &) = delete;
-
-private:
-    bool m_had;
-    QByteArray m_old;
+    const bool had = qEnvironmentVariableIsSet("TZ");
+    const QByteArray old = qgetenv("TZ");
 };
 
 inline BrimAlarm alarm(const char *uuid, const QString &title, double date,
                        std::optional<double> firedAt = std::nullopt, const QString &zone = QStringLiteral("UTC"))
 {
-    BrimAlarm a;
-    a.id = QUuid::fromString(QLatin1String(uuid));
-    a.title = title;
-    a.date = BrimDate{date};
-    a.timeZoneID = zone;
-    if (firedAt)
-        a.firedAt = BrimDate{*firedAt};
-    return a;
+    return {QUuid::fromString(QLatin1String(uuid)), title, BrimDate{date}, zone,
+            firedAt ? std::optional(BrimDate{*firedAt}) : std::nullopt};
 }
 
 // Random alarm lists the book accepts, including awkward dates (subnormals,
@@ -165,11 +149,9 @@ public:
     // 1..maxUnits UTF-16 code units; surrogate pairs never split.
     QString text(qsizetype minUnits, qsizetype maxUnits, bool withControls)
     {
-        static const char32_t printable[] = {
-            U'a', U'Z', U'0', U' ', U'"', U'\\', U'/', U'\'', U'<', U'&', U'\u00e9', U'\u00a0', U'\u00df',
-            U'\u0301', U'\u05d0', U'\u0628', U'\u2028', U'\u2029', U'\u3000', U'\u4e2d', U'\ue000',
-            U'\ufdd0', U'\ufffd', U'\ufffe', U'\uffff', U'\u0378', U'\U0001F600', U'\U0001F9D1', U'\U00010000',
-            U'\U0010FFFF', U'\U000E0100'};
+        static const char32_t printable[] = {U'a', U'Z', U'0', U' ', U'"', U'\\', U'/', U'\'', U'<', U'&', U'\u00e9',
+            U'\u00a0', U'\u00df', U'\u0301', U'\u05d0', U'\u0628', U'\u2028', U'\u2029', U'\u3000', U'\u4e2d', U'\ue000',
+            U'\ufdd0', U'\ufffd', U'\ufffe', U'\uffff', U'\u0378', U'\U0001F600', U'\U0001F9D1', U'\U00010000', U'\U0010FFFF', U'\U000E0100'};
         static const char32_t controls[] = {U'\0', U'\t', U'\n', U'\r', U'\x1f', U'\x7f', U'\u0085',
                                             U'\u200d', U'\ufeff', U'\U000E0001'};
         const auto target = static_cast<qsizetype>(minUnits + below(static_cast<std::uint64_t>(maxUnits - minUnits + 1)));

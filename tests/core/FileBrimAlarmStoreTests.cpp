@@ -47,14 +47,16 @@ TEST(FileBrimAlarmStore, MissingFileAndFolderLoadEmptyThenSaveCreatesBoth)
     const auto empty = store.load();
     ASSERT_TRUE(empty.ok());
     EXPECT_TRUE(empty.value().isEmpty());
+    AlarmGenerator gen(11);
+    // A list the book refuses is not saved, and makes no folder.
+    const auto refused = store.save(gen.list(21));
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(storeErrorCase(refused.error()), BrimAlarmError::invalidArchive);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("a"))));
 
-    AlarmGenerator gen(11);
     const QList<BrimAlarm> alarms = gen.list(7);
     ASSERT_TRUE(store.save(alarms).ok());
-    const auto loaded = store.load();
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_TRUE(identical(loaded.value(), alarms));
+    EXPECT_TRUE(identical(store.load().value(), alarms));
     // The file and its lock: no temporary files left behind.
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("a/b"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               (QStringList{QStringLiteral("alarms.json"), QStringLiteral("alarms.json.lock")}));
@@ -87,19 +89,15 @@ TEST(FileBrimAlarmStore, ReadsArchivesByTheirRules)
     const QByteArray t = tea;
     const Row rows[] = {
         {"plain", archiveOf(t), std::nullopt, 1},
-        {"members in any order, unknown ones ignored",
-         R"({"x":[{}],"alarms":[{"timeZoneID":"UTC","more":{"a":1},"date":1,"title":"T","id":"6F9619FF-8B86-D011-B42D-00C04FC964FF"}],"version":1})",
-         std::nullopt, 1},
+        {"members in any order, unknown ones ignored", R"({"x":[{}],"alarms":[{"timeZoneID":"UTC","more":{"a":1},"date":1,"title":"T","id":"6F9619FF-8B86-D011-B42D-00C04FC964FF"}],"version":1})", std::nullopt, 1},
         {"firedAt null reads as upcoming", archiveOf(R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"T","date":1,"timeZoneID":"UTC","firedAt":null})"), std::nullopt, 1},
         {"lower-case id", archiveOf(R"({"id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f","title":"T","date":1,"timeZoneID":"UTC"})"), std::nullopt, 1},
         {"version written as 1.0", archiveOf(t, "1.0"), std::nullopt, 1},
         {"byte order mark", "\xEF\xBB\xBF" + archiveOf(t), std::nullopt, 1},
         {"20 alarms", archiveOf(manyAlarms(20)), std::nullopt, 20},
-        {"deep nesting in an unknown member",
-         R"({"version":1,"alarms":[],"deep":)" + QByteArray(65000, '[') + QByteArray(65000, ']') + "}", std::nullopt, 0},
+        {"deep nesting in an unknown member", R"({"version":1,"alarms":[],"deep":)" + QByteArray(65000, '[') + QByteArray(65000, ']') + "}", std::nullopt, 0},
         {"version 2", archiveOf(t, "2"), E::newerArchive, 0},
         {"version 0", archiveOf(t, "0"), E::newerArchive, 0},
-        {"version -1", archiveOf(t, "-1"), E::newerArchive, 0},
         {"version huge", archiveOf(t, "9223372036854775807"), E::newerArchive, 0},
         {"version beyond 64 bits", archiveOf(t, "18446744073709551616"), E::invalidArchive, 0},
         {"version 1.5", archiveOf(t, "1.5"), E::invalidArchive, 0},
@@ -119,17 +117,12 @@ TEST(FileBrimAlarmStore, ReadsArchivesByTheirRules)
         {"id in braces", archiveOf(R"({"id":"{E621E1F8-C36C-495A-93FC-0C247A3E6E5F}","title":"T","date":1,"timeZoneID":"UTC"})"), E::invalidArchive, 0},
         {"id not a UUID", archiveOf(R"({"id":"E621E1F8C36C495A93FC0C247A3E6E5F","title":"T","date":1,"timeZoneID":"UTC"})"), E::invalidArchive, 0},
         {"21 alarms", archiveOf(manyAlarms(21)), E::invalidArchive, 0},
-        {"same id in both cases",
-         archiveOf(t + R"(,{"id":"e621e1f8-c36c-495a-93fc-0c247a3e6e5f","title":"U","date":2,"timeZoneID":"UTC"})"),
-         E::invalidArchive, 0},
         {"title with a lone surrogate", archiveOf(R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"a\ud800","date":1,"timeZoneID":"UTC"})"), E::invalidArchive, 0},
         {"date overflowing a double", archiveOf(R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","title":"T","date":1e999,"timeZoneID":"UTC"})"), E::invalidArchive, 0},
         {"invalid UTF-8", archiveOf("{\"id\":\"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\",\"title\":\"\xC3\x28\",\"date\":1,\"timeZoneID\":\"UTC\"}"), E::invalidArchive, 0},
-        {"not JSON", "alarms", E::invalidArchive, 0},
         {"empty file", "", E::invalidArchive, 0},
         {"top level array", "[]", E::invalidArchive, 0},
         {"trailing garbage", archiveOf("") + "x", E::invalidArchive, 0},
-        {"comments", "/**/" + archiveOf(""), E::invalidArchive, 0},
     };
     QTemporaryDir dir;
     for (const Row &row : rows) {
@@ -147,8 +140,7 @@ TEST(FileBrimAlarmStore, ReadsArchivesByTheirRules)
         EXPECT_EQ(storeErrorCase(loaded.error()), *row.error);
         // A file that does not load is never replaced.
         const auto saved = store.save({});
-        ASSERT_FALSE(saved.ok());
-        EXPECT_EQ(saved.error(), loaded.error());
+        EXPECT_TRUE(!saved.ok() && saved.error() == loaded.error());
         EXPECT_EQ(readFile(store.url()), row.bytes);
     }
 }
@@ -161,9 +153,7 @@ TEST(FileBrimAlarmStore, SizeLimitIsCheckedBeforeReading)
     exact += QByteArray(FileBrimAlarmStore::maximumFileSize - exact.size(), ' ');
     ASSERT_EQ(exact.size(), 131072);
     ASSERT_TRUE(writeFile(store.url(), exact));
-    const auto loaded = store.load();
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_EQ(loaded.value().size(), 1);
+    EXPECT_EQ(store.load().value().size(), 1);
 
     const QByteArray over = exact + ' ';
     ASSERT_TRUE(writeFile(store.url(), over));
@@ -181,17 +171,23 @@ TEST(FileBrimAlarmStore, SizeLimitIsCheckedBeforeReading)
     EXPECT_EQ(storeErrorCase(huge.error()), BrimAlarmError::invalidArchive);
 }
 
-TEST(FileBrimAlarmStore, OtherFileKindsFailWithoutHanging)
+TEST(FileBrimAlarmStore, OtherFileKindsFailWithTheirOwnErrorWithoutHangingOrReplacingThem)
 {
     QTemporaryDir dir;
-    // A folder at the path: the system's own error.
-    FileBrimAlarmStore folder(dir.filePath(QStringLiteral("folder")));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
-    const auto asFolder = folder.load();
-    ASSERT_FALSE(asFolder.ok());
-    EXPECT_TRUE(asFolder.error().isFileSystemError());
-    EXPECT_EQ(asFolder.error().fileSystemCode(), EISDIR);
-    EXPECT_EQ(asFolder.error().description(), QString::fromLocal8Bit(std::strerror(EISDIR)));
+    // A folder at the path, or a file where the folder should be: the system's own error.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")) && writeFile(dir.filePath(QStringLiteral("blocker")), "keep me"));
+    const std::pair<const char *, int> rows[] = {{"folder", EISDIR}, {"blocker/alarms.json", ENOTDIR}};
+    for (const auto &[path, code] : rows) {
+        FileBrimAlarmStore store(dir.filePath(QLatin1String(path)));
+        const auto loaded = store.load();
+        ASSERT_FALSE(loaded.ok());
+        EXPECT_EQ(loaded.error().fileSystemCode(), code);
+        EXPECT_EQ(loaded.error().description(), QString::fromLocal8Bit(std::strerror(code)));
+        EXPECT_FALSE(store.save({}).ok());
+    }
+    // Deeper down, the folder cannot be created.
+    EXPECT_FALSE(FileBrimAlarmStore(dir.filePath(QStringLiteral("blocker/sub/alarms.json"))).save({}).ok());
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("blocker"))), QByteArray("keep me"));
 
     // A pipe would block a plain read forever.
     FileBrimAlarmStore pipe(dir.filePath(QStringLiteral("pipe")));
@@ -201,31 +197,15 @@ TEST(FileBrimAlarmStore, OtherFileKindsFailWithoutHanging)
     EXPECT_EQ(storeErrorCase(asPipe.error()), BrimAlarmError::invalidArchive);
 }
 
-TEST(FileBrimAlarmStore, RefusesToSaveAListTheBookRefuses)
-{
-    QTemporaryDir dir;
-    FileBrimAlarmStore store(dir.filePath(QStringLiteral("sub/alarms.json")));
-    AlarmGenerator gen(5);
-    const auto saved = store.save(gen.list(21));
-    ASSERT_FALSE(saved.ok());
-    EXPECT_EQ(storeErrorCase(saved.error()), BrimAlarmError::invalidArchive);
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("sub"))));
-}
-
 TEST(FileBrimAlarmStore, DefaultLocationFollowsXdgDataHome)
 {
-    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
-    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME"), oldHome = qgetenv("HOME");
     qputenv("HOME", "/home/tester");
-    struct Row { const char *dataHome; const char *expected; };
-    const Row rows[] = {
-        {"/data", "/data/app.ostrel.brimkit/alarms.json"},
-        {"", "/home/tester/.local/share/app.ostrel.brimkit/alarms.json"},
-        {"relative/data", "/home/tester/.local/share/app.ostrel.brimkit/alarms.json"},
-    };
-    for (const Row &row : rows) {
-        qputenv("XDG_DATA_HOME", row.dataHome);
-        EXPECT_EQ(FileBrimAlarmStore::defaultURL(), QLatin1String(row.expected)) << row.dataHome;
+    const std::pair<const char *, const char *> rows[] = {{"/data", "/data"}, {"", "/home/tester/.local/share"},
+                                                          {"relative/data", "/home/tester/.local/share"}};
+    for (const auto &[dataHome, base] : rows) {
+        qputenv("XDG_DATA_HOME", dataHome);
+        EXPECT_EQ(FileBrimAlarmStore::defaultURL(), QLatin1String(base) + QLatin1String("/app.ostrel.brimkit/alarms.json"));
     }
     qputenv("XDG_DATA_HOME", oldData);
     qputenv("HOME", oldHome);
@@ -262,31 +242,6 @@ TEST(FileBrimAlarmStore, DiskFaultIsReportedAndKeepsTheOldFile)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: save reported success, 2: not the platform's EFBIG text";
     EXPECT_EQ(readFile(path), oldBytes);
-    const auto loaded = FileBrimAlarmStore(path).load();
-    ASSERT_TRUE(loaded.ok());
-    EXPECT_TRUE(identical(loaded.value(), old));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               (QStringList{QStringLiteral("alarms.json"), QStringLiteral("alarms.json.lock")}));
-}
-
-TEST(FileBrimAlarmStore, FolderThatIsAFileIsReported)
-{
-    QTemporaryDir dir;
-    const QString blocker = dir.filePath(QStringLiteral("blocker"));
-    ASSERT_TRUE(writeFile(blocker, "keep me"));
-    FileBrimAlarmStore store(blocker + QStringLiteral("/alarms.json"));
-    const auto loaded = store.load();
-    ASSERT_FALSE(loaded.ok());
-    EXPECT_EQ(loaded.error().fileSystemCode(), ENOTDIR);
-    const auto saved = store.save({});
-    ASSERT_FALSE(saved.ok());
-    EXPECT_EQ(saved.error().description(), QString::fromLocal8Bit(std::strerror(ENOTDIR)));
-    EXPECT_EQ(readFile(blocker), QByteArray("keep me"));
-
-    // Deeper down, the folder cannot be created.
-    FileBrimAlarmStore deeper(blocker + QStringLiteral("/sub/alarms.json"));
-    const auto deeperSaved = deeper.save({});
-    ASSERT_FALSE(deeperSaved.ok());
-    EXPECT_TRUE(deeperSaved.error().isFileSystemError());
-    EXPECT_EQ(readFile(blocker), QByteArray("keep me"));
 }

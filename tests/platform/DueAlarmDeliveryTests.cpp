@@ -1,9 +1,9 @@
 // The delivery command the systemd timer starts, run as the real program
 // against a fake notification server and a real alarm file.
-#include "core/AtomicFile.h"
 #include "core/FileBrimAlarmStore.h"
 #include "models/BrimkitModel.h"
 #include "platform/JsonFileUserDefaults.h"
+#include "tests/core/AlarmTestSupport.h"
 
 #include "FakeNotificationServer.h"
 
@@ -30,11 +30,7 @@ struct DueAlarmDelivery : ::testing::Test {
         return BrimAlarm{QUuid::createUuid(), QLatin1String(title), now + offset, QStringLiteral("UTC"), firedAt};
     }
     QList<BrimAlarm> stored() const { return FileBrimAlarmStore(file).load().value(); }
-    QByteArray bytes() const
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray bytes() const { return alarmtest::readFile(file); }
     // The command's exit code; the test's event loop answers the server's calls meanwhile.
     int deliver()
     {
@@ -59,8 +55,7 @@ TEST_F(DueAlarmDelivery, DueAlarmsAreNotifiedOnceAndRecordedFired)
     ASSERT_TRUE(FileBrimAlarmStore(file).save(alarms).ok());
     EXPECT_EQ(deliver(), 0);
     ASSERT_EQ(server.notified.size(), 1);
-    EXPECT_EQ(server.notified[0].appName, QStringLiteral("Ostrel Brimkit"));
-    EXPECT_EQ(server.notified[0].body, QStringLiteral("Due"));
+    EXPECT_EQ(server.notified[0].appName + u'/' + server.notified[0].body, QStringLiteral("Ostrel Brimkit/Due"));
     EXPECT_EQ(server.notified[0].hints.value(QStringLiteral("sound-name")), QStringLiteral("alarm-clock-elapsed"));
     QList<BrimAlarm> after = stored();
     ASSERT_GE(after[0].firedAt.value_or(BrimDate{}), now);
@@ -84,7 +79,7 @@ TEST_F(DueAlarmDelivery, DueAlarmsAreNotifiedOnceAndRecordedFired)
 TEST_F(DueAlarmDelivery, LeavesTheFileAloneWhenItCannotReadItOrTheAppRuns)
 {
     const QByteArray damaged = R"({"version":1,"alarms":[{"id":)";
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()) && writeFileAtomically(file, damaged).ok());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()) && alarmtest::writeFile(file, damaged));
     EXPECT_EQ(deliver(), 1);
     EXPECT_EQ(bytes(), damaged);
 

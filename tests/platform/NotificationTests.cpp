@@ -93,10 +93,8 @@ TEST_F(NotificationTest, InvalidRequestsAreRefusedAndNothingIsScheduled)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const Trigger triggers[] = {Trigger::afterInterval(0),   Trigger::afterInterval(-5),
-                                Trigger::afterInterval(nan), Trigger::afterInterval(inf),
-                                Trigger::afterInterval(1e300), Trigger::atDate(BrimDate::fromSeconds(nan)),
-                                Trigger::atDate(BrimDate::fromSeconds(1e12))};
+    const Trigger triggers[] = {Trigger::afterInterval(0), Trigger::afterInterval(-5), Trigger::afterInterval(nan),
+        Trigger::afterInterval(inf), Trigger::afterInterval(1e300), Trigger::atDate(BrimDate::fromSeconds(nan)), Trigger::atDate(BrimDate::fromSeconds(1e12))};
     EXPECT_FALSE(awaited(center->add(request(QString(), Trigger::afterInterval(1)))).ok());
     for (const Trigger &trigger : triggers) {
         const auto result = awaited(center->add(request(QStringLiteral("x"), trigger)));
@@ -105,34 +103,26 @@ TEST_F(NotificationTest, InvalidRequestsAreRefusedAndNothingIsScheduled)
     EXPECT_TRUE(pending().isEmpty());
 }
 
-TEST_F(NotificationTest, RemoveDeliveredClosesTheServersIdUnlessTheUserClosedIt)
-{
-    ASSERT_TRUE(server->start());
-    addOk(request(QStringLiteral("a"), Trigger::afterInterval(0.01)));
-    ASSERT_TRUE(waitFor([&] { return deliveries == 1; }));
-    center->removeDelivered({QStringLiteral("a")});
-    ASSERT_TRUE(waitFor([&] { return !server->closed.isEmpty(); }));
-
-    addOk(request(QStringLiteral("b"), Trigger::afterInterval(0.01)));
-    ASSERT_TRUE(waitFor([&] { return deliveries == 2; }));
-    server->emitClosed(42); // closed by the user on the desktop: nothing left to withdraw
-    QTest::qWait(100);
-    center->removeDelivered({QStringLiteral("b")});
-    QTest::qWait(100);
-    EXPECT_EQ(server->closed, QList<uint>{41});
-}
-
-TEST_F(NotificationTest, WithdrawnWhileTheServerIsStillAnsweringIsClosedOnceItsIdArrives)
+TEST_F(NotificationTest, RemoveDeliveredClosesTheServersIdOnceItIsKnownUnlessTheUserClosedIt)
 {
     server->holdNotify = true;
     ASSERT_TRUE(server->start());
     center->setReplyTimeout(3000ms);
     addOk(request(QStringLiteral("a"), Trigger::afterInterval(0.01)));
     ASSERT_TRUE(waitFor([&] { return server->notified.size() == 1; }));
-    center->removeDelivered({QStringLiteral("a")});
+    center->removeDelivered({QStringLiteral("a")}); // the server is still answering: closed once its id arrives
+    server->holdNotify = false;
     server->releaseHeld();
-    ASSERT_TRUE(waitFor([&] { return !server->closed.isEmpty(); }));
-    EXPECT_EQ(server->closed, QList<uint>{41});
+    addOk(request(QStringLiteral("b"), Trigger::afterInterval(0.01)));
+    ASSERT_TRUE(waitFor([&] { return deliveries == 2; }));
+    center->removeDelivered({QStringLiteral("b")});
+    addOk(request(QStringLiteral("c"), Trigger::afterInterval(0.01)));
+    ASSERT_TRUE(waitFor([&] { return deliveries == 3; }));
+    server->emitClosed(43); // closed by the user on the desktop: nothing left to withdraw
+    QTest::qWait(100);
+    center->removeDelivered({QStringLiteral("c")});
+    QTest::qWait(100);
+    EXPECT_EQ(server->closed, (QList<uint>{41, 42}));
 }
 
 TEST_F(NotificationTest, DestroyedWhileCallsAreOutstandingIsSafe)
@@ -160,12 +150,9 @@ TEST_F(NotificationTest, ServerThatNeverAnswersIsADeliveryFailureAndWeSoundOurse
 
 TEST_F(NotificationTest, SoundHintWhereTheServerPlaysSoundOtherwiseLocalPlayback)
 {
-    const struct { bool serverSound, requestSound; const char *hint; int localSounds; } rows[] = {
-        {true, true, "sound-name=alarm-clock-elapsed", 0},
-        {false, true, "", 1},
-        {true, false, "suppress-sound=true", 0},
-        {false, false, "", 0},
-    };
+    const struct { bool serverSound, requestSound; QVariantMap hints; int localSounds; } rows[] = {
+        {true, true, {{QStringLiteral("sound-name"), QStringLiteral("alarm-clock-elapsed")}}, 0}, {false, true, {}, 1},
+        {true, false, {{QStringLiteral("suppress-sound"), true}}, 0}, {false, false, {}, 0}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << "server sound " << row.serverSound << ", request sound " << row.requestSound);
         PrivateBus bus;
@@ -179,13 +166,9 @@ TEST_F(NotificationTest, SoundHintWhereTheServerPlaysSoundOtherwiseLocalPlayback
             ASSERT_TRUE(awaited(center.add(request(id, Trigger::afterInterval(0.01), id, row.requestSound))).ok());
             ASSERT_TRUE(waitFor([&] { return !server.notified.isEmpty() && server.notified.last().body == id; }));
         }
-        for (const auto &n : std::as_const(server.notified)) {
-            QStringList hints;
-            for (auto it = n.hints.cbegin(); it != n.hints.cend(); ++it) {
-                if (it.key() != QLatin1String("desktop-entry"))
-                    hints << it.key() + QLatin1Char('=') + it.value().toString();
-            }
-            EXPECT_EQ(hints.join(QLatin1Char(' ')), QLatin1String(row.hint));
+        for (auto n : std::as_const(server.notified)) {
+            n.hints.remove(QStringLiteral("desktop-entry"));
+            EXPECT_EQ(n.hints, row.hints);
         }
         EXPECT_EQ(sound->notificationSounds, 2 * row.localSounds);
         EXPECT_EQ(server.capabilityQueries, 1);
@@ -194,8 +177,7 @@ TEST_F(NotificationTest, SoundHintWhereTheServerPlaysSoundOtherwiseLocalPlayback
 
 TEST(NotificationSettings, FollowTheServerAndItsDoNotDisturbState)
 {
-    const struct { const char *name; bool running; std::optional<bool> inhibited, paused; bool silent;
-                   Settings expected; } rows[] = {
+    const struct { const char *name; bool running; std::optional<bool> inhibited, paused; bool silent; Settings expected; } rows[] = {
         {"no server", false, {}, {}, false, {A::denied, S::notSupported}},
         {"plain server", true, {}, {}, false, {A::authorized, S::enabled}},
         {"kde inhibited", true, true, {}, false, {A::authorized, S::disabled}},
@@ -214,10 +196,7 @@ TEST(NotificationSettings, FollowTheServerAndItsDoNotDisturbState)
         ASSERT_TRUE(!row.running || server.start());
         SystemBrimTimerNotifications center(bus.connect(), nullptr);
         center.setReplyTimeout(300ms);
-        QElapsedTimer clock;
-        clock.start();
         EXPECT_EQ(QCoro::waitFor(center.settings()), row.expected);
-        EXPECT_LT(clock.elapsed(), 2000);
         const auto granted = awaited(center.requestAuthorization());
         EXPECT_TRUE(granted.ok() && granted.value() == (row.expected.authorizationStatus == A::authorized));
         if (row.running) { // the name goes: no longer authorized

@@ -23,7 +23,9 @@ using Events = std::vector<OstrelEvent>;
 
 TEST(OstrelSignals, StartReportsOpeningAndWhatThePreviousRunLeftBehind)
 {
-    struct Case { const char *name; bool crashedBefore; std::optional<QString> pendingUpdate; Events expected; bool quitBefore = false; };
+    struct Case { const char *name; bool crashedBefore; std::optional<QString> pendingUpdate; Events expected; bool quitBefore = false;
+                  const char *storedID = nullptr; };
+    const char *valid = "0F1E2D3C-4B5A-4968-8776-655443322110";
     const Case cases[] = {
         {"first launch", false, std::nullopt, {OstrelEvent::appOpened}},
         {"after a normal quit", false, std::nullopt, {OstrelEvent::appOpened}, true},
@@ -32,6 +34,8 @@ TEST(OstrelSignals, StartReportsOpeningAndWhatThePreviousRunLeftBehind)
         {"update that did not happen", false, QStringLiteral("28"), {OstrelEvent::appOpened}},
         {"crash and update", true, QStringLiteral("27"),
          {OstrelEvent::appOpened, OstrelEvent::appUncleanExit, OstrelEvent::updateInstalled}},
+        {"invalid stored identifier", false, std::nullopt, {OstrelEvent::appOpened}, false, "not-an-identifier"},
+        {"valid stored identifier", false, std::nullopt, {OstrelEvent::appOpened}, false, valid},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -40,6 +44,8 @@ TEST(OstrelSignals, StartReportsOpeningAndWhatThePreviousRunLeftBehind)
             store->setBool(marker, true);
         if (c.pendingUpdate)
             store->setString(pending, *c.pendingUpdate);
+        if (c.storedID)
+            store->setString(installationKey, QLatin1String(c.storedID));
         if (c.quitBefore) {
             SignalsHarness first(store);
             first.facade.start();
@@ -53,6 +59,8 @@ TEST(OstrelSignals, StartReportsOpeningAndWhatThePreviousRunLeftBehind)
         EXPECT_EQ(h.client->events, c.expected);
         EXPECT_TRUE(isCanonicalIdentifier(store->stringValue(installationKey)));
         EXPECT_EQ(h.client->installation(), store->stringValue(installationKey));
+        // A valid stored identifier is kept exactly as stored; an invalid one is replaced.
+        EXPECT_TRUE(c.storedID != valid || store->stringValue(installationKey) == QLatin1String(valid));
         EXPECT_TRUE(h.client->locationConsent());
         EXPECT_EQ(store->boolValue(marker), true);
         EXPECT_FALSE(store->object(pending));
@@ -128,21 +136,6 @@ TEST(OstrelSignals, LocationChoiceReachesTheClientInOrder)
     h.settle();
     EXPECT_FALSE(h.client->locationConsent());
     EXPECT_EQ(h.client->events.back(), OstrelEvent::brimTimerCompleted);
-}
-
-TEST(OstrelSignals, InvalidStoredIdentifierIsReplaced)
-{
-    SignalsHarness h;
-    h.store->setString(installationKey, QStringLiteral("not-an-identifier"));
-    h.facade.start();
-    h.settle();
-    EXPECT_TRUE(isCanonicalIdentifier(h.store->stringValue(installationKey)));
-
-    const QString valid = QStringLiteral("0F1E2D3C-4B5A-4968-8776-655443322110");
-    h.store->setString(installationKey, valid);
-    h.facade.track(OstrelEvent::brimTimerStarted);
-    h.settle();
-    EXPECT_EQ(h.client->installation(), valid); // kept exactly as stored
 }
 
 TEST(OstrelSignals, NothingIsRecordedWhenOffOrNotConfigured)

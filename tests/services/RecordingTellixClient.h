@@ -20,9 +20,8 @@ public:
     struct Report { QString message; bool bug; };
 
     RecordingTellixClient()
-        : TellixClient(std::nullopt, AppSignalContext(QStringLiteral("app.ostrel.brimkit"), QStringLiteral("1+1"),
-                                                      QStringLiteral("6.1.0"), QStringLiteral("x86_64"),
-                                                      QStringLiteral("up_to_8GB")))
+        : TellixClient(std::nullopt, AppSignalContext(QStringLiteral("app.ostrel.brimkit"), QStringLiteral("1+1"), QStringLiteral("6.1.0"),
+                                                      QStringLiteral("x86_64"), QStringLiteral("up_to_8GB")))
     {
     }
 
@@ -57,16 +56,9 @@ public:
 // Release 1.4.0+27; without an endpoint and key telemetry is "not configured".
 inline AppBundle testBundle(bool configured = true)
 {
-    AppBundle bundle;
-    bundle.identifier = QStringLiteral("app.ostrel.brimkit");
-    bundle.shortVersion = QStringLiteral("1.4.0");
-    bundle.buildNumber = QStringLiteral("27");
-    bundle.displayName = QStringLiteral("Ostrel Brimkit");
-    if (configured) {
-        bundle.tellixEndpoint = QStringLiteral("https://tellix.example/ingest");
-        bundle.tellixKey = QStringLiteral("key");
-    }
-    return bundle;
+    const auto tellix = [configured](const char *v) { return configured ? std::optional(QString::fromLatin1(v)) : std::nullopt; };
+    return {QStringLiteral("app.ostrel.brimkit"), QStringLiteral("1.4.0"), QStringLiteral("27"), QStringLiteral("Ostrel Brimkit"),
+            std::nullopt, tellix("https://tellix.example/ingest"), tellix("key"), std::nullopt, std::nullopt, std::nullopt};
 }
 
 struct SignalsHarness {

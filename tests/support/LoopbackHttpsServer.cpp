@@ -1,12 +1,10 @@
 #include "LoopbackHttpsServer.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSslServer>
 #include <QSslSocket>
-#include <QTemporaryDir>
 #include <sys/socket.h>
+#include <utility>
 
 LoopbackHttpsServer::LoopbackHttpsServer(QObject *parent)
     : QObject(parent)
@@ -28,32 +26,18 @@ std::optional<LoopbackHttpsServer::Certificate> LoopbackHttpsServer::certificate
     static std::optional<Certificate> made;
     if (made)
         return made;
-    QTemporaryDir dir;
-    const QString keyPath = dir.filePath(QStringLiteral("key.pem"));
-    const QString certPath = dir.filePath(QStringLiteral("cert.pem"));
+    // Key and certificate both come out on standard output, one PEM block after the other.
     QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
-                   QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                   QStringLiteral("-keyout"), keyPath, QStringLiteral("-out"), certPath, QStringLiteral("-days"),
-                   QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-                   QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost")});
-    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
-        *error = QStringLiteral("openssl failed: ") + QString::fromLocal8Bit(openssl.readAllStandardError());
-        return std::nullopt;
+    openssl.start(QStringLiteral("openssl"), QStringLiteral("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
+                                                            "-keyout /dev/stdout -out /dev/stdout -days 2 -subj /CN=127.0.0.1 "
+                                                            "-addext subjectAltName=IP:127.0.0.1,DNS:localhost").split(u' '));
+    const bool ran = openssl.waitForFinished(30000) && openssl.exitCode() == 0;
+    const QByteArray pem = openssl.readAllStandardOutput();
+    made = Certificate{QSslCertificate(pem, QSsl::Pem), QSslKey(pem, QSsl::Ec, QSsl::Pem)};
+    if (!ran || made->certificate.isNull() || made->key.isNull()) {
+        *error = QStringLiteral("openssl made no usable certificate: ") + QString::fromLocal8Bit(openssl.readAllStandardError());
+        made.reset();
     }
-    QFile keyFile(keyPath);
-    QFile certFile(certPath);
-    if (!keyFile.open(QIODevice::ReadOnly) || !certFile.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read the generated certificate");
-        return std::nullopt;
-    }
-    Certificate result{QSslCertificate(certFile.readAll(), QSsl::Pem), QSslKey(keyFile.readAll(), QSsl::Ec, QSsl::Pem)};
-    if (result.certificate.isNull() || result.key.isNull()) {
-        *error = QStringLiteral("the generated certificate does not load");
-        return std::nullopt;
-    }
-    made = result;
     return made;
 }
 
@@ -112,11 +96,9 @@ void LoopbackHttpsServer::readFrom(QTcpSocket *socket)
         const qsizetype headerEnd = buffer.indexOf("\r\n\r\n");
         if (headerEnd < 0)
             return;
-        ReceivedRequest request;
         const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
         const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
-        request.method = requestLine.value(0);
-        request.path = requestLine.value(1);
+        ReceivedRequest request{requestLine.value(0), requestLine.value(1), {}, {}};
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const qsizetype colon = lines[i].indexOf(':');
             if (colon > 0)
@@ -128,9 +110,7 @@ void LoopbackHttpsServer::readFrom(QTcpSocket *socket)
         request.body = buffer.mid(headerEnd + 4, length);
         buffer.remove(0, headerEnd + 4 + length);
         m_requests.append(request);
-        const int index = int(m_requests.size()) - 1;
-        const ServerAnswer reply = m_responder(request, index);
-        Q_EMIT requestReceived(index);
+        const ServerAnswer reply = m_responder(request, int(m_requests.size()) - 1);
         answer(socket, reply);
         if (reply.kind != ServerAnswer::status)
             return;
@@ -160,17 +140,15 @@ void LoopbackHttpsServer::answer(QTcpSocket *socket, const ServerAnswer &answer)
     }
     case ServerAnswer::hugeBody: {
         socket->write(QByteArrayLiteral("HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n"));
-        auto *ssl = qobject_cast<QSslSocket *>(socket);
         auto pump = [this, socket] {
             static const QByteArray chunk(64 * 1024, 'x');
-            if (socket->state() != QAbstractSocket::ConnectedState || m_hugeBytes >= hugeBodyCap)
-                return;
-            if (socket->bytesToWrite() > 4 * chunk.size())
+            if (socket->state() != QAbstractSocket::ConnectedState || m_hugeBytes >= hugeBodyCap
+                || socket->bytesToWrite() > 4 * chunk.size())
                 return;
             socket->write(chunk);
             m_hugeBytes += chunk.size();
         };
-        connect(ssl, &QSslSocket::encryptedBytesWritten, this, pump);
+        connect(static_cast<QSslSocket *>(socket), &QSslSocket::encryptedBytesWritten, this, pump);
         pump();
         pump();
         return;
@@ -180,8 +158,6 @@ void LoopbackHttpsServer::answer(QTcpSocket *socket, const ServerAnswer &answer)
 
 void LoopbackHttpsServer::closeStalled()
 {
-    const QList<QTcpSocket *> stalled = m_stalled;
-    m_stalled.clear();
-    for (QTcpSocket *socket : stalled)
+    for (QTcpSocket *socket : std::exchange(m_stalled, {}))
         socket->disconnectFromHost();
 }

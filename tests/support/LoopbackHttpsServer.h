@@ -18,8 +18,7 @@ class QSslServer;
 class QTcpSocket;
 
 struct ReceivedRequest {
-    QByteArray method;
-    QByteArray path;
+    QByteArray method, path;
     QMap<QByteArray, QByteArray> headers; // names in lower case
     QByteArray body;
 };
@@ -62,9 +61,6 @@ public:
     qint64 hugeBodyBytesSent() const { return m_hugeBytes; }
     // Closes every connection left waiting without an answer.
     void closeStalled();
-
-Q_SIGNALS:
-    void requestReceived(int index);
 
 private:
     struct Certificate {
