@@ -3,6 +3,7 @@
 // 1 MB Chrome "Local State" with twelve profiles. Goal: under 3 ms.
 //
 //   ./build/bench/BrowserDiscoveryBench
+#include "bench/BenchMain.h"
 #include "models/BrimBrowser.h"
 #include "platform/ChromeLocalState.h"
 #include "platform/DesktopWorkspace.h"
@@ -119,11 +120,4 @@ BENCHMARK(BM_LocalState)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runBenchmarks<QCoreApplication>(argc, argv); }

@@ -1,5 +1,6 @@
 // Cost of one clock step of the main model: idle, with a countdown running,
 // and with a full book of alarms none of which is due.
+#include "bench/BenchMain.h"
 #include "bench/BenchModelEnvironment.h"
 
 #include <QCoreApplication>
@@ -56,11 +57,4 @@ BENCHMARK(BM_RefreshIdle);
 BENCHMARK(BM_RefreshRunning);
 BENCHMARK(BM_RefreshTwentyAlarms);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runBenchmarks<QCoreApplication>(argc, argv); }

@@ -1,6 +1,7 @@
 // Telemetry costs: how long an event takes from track() to its request
 // arriving at a loopback HTTPS server, and what a full queue holds in memory.
 //   ./build/bench/TelemetryBench
+#include "bench/BenchMain.h"
 #include "services/OstrelSignals.h"
 #include "telemetry/TellixClient.h"
 
@@ -111,11 +112,4 @@ void BM_FullQueueMemory(benchmark::State &state)
 BENCHMARK(BM_FullQueueMemory)->Iterations(20);
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runBenchmarks<QCoreApplication>(argc, argv); }

@@ -2,6 +2,7 @@
 // each operation (goal: under 5 ms), what an edit costs when the text has
 // more code units than the limit (its characters must then be counted), and
 // the text view taking a pasted 200,000-character token without spaces.
+#include "bench/BenchMain.h"
 #include "core/UnicodeText.h"
 #include "models/BrimTextModel.h"
 #include "shell/BrimTextView.h"
@@ -82,13 +83,4 @@ BENCHMARK(BM_TextViewShowsLongToken)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runBenchmarks<QApplication>(argc, argv); }

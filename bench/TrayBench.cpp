@@ -3,6 +3,7 @@
 // painting each new icon: an XEmbed tray one 22-pixel slot, a
 // StatusNotifierItem host every listed size. Reports the time per session
 // minute and how many redraws a minute it cost.
+#include "bench/BenchMain.h"
 #include "bench/BenchModelEnvironment.h"
 #include "services/OstrelSignals.h"
 #include "shell/BrimkitStatusItem.h"
@@ -49,13 +50,4 @@ void BM_TrayFocusSession(benchmark::State &state)
 
 BENCHMARK(BM_TrayFocusSession)->ArgName("everySize")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runBenchmarks<QApplication>(argc, argv); }
