@@ -22,14 +22,6 @@ namespace {
 
 constexpr int helpWidth = 300;
 
-QFrame *divider()
-{
-    auto *line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
-
 // The start of the minute that holds this moment, in the local calendar.
 QDateTime startOfMinute(const QDateTime &moment)
 {
@@ -268,7 +260,7 @@ void BrimAlarmsView::rebuildRows()
     bool first = true;
     for (const BrimAlarm &alarm : m_shownBook->completed() + m_shownBook->upcoming()) {
         if (!first)
-            m_rows->addWidget(divider());
+            m_rows->addWidget(toolDivider());
         first = false;
         const QUuid id = alarm.id;
         m_rows->addWidget(alarmRow(alarm, m_shownLocked, this, [this, id] { m_model.remove(id); }));

@@ -11,16 +11,6 @@
 #include <QFrame>
 #include <QVBoxLayout>
 
-namespace {
-QFrame *divider()
-{
-    auto *line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
-} // namespace
-
 BrimPanelCustomization::BrimPanelCustomization(BrimkitModel &model, OstrelSignals &signals, AppUpdates *updates,
                                                std::optional<DesktopNotificationSettings> notificationSettings,
                                                QWidget *parent)
@@ -32,14 +22,14 @@ BrimPanelCustomization::BrimPanelCustomization(BrimkitModel &model, OstrelSignal
     layout->addWidget(toolHeading(tr("Enabled tools")));
     layout->addWidget(createToolToggles());
     layout->addWidget(toolCaption(tr("Stop active sessions and clear saved alarms before hiding their tools.")));
-    layout->addWidget(divider());
+    layout->addWidget(toolDivider());
     layout->addWidget(toolHeading(tr("Time alerts")));
     layout->addWidget(new BrimTimerOptions(model, std::move(notificationSettings)));
-    layout->addWidget(divider());
+    layout->addWidget(toolDivider());
     layout->addWidget(new LaunchAtLoginSettings(tr("Only Brimkit opens. Timers and keep awake start when you choose.")));
     if (updates)
         layout->addWidget(new CheckForAppUpdates(*updates, model.isBusy()));
-    layout->addWidget(divider());
+    layout->addWidget(toolDivider());
     layout->addWidget(new SupportSettingsFooter(signals));
 
     // Locks follow the models while the pane is on show.

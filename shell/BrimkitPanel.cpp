@@ -21,6 +21,7 @@
 #include "shell/BrimTimerOptions.h"
 #include "shell/BrimToolCard.h"
 #include "shell/BrimToolGrid.h"
+#include "shell/ToolLabels.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -98,14 +99,6 @@ void collectTabStops(QWidget *root, QList<QWidget *> &stops)
             stops << widget;
         collectTabStops(widget, stops);
     }
-}
-
-QFrame *divider()
-{
-    auto *line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
 }
 
 } // namespace
@@ -245,7 +238,7 @@ QWidget *BrimkitPanel::createBody()
     auto *paneLayout = new QVBoxLayout(m_pane);
     paneLayout->setContentsMargins(0, 0, 0, 0);
     paneLayout->addLayout(paneHeader);
-    paneLayout->addWidget(divider());
+    paneLayout->addWidget(toolDivider());
     paneLayout->addWidget(m_scroll, 1);
 
     m_paneHint = new QLabel(tr("Choose a tool to open it here."));
@@ -319,7 +312,7 @@ QWidget *BrimkitPanel::makeToolContent(BrimTool tool)
         auto *layout = new QVBoxLayout(box);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(new BrimAlarmsView(m_model.alarms(), m_env.clock, m_env.fileReveal));
-        layout->addWidget(divider());
+        layout->addWidget(toolDivider());
         layout->addWidget(new BrimTimerOptions(m_model, m_env.notificationSettings));
         box->setFocusProxy(box->findChild<BrimAlarmsView *>());
         return box;

@@ -1,7 +1,8 @@
 #pragma once
-// The two kinds of text the tool views share: bold section headings and
-// short grey footnotes that wrap within the detail pane.
+// The pieces the tool views share: bold section headings, short grey
+// footnotes that wrap within the detail pane, messages and dividers.
 
+#include <QFrame>
 #include <QLabel>
 
 #include <algorithm>
@@ -41,4 +42,13 @@ inline QLabel *toolCaption(const QString &text = {})
     font.setPointSizeF(std::max(font.pointSizeF() - 1.5, 7.0));
     label->setFont(font);
     return label;
+}
+
+// A thin sunken line between sections or rows.
+inline QFrame *toolDivider()
+{
+    auto *line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
 }
