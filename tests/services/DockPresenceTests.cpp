@@ -23,11 +23,7 @@ public:
         return window.handle;
     }
     DockWindow &at(QObject *handle) { return *std::find_if(list.begin(), list.end(), [&](auto &w) { return w.handle == handle; }); }
-    QList<DockWindow> windows() const override
-    {
-        ++listings;
-        return list;
-    }
+    QList<DockWindow> windows() const override { return ++listings, list; }
     void hide(QObject *window) override { at(window).isVisible = false; }
     Policy policy() const override { return current; }
     void setPolicy(Policy p) override { current = p; }
@@ -150,23 +146,6 @@ TEST(BackgroundQuitConfirmation, AlertTextsAndButtons)
     }
 }
 
-TEST(BackgroundQuitConfirmation, CancelAndQuit)
-{
-    using Choice = BackgroundQuitConfirmation::Choice;
-    Started s;
-    QObject *window = s.list->add(titled);
-    s.start();
-    int quits = 0;
-    const auto quit = [&] { ++quits; };
-    answerAlert([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); });
-    EXPECT_EQ(BackgroundQuitConfirmation::request(QStringLiteral("Quill"), false, s.presence, quit), Choice::cancel);
-    answerAlert([](QMessageBox &box) { button(box, "Quit app")->click(); });
-    EXPECT_EQ(BackgroundQuitConfirmation::request(QStringLiteral("Quill"), false, s.presence, quit), Choice::quitApp);
-    EXPECT_EQ(quits, 1);
-    EXPECT_TRUE(s.list->at(window).isVisible);
-    EXPECT_EQ(s.presence.policy(), Policy::regular);
-}
-
 // Real top-level widgets: the adapter's reading of window kinds and events.
 TEST(DockPresence, FollowsTopLevelWidgets)
 {
@@ -198,10 +177,16 @@ TEST(DockPresence, FollowsTopLevelWidgets)
     EXPECT_TRUE(palette.isVisible());
     EXPECT_TRUE(settlesAt(Policy::accessory));
 
-    int changes = 0;
+    int changes = 0, quits = 0;
     QObject::connect(&presence, &DockPresence::changed, [&] { ++changes; });
     answerAlert([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); });
-    BackgroundQuitConfirmation::request(QStringLiteral("Quill"), false, presence, [] {});
+    EXPECT_EQ(BackgroundQuitConfirmation::request(QStringLiteral("Quill"), false, presence, [&] { ++quits; }),
+              BackgroundQuitConfirmation::Choice::cancel);
     QCoreApplication::processEvents();
     EXPECT_EQ(changes, 0) << "an alert is not an application window";
+    answerAlert([](QMessageBox &box) { button(box, "Quit app")->click(); });
+    EXPECT_EQ(BackgroundQuitConfirmation::request(QStringLiteral("Quill"), false, presence, [&] { ++quits; }),
+              BackgroundQuitConfirmation::Choice::quitApp);
+    EXPECT_EQ(quits, 1);
+    EXPECT_TRUE(palette.isVisible());
 }
