@@ -2,6 +2,8 @@
 // The desktop's own notification settings: which program opens them on the
 // desktops we know, and starting it (never through a shell).
 
+#include "platform/DesktopSettingsProgram.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,18 +19,13 @@ public:
     // For the session this process runs in.
     static std::optional<DesktopNotificationSettings> current();
 
-    const QString &program() const { return m_program; }
-    const QStringList &arguments() const { return m_arguments; }
+    const QString &program() const { return m_settings.program; }
+    const QStringList &arguments() const { return m_settings.arguments; }
     // Starts the program detached; false (and a warning) when it could not start.
     bool open() const;
 
 private:
-    DesktopNotificationSettings(QString program, QStringList arguments)
-        : m_program(std::move(program))
-        , m_arguments(std::move(arguments))
-    {
-    }
+    explicit DesktopNotificationSettings(DesktopSettingsProgram settings) : m_settings(std::move(settings)) {}
 
-    QString m_program;
-    QStringList m_arguments;
+    DesktopSettingsProgram m_settings;
 };
