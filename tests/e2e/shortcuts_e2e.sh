@@ -90,7 +90,7 @@ sleep 0.5
 panel=$(xdotool search --onlyvisible --name '^Ostrel Brimkit$' | head -n1)
 eval "$(xdotool getwindowgeometry --shell "$panel")"
 xdotool mousemove $((X + WIDTH - 60)) $((Y + HEIGHT / 2))
-for _ in 1 2 3 4 5 6 7 8 9 10 11 12; do xdotool click 5; done
+for _ in 1 2 3 4 5; do xdotool click 5; done
 sleep 0.5
 import -window "$panel" "$shots/shortcuts-settings.png"
 xdotool key ctrl+alt+o

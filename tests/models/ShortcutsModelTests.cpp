@@ -84,7 +84,7 @@ TEST_F(ShortcutsFixture, StoredKeysStartAndEveryChangeIsStoredAndAppliedAtOnce)
     EXPECT_EQ(desktop->keys.size(), 1u);
 
     // A key another row holds moves; a recorder's extra chords are dropped.
-    model.setSequence(Action::startFocus, QKeySequence(ctrlAltP[0], Qt::Key_X));
+    model.setSequence(Action::startFocus, QKeySequence(ctrlAltP[0], QKeyCombination(Qt::Key_X)));
     EXPECT_FALSE(model.note(Action::startFocus));
     EXPECT_EQ(stored(), R"({"startFocus":"Ctrl+Alt+P"})");
     EXPECT_TRUE(model.sequence(Action::pauseOrResume).isEmpty());
