@@ -13,8 +13,7 @@ scratch
 fail() { echo "FAIL: $*"; exit 1; }
 isolate_home
 unset QT_QPA_PLATFORM
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
+start_openbox
 mkdir -p "$work/config/app.ostrel.brimkit"
 printf '{"brimkitShortcuts": "{\\"pauseOrResume\\":\\"Ctrl+Alt+P\\",\\"startFocus\\":\\"Ctrl+Alt+F\\"}"}' \
   >"$work/config/app.ostrel.brimkit/defaults.json"

@@ -13,13 +13,6 @@
 #include <QScopeGuard>
 #include <QCoro/QCoroDBus>
 
-// One entry of the portal's a(sa{sv}) shortcut lists.
-struct PortalShortcut {
-    QString id;
-    QVariantMap properties;
-};
-Q_DECLARE_METATYPE(PortalShortcut)
-
 QDBusArgument &operator<<(QDBusArgument &argument, const PortalShortcut &shortcut)
 {
     argument.beginStructure();

@@ -9,13 +9,23 @@
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>
 #include <QObject>
+#include <QVariantMap>
 #include <QCoro/QCoroTask>
 
 #include <chrono>
 #include <map>
 
+class QDBusArgument;
 class QDBusMessage;
-struct PortalShortcut;
+
+// One entry of the portal's a(sa{sv}) shortcut lists: an id and its properties.
+struct PortalShortcut {
+    QString id;
+    QVariantMap properties;
+};
+Q_DECLARE_METATYPE(PortalShortcut)
+QDBusArgument &operator<<(QDBusArgument &argument, const PortalShortcut &shortcut);
+const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcut &shortcut);
 
 class PortalGlobalShortcuts final : public QObject {
     Q_OBJECT

@@ -36,10 +36,7 @@ cat >"$work/rc.xml" <<'XML'
   <keybind key="C-A-k"><action name="Execute"><command>true</command></action></keybind>
 </keyboard></openbox_config>
 XML
-openbox --sm-disable --config-file "$work/rc.xml" >/dev/null 2>&1 &
-pids+=($!)
-wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_for 10 wm_up || fail "openbox did not start"
+start_openbox --config-file "$work/rc.xml"
 dunst >/dev/null 2>&1 &
 pids+=($!)
 "$portal" >"$work/portal.log" 2>&1 &
@@ -51,11 +48,7 @@ cat >"$work/config/app.ostrel.brimkit/defaults.json" <<'JSON'
 {"brimkitShortcuts": "{\"startFocus\":\"Ctrl+Alt+F\",\"toggleAwake\":\"Ctrl+Alt+W\",\"cleanLink\":\"Ctrl+Alt+L\",\"cancelTimer\":\"Ctrl+Alt+K\",\"togglePanel\":\"Ctrl+Alt+O\",\"launchRockets\":\"Ctrl+Alt+R\"}"}
 JSON
 
-xmessage -title focus-holder "Focus stays here" 2>/dev/null &
-pids+=($!)
-holder_focused() { [[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" == focus-holder ]]; }
-wait_for 10 holder_focused || fail "the focus holder did not get the focus"
-holder=$(xdotool getwindowfocus)
+hold_focus
 
 "$app" >"$work/app.log" 2>&1 &
 pids+=($!)

@@ -3,7 +3,9 @@
 
 #include "PrivateBus.h"
 
-#include <QDBusMetaType>
+#include <QDBusArgument>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -12,29 +14,8 @@ using Action = BrimShortcutAction;
 const QString portalName = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString sessionPath = portalPath + QStringLiteral("/session/fake/brimkit");
+using Shortcut = PortalShortcut;
 
-struct Shortcut {
-    QString id;
-    QVariantMap properties;
-};
-QDBusArgument &operator<<(QDBusArgument &a, const Shortcut &s)
-{
-    a.beginStructure();
-    a << s.id << s.properties;
-    a.endStructure();
-    return a;
-}
-const QDBusArgument &operator>>(const QDBusArgument &a, Shortcut &s)
-{
-    a.beginStructure();
-    a >> s.id >> s.properties;
-    a.endStructure();
-    return a;
-}
-} // namespace
-Q_DECLARE_METATYPE(Shortcut)
-
-namespace {
 QVariant triggers(const QString &id, const QString &trigger)
 {
     return QVariant::fromValue(QList<Shortcut>{{id, {{QStringLiteral("trigger_description"), trigger}}}});
@@ -78,8 +59,6 @@ struct FakePortal {
 
 TEST(GlobalShortcutsPortal, BindsEveryActionFollowsTheDesktopAndFallsBackWhenItLeaves)
 {
-    qDBusRegisterMetaType<Shortcut>();
-    qDBusRegisterMetaType<QList<Shortcut>>();
     PrivateBus bus;
     ASSERT_TRUE(bus.ok());
     auto portal = std::make_unique<FakePortal>(bus);
