@@ -9,6 +9,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QCoro/QCoroDBus>
@@ -49,6 +50,8 @@ PortalGlobalShortcuts::PortalGlobalShortcuts(QDBusConnection bus, std::chrono::m
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
     connect(&m_portalWatcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+        // A portal started again knows nothing of us.
+        m_registered = false;
         if (!isOpen() && !m_opening)
             return;
         qCWarning(lcPlatform) << "the portal left the bus: global shortcuts are gone";
@@ -75,6 +78,23 @@ QCoro::Task<bool> PortalGlobalShortcuts::open(BrimGlobalShortcuts::Keys preferre
             m_opening = false;
     });
     const auto timeoutMs = int(m_callTimeout.count());
+
+    // The desktop keeps an app's shortcuts under its id; an app outside a
+    // sandbox says which it is (once per portal, before its first call).
+    if (!std::exchange(m_registered, true)) {
+        QDBusMessage registration = QDBusMessage::createMethodCall(
+            PortalRequest::service, PortalRequest::path, QStringLiteral("org.freedesktop.host.portal.Registry"),
+            QStringLiteral("Register"));
+        registration << QGuiApplication::desktopFileName() << QVariantMap();
+        QDBusPendingReply<> registered = m_bus.asyncCall(registration, timeoutMs);
+        co_await registered;
+        if (!current())
+            co_return false;
+        // Portals before 1.19 have no registry and find the id themselves.
+        if (registered.isError() && registered.error().type() != QDBusError::UnknownInterface
+            && registered.error().type() != QDBusError::UnknownMethod)
+            qCWarning(lcPlatform) << "the portal did not register the app:" << registered.error().message();
+    }
 
     QDBusMessage get = QDBusMessage::createMethodCall(PortalRequest::service, PortalRequest::path,
                                                       QStringLiteral("org.freedesktop.DBus.Properties"),

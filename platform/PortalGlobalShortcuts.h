@@ -75,6 +75,7 @@ private:
     // Replaced whenever a session being opened must be given up.
     quint64 m_generation = 0;
     bool m_opening = false;
+    bool m_registered = false;
     BrimGlobalShortcuts::Keys m_preferred;
     std::map<BrimShortcutAction::Value, QString> m_triggers;
 };

@@ -81,6 +81,8 @@ TEST(GlobalShortcutsPortal, BindsEveryActionFollowsTheDesktopAndFallsBackWhenItL
                                                 {QStringLiteral("preferred_trigger"), QStringLiteral("CTRL+ALT+f")}}));
     EXPECT_EQ(bound[0].properties.keys(), QStringList{QStringLiteral("description")});
     EXPECT_EQ(portal->service.calls(QStringLiteral("ListShortcuts")).size(), 1);
+    EXPECT_EQ(portal->service.calls(QStringLiteral("Register")).value(0).arguments().value(0),
+              QStringLiteral("app.ostrel.brimkit"));
 
     portal->signal(QStringLiteral("Activated"), {QStringLiteral("startFocus"), quint64(1), QVariantMap()});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !activated.isEmpty(); }, 5000));
