@@ -143,6 +143,15 @@ TEST_F(ShortcutsDelegate, SettingsRecordOneCombinationAndSayWhyAKeyCannotWork)
               QStringLiteral("Q alone would stop working for typing. Add Ctrl, Alt or Super."));
     settings.grab().save(QStringLiteral("shortcut-settings.png"));
 
+    // The desktop's own triggers, and a button that asks it to change them.
+    desktop->offered = BrimShortcutMechanism::desktopService;
+    desktop->triggers.insert(Action::startFocus, QStringLiteral("Meta+F"));
+    desktop->handlers.changed();
+    EXPECT_FALSE(recorder->isVisible());
+    const auto labels = settings.findChildren<QLabel *>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel *l) { return l->isVisible() && l->text() == "Meta+F"; }));
+    settings.grab().save(QStringLiteral("shortcut-settings-desktop.png"));
+
     desktop->offered = BrimShortcutMechanism::none;
     desktop->handlers.changed();
     EXPECT_EQ(settings.status()->text(), QStringLiteral("Your desktop does not let applications set global shortcuts."));
