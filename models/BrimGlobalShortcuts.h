@@ -23,13 +23,22 @@ enum class BrimShortcutMechanism {
     desktopService,
 };
 
+// Why a key the user chose does not work.
+enum class BrimShortcutKeyProblem {
+    none,
+    // Another program holds it.
+    heldElsewhere,
+    // No key of the keyboard types it.
+    notOnKeyboard,
+};
+
 class BrimGlobalShortcuts {
 public:
     // One key combination per action that has one.
     using Keys = std::map<BrimShortcutAction::Value, QKeySequence>;
     struct Handlers {
         std::function<void(BrimShortcutAction)> activated;
-        // The mechanism, the refused keys or the desktop's triggers changed.
+        // The mechanism, the key problems or the desktop's triggers changed.
         std::function<void()> changed;
     };
 
@@ -41,8 +50,8 @@ public:
     // triggers the next time the app binds its actions there.
     virtual void setKeys(Keys keys) = 0;
     virtual BrimShortcutMechanism mechanism() const = 0;
-    // With key grabs: another program holds the action's key.
-    virtual bool isRefused(BrimShortcutAction action) const = 0;
+    // With key grabs: why the action's key does not work, if it does not.
+    virtual BrimShortcutKeyProblem keyProblem(BrimShortcutAction action) const = 0;
     // With the shortcut service: how it says the action is triggered; empty
     // when no trigger is assigned.
     virtual QString trigger(BrimShortcutAction action) const = 0;

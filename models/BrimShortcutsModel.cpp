@@ -86,8 +86,14 @@ std::optional<QString> BrimShortcutsModel::note(BrimShortcutAction action) const
 {
     if (const auto refused = m_refusals.find(action.value()); refused != m_refusals.end())
         return refused->second;
-    if (mechanism() == BrimShortcutMechanism::keyGrabs && m_shortcuts->isRefused(action))
-        return tr("%1 is used by another program.").arg(sequence(action).toString(QKeySequence::NativeText));
+    if (mechanism() != BrimShortcutMechanism::keyGrabs)
+        return std::nullopt;
+    const QString key = sequence(action).toString(QKeySequence::NativeText);
+    switch (m_shortcuts->keyProblem(action)) {
+    case BrimShortcutKeyProblem::none: break;
+    case BrimShortcutKeyProblem::heldElsewhere: return tr("%1 is used by another program.").arg(key);
+    case BrimShortcutKeyProblem::notOnKeyboard: return tr("No key of this keyboard types %1.").arg(key);
+    }
     return std::nullopt;
 }
 

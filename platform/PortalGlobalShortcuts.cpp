@@ -90,9 +90,10 @@ QCoro::Task<bool> PortalGlobalShortcuts::open(BrimGlobalShortcuts::Keys preferre
         co_await registered;
         if (!current())
             co_return false;
-        // Portals before 1.19 have no registry and find the id themselves.
-        if (registered.isError() && registered.error().type() != QDBusError::UnknownInterface
-            && registered.error().type() != QDBusError::UnknownMethod)
+        // Portals before 1.19 have no registry and find the id themselves; a
+        // missing portal is reported below.
+        const auto quiet = {QDBusError::UnknownInterface, QDBusError::UnknownMethod, QDBusError::ServiceUnknown};
+        if (registered.isError() && std::find(quiet.begin(), quiet.end(), registered.error().type()) == quiet.end())
             qCWarning(lcPlatform) << "the portal did not register the app:" << registered.error().message();
     }
 

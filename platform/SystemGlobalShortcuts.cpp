@@ -95,9 +95,9 @@ void SystemGlobalShortcuts::setKeys(Keys keys)
     }
 }
 
-bool SystemGlobalShortcuts::isRefused(BrimShortcutAction action) const
+BrimShortcutKeyProblem SystemGlobalShortcuts::keyProblem(BrimShortcutAction action) const
 {
-    return m_mechanism == BrimShortcutMechanism::keyGrabs && m_grabs->refused().contains(action.value());
+    return m_mechanism == BrimShortcutMechanism::keyGrabs ? m_grabs->problem(action) : BrimShortcutKeyProblem::none;
 }
 
 QString SystemGlobalShortcuts::trigger(BrimShortcutAction action) const

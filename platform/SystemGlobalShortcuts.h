@@ -9,7 +9,6 @@
 
 #include <QDBusServiceWatcher>
 #include <QObject>
-#include <QSet>
 
 #include <memory>
 
@@ -25,7 +24,7 @@ public:
     void start(Handlers handlers, Keys keys) override;
     void setKeys(Keys keys) override;
     BrimShortcutMechanism mechanism() const override { return m_mechanism; }
-    bool isRefused(BrimShortcutAction action) const override;
+    BrimShortcutKeyProblem keyProblem(BrimShortcutAction action) const override;
     QString trigger(BrimShortcutAction action) const override;
     void configure() override;
     void stop() override;

@@ -86,16 +86,22 @@ X11KeyGrabs::Masks X11KeyGrabs::modifierMasks() const
     return {alt.value_or(masks.alt), super.value_or(masks.super), numLock.value_or(masks.numLock)};
 }
 
-QSet<BrimShortcutAction::Value> X11KeyGrabs::grab(const BrimGlobalShortcuts::Keys &keys)
+BrimShortcutKeyProblem X11KeyGrabs::problem(BrimShortcutAction action) const
+{
+    const auto found = m_problems.find(action.value());
+    return found == m_problems.end() ? BrimShortcutKeyProblem::none : found->second;
+}
+
+void X11KeyGrabs::grab(const BrimGlobalShortcuts::Keys &keys)
 {
     m_keys = keys;
-    m_refused.clear();
+    m_problems.clear();
     if (!m_connection)
-        return m_refused;
+        return;
     ungrabAll();
     if (keys.empty()) {
         xcb_flush(m_connection);
-        return m_refused;
+        return;
     }
     const Masks masks = modifierMasks();
     m_relevant = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | masks.alt | masks.super;
@@ -118,6 +124,7 @@ QSet<BrimShortcutAction::Value> X11KeyGrabs::grab(const BrimGlobalShortcuts::Key
             sym && symbols ? xcb_key_symbols_get_keycode(symbols.get(), sym) : nullptr, &std::free);
         if (!keycodes || keycodes.get()[0] == XCB_NO_SYMBOL) {
             qCWarning(lcPlatform) << "no key on this keyboard types" << sequence.toString(QKeySequence::PortableText);
+            m_problems[action] = BrimShortcutKeyProblem::notOnKeyboard;
             continue;
         }
         for (const xcb_keycode_t *keycode = keycodes.get(); *keycode != XCB_NO_SYMBOL; ++keycode) {
@@ -139,24 +146,23 @@ QSet<BrimShortcutAction::Value> X11KeyGrabs::grab(const BrimGlobalShortcuts::Key
         }
         m_grabs << request.grab;
         if (held)
-            m_refused.insert(request.grab.action.value());
+            m_problems[request.grab.action.value()] = BrimShortcutKeyProblem::heldElsewhere;
     }
     // A key another program holds is not half ours: none of its grabs stay.
-    QList<Grab> refused;
+    const auto held = [this](const Grab &grab) { return problem(grab.action) == BrimShortcutKeyProblem::heldElsewhere; };
     for (const Grab &grab : std::as_const(m_grabs)) {
-        if (m_refused.contains(grab.action.value()))
-            refused << grab;
+        if (held(grab)) {
+            for (std::uint16_t lock : locks)
+                xcb_ungrab_key(m_connection, grab.keycode, m_root, grab.modifiers | lock);
+        }
     }
-    m_grabs.removeIf([this](const Grab &grab) { return m_refused.contains(grab.action.value()); });
-    for (const Grab &grab : std::as_const(refused)) {
-        for (std::uint16_t lock : locks)
-            xcb_ungrab_key(m_connection, grab.keycode, m_root, grab.modifiers | lock);
+    m_grabs.removeIf(held);
+    for (const auto &[action, kind] : m_problems) {
+        if (kind == BrimShortcutKeyProblem::heldElsewhere)
+            qCWarning(lcPlatform).noquote() << keys.at(action).toString(QKeySequence::NativeText)
+                                            << "is grabbed by another program";
     }
-    for (BrimShortcutAction::Value action : std::as_const(m_refused))
-        qCWarning(lcPlatform).noquote() << keys.at(action).toString(QKeySequence::NativeText)
-                                        << "is grabbed by another program";
     xcb_flush(m_connection);
-    return m_refused;
 }
 
 void X11KeyGrabs::ungrabAll()
@@ -202,6 +208,8 @@ bool X11KeyGrabs::nativeEventFilter(const QByteArray &eventType, void *message, 
     m_down = key->detail;
     if (!repeat) {
         const BrimShortcutAction action = grabbed->action;
+        // With the action's end, this times a press (bench/shortcut_latency.sh).
+        qCDebug(lcPlatform) << "shortcut key pressed";
         // Run after Qt is done with this event, not inside its dispatch.
         QMetaObject::invokeMethod(this, [this, action] { Q_EMIT activated(action); }, Qt::QueuedConnection);
     }

@@ -2,14 +2,15 @@
 // Global shortcuts on an X11 session: each key combination grabbed on the
 // root window (also with NumLock and CapsLock on), its presses taken from Qt's
 // own X connection before Qt sees them. The focus never moves. A combination
-// that another program holds is refused by the server and reported.
+// that another program holds is refused by the server and reported, as is
+// one that no key of the keyboard types.
 
 #include "models/BrimGlobalShortcuts.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
 
-#include <QSet>
+#include <map>
 #include <cstdint>
 
 struct xcb_connection_t;
@@ -25,11 +26,10 @@ public:
     // only keys pressed in X windows, so Wayland sessions are left out.
     static bool supported();
 
-    // Grabs exactly these keys, letting go of all others. Answers the actions
-    // whose key another program holds.
-    QSet<BrimShortcutAction::Value> grab(const BrimGlobalShortcuts::Keys &keys);
+    // Grabs exactly these keys, letting go of all others.
+    void grab(const BrimGlobalShortcuts::Keys &keys);
     void release() { grab({}); }
-    const QSet<BrimShortcutAction::Value> &refused() const { return m_refused; }
+    BrimShortcutKeyProblem problem(BrimShortcutAction action) const;
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
@@ -56,7 +56,7 @@ private:
     std::uint16_t m_relevant = 0;
     BrimGlobalShortcuts::Keys m_keys;
     QList<Grab> m_grabs;
-    QSet<BrimShortcutAction::Value> m_refused;
+    std::map<BrimShortcutAction::Value, BrimShortcutKeyProblem> m_problems;
     // The grabbed key held down, and the last release: an auto-repeat
     // arrives as a release and a press with the same time.
     std::uint8_t m_down = 0;

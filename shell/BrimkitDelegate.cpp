@@ -1,8 +1,8 @@
 #include "shell/BrimkitDelegate.h"
 
 #include "models/BrimkitLogging.h"
-#include "services/OstrelSignals.h"
 #include "models/BrimShortcutsModel.h"
+#include "services/OstrelSignals.h"
 #include "shell/BrimkitStatusItem.h"
 #include "shell/BrimShortcutActions.h"
 #include "shell/BrimTimerOverlayController.h"

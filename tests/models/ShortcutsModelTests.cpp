@@ -106,10 +106,12 @@ TEST_F(ShortcutsFixture, RowsSayWhatTheDesktopReports)
     QObject::connect(&model, &BrimShortcutsModel::activated, [&](Action action) { activated << action; });
     QObject::connect(&model, &BrimShortcutsModel::changed, [&] { ++changes; });
 
-    desktop->refused.insert(Action::pauseOrResume);
+    desktop->problems.insert(Action::pauseOrResume, BrimShortcutKeyProblem::heldElsewhere);
     desktop->handlers.changed();
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(model.note(Action::pauseOrResume), QStringLiteral("Ctrl+Alt+P is used by another program."));
+    desktop->problems.insert(Action::pauseOrResume, BrimShortcutKeyProblem::notOnKeyboard);
+    EXPECT_EQ(model.note(Action::pauseOrResume), QStringLiteral("No key of this keyboard types Ctrl+Alt+P."));
 
     desktop->offered = BrimShortcutMechanism::desktopService;
     desktop->triggers.insert(Action::startFocus, QStringLiteral("Meta+F"));

@@ -4,13 +4,16 @@
 
 #include "models/BrimGlobalShortcuts.h"
 
-#include <QSet>
+#include <QHash>
 
 struct FakeGlobalShortcuts final : BrimGlobalShortcuts {
     void start(Handlers h, Keys k) override { handlers = std::move(h), keys = std::move(k), running = true; }
     void setKeys(Keys k) override { keys = std::move(k); }
     BrimShortcutMechanism mechanism() const override { return offered; }
-    bool isRefused(BrimShortcutAction action) const override { return refused.contains(action.value()); }
+    BrimShortcutKeyProblem keyProblem(BrimShortcutAction action) const override
+    {
+        return problems.value(action.value(), BrimShortcutKeyProblem::none);
+    }
     QString trigger(BrimShortcutAction action) const override { return triggers.value(action.value()); }
     void configure() override { ++configureCalls; }
     void stop() override { running = false; }
@@ -20,7 +23,7 @@ struct FakeGlobalShortcuts final : BrimGlobalShortcuts {
     Keys keys;
     bool running = false;
     BrimShortcutMechanism offered = BrimShortcutMechanism::keyGrabs;
-    QSet<BrimShortcutAction::Value> refused;
+    QHash<BrimShortcutAction::Value, BrimShortcutKeyProblem> problems;
     QHash<BrimShortcutAction::Value, QString> triggers;
     int configureCalls = 0;
 };
