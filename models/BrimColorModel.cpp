@@ -57,6 +57,7 @@ void BrimColorModel::finishSample(const BrimSampledColor &sample)
         break;
     }
     Q_EMIT changed();
+    Q_EMIT sampleEnded(sample.outcome);
 }
 
 std::optional<BrimRGB> BrimColorModel::colorFromSRGB(const std::array<double, 3> &srgb)

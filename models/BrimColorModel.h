@@ -70,6 +70,8 @@ public:
 
 Q_SIGNALS:
     void changed();
+    // A sample() came back (after changed()); error() says whether it failed.
+    void sampleEnded(BrimSampledColor::Outcome outcome);
 
 private:
     void finishSample(const BrimSampledColor &sample);

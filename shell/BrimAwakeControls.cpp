@@ -31,7 +31,7 @@ BrimAwakeControls::BrimAwakeControls(BrimkitModel &model, QWidget *parent)
     durationLabel->setBuddy(m_duration);
     for (int minutes : durationChoices)
         m_duration->addItem(tr("%1 min").arg(minutes), minutes);
-    m_duration->setCurrentIndex(2); // 60 minutes
+    m_duration->setCurrentIndex(m_duration->findData(defaultMinutes));
     m_duration->setAccessibleName(tr("Duration"));
     setFocusProxy(m_duration);
     m_start->setAccessibleName(tr("Start keeping awake"));

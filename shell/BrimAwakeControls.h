@@ -13,6 +13,9 @@ class BrimAwakeControls : public QWidget {
     Q_OBJECT
 
 public:
+    // The duration chosen until the user picks another.
+    static constexpr int defaultMinutes = 60;
+
     explicit BrimAwakeControls(BrimkitModel &model, QWidget *parent = nullptr);
 
     int awakeMinutes() const;

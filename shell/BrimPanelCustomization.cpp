@@ -3,6 +3,7 @@
 #include "models/BrimkitModel.h"
 #include "services/LaunchAtLoginSettings.h"
 #include "services/SupportSettingsFooter.h"
+#include "shell/BrimShortcutSettings.h"
 #include "shell/BrimTimerOptions.h"
 #include "shell/ToolLabels.h"
 #include "updates/CheckForAppUpdates.h"
@@ -13,7 +14,7 @@
 
 BrimPanelCustomization::BrimPanelCustomization(BrimkitModel &model, OstrelSignals &signals, AppUpdates *updates,
                                                std::optional<DesktopNotificationSettings> notificationSettings,
-                                               QWidget *parent)
+                                               BrimShortcutsModel *shortcuts, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
 {
@@ -25,6 +26,11 @@ BrimPanelCustomization::BrimPanelCustomization(BrimkitModel &model, OstrelSignal
     layout->addWidget(toolDivider());
     layout->addWidget(toolHeading(tr("Time alerts")));
     layout->addWidget(new BrimTimerOptions(model, std::move(notificationSettings)));
+    if (shortcuts) {
+        layout->addWidget(toolDivider());
+        layout->addWidget(toolHeading(tr("Shortcuts")));
+        layout->addWidget(new BrimShortcutSettings(*shortcuts));
+    }
     layout->addWidget(toolDivider());
     layout->addWidget(new LaunchAtLoginSettings(tr("Only Brimkit opens. Timers and keep awake start when you choose.")));
     if (updates)

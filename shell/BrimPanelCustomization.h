@@ -14,6 +14,7 @@
 
 class AppUpdates;
 class BrimkitModel;
+class BrimShortcutsModel;
 class OstrelSignals;
 class QCheckBox;
 
@@ -21,9 +22,11 @@ class BrimPanelCustomization : public QWidget {
     Q_OBJECT
 
 public:
-    // Without an update controller there is no update check.
+    // Without an update controller there is no update check; without
+    // shortcuts, no Shortcuts section.
     BrimPanelCustomization(BrimkitModel &model, OstrelSignals &signals, AppUpdates *updates,
-                           std::optional<DesktopNotificationSettings> notificationSettings, QWidget *parent = nullptr);
+                           std::optional<DesktopNotificationSettings> notificationSettings,
+                           BrimShortcutsModel *shortcuts = nullptr, QWidget *parent = nullptr);
 
     void setEnabledTools(const QList<BrimTool> &enabled);
     QCheckBox *toggle(BrimTool tool) const { return m_toggles.at(tool.value()); }

@@ -1,8 +1,10 @@
 #include "shell/BrimkitDelegate.h"
 
 #include "models/BrimkitLogging.h"
+#include "models/BrimShortcutsModel.h"
 #include "services/OstrelSignals.h"
 #include "shell/BrimkitStatusItem.h"
+#include "shell/BrimShortcutActions.h"
 #include "shell/BrimTimerOverlayController.h"
 #include "shell/SystemBrimTimerDesktop.h"
 
@@ -11,6 +13,7 @@
 BrimkitDelegate::BrimkitDelegate(BrimkitModel::Environment environment, BrimkitPanel::Environment panelEnvironment,
                                  QObject *parent)
     : QObject(parent)
+    , m_notifications(environment.notifications)
     , m_model(std::make_unique<BrimkitModel>(std::move(environment)))
     , m_updates(std::make_unique<AppUpdates>())
     , m_panelEnvironment(std::move(panelEnvironment))
@@ -37,6 +40,22 @@ void BrimkitDelegate::applicationDidFinishLaunching()
     connect(m_statusItem.get(), &BrimkitStatusItem::openRequested, this, &BrimkitDelegate::showPanel);
     m_statusItem->show();
     m_timerOverlay = std::make_unique<BrimTimerOverlayController>(*m_model, std::make_shared<SystemBrimTimerDesktop>());
+    startShortcuts();
+}
+
+void BrimkitDelegate::startShortcuts()
+{
+    const std::shared_ptr<BrimShortcutsModel> &shortcuts = m_panelEnvironment.shortcuts;
+    if (!shortcuts)
+        return;
+    BrimShortcutActions::Environment environment{
+        m_panelEnvironment.clipboard, m_notifications,
+        // No click came first, so nothing just closed it.
+        [this] { m_panel && m_panel->isVisible() ? m_panel->hide() : showPanel(); },
+        [this] { return m_panel.get(); }, [this]() -> BrimColorModel & { return panel().colorsTool(); }};
+    m_shortcutActions = std::make_unique<BrimShortcutActions>(*m_model, std::move(environment));
+    connect(shortcuts.get(), &BrimShortcutsModel::activated, m_shortcutActions.get(), &BrimShortcutActions::run);
+    shortcuts->start();
 }
 
 BrimkitPanel &BrimkitDelegate::panel()
@@ -83,5 +102,8 @@ void BrimkitDelegate::applicationWillTerminate()
         m_panel->hide();
     if (m_timerOverlay)
         m_timerOverlay->close();
+    // The keys go back to the desktop at once, not when the process ends.
+    if (m_panelEnvironment.shortcuts)
+        m_panelEnvironment.shortcuts->stop();
     m_model->shutdown();
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 class BrimkitStatusItem;
+class BrimShortcutActions;
 class BrimTimerOverlayController;
 
 class BrimkitDelegate : public QObject {
@@ -36,7 +37,10 @@ Q_SIGNALS:
 
 private:
     void togglePanel();
+    void startShortcuts();
 
+    // Taken before the model gets the environment: the shortcuts announce through it too.
+    std::shared_ptr<BrimTimerNotificationCenter> m_notifications;
     std::unique_ptr<BrimkitModel> m_model;
     std::unique_ptr<AppUpdates> m_updates;
     BrimkitPanel::Environment m_panelEnvironment;
@@ -44,6 +48,7 @@ private:
     std::unique_ptr<BrimkitStatusItem> m_statusItem;
     // Absent until launch has finished.
     std::unique_ptr<BrimTimerOverlayController> m_timerOverlay;
+    std::unique_ptr<BrimShortcutActions> m_shortcutActions;
     bool m_launched = false;
     bool m_terminated = false;
 };

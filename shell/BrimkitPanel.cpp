@@ -452,6 +452,9 @@ bool BrimkitPanel::focusNextPrevChild(bool next)
         QWidget *candidate = stops.at((at + (next ? step : count - step)) % count);
         if (candidate->isVisible() && isTabStop(candidate)) {
             candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            // Below the fold of the pane (the last settings), it scrolls into view.
+            if (m_scroll->widget()->isAncestorOf(candidate))
+                m_scroll->ensureWidgetVisible(candidate);
             return true;
         }
     }
@@ -467,7 +470,8 @@ void BrimkitPanel::refreshDetail()
     if (m_customizing) {
         if (!m_customization) {
             m_customization =
-                new BrimPanelCustomization(m_model, *m_env.signals, m_updates, m_env.notificationSettings);
+                new BrimPanelCustomization(m_model, *m_env.signals, m_updates, m_env.notificationSettings,
+                                           m_env.shortcuts.get());
             m_customization->hide();
             m_contents->insertWidget(m_contents->count() - 1, m_customization);
             connect(m_customization, &BrimPanelCustomization::toolToggled, this, &BrimkitPanel::setToolEnabled);

@@ -29,6 +29,7 @@ class AppUpdates;
 class BrimkitModel;
 class BrimPanelCustomization;
 class BrimQRModel;
+class BrimShortcutsModel;
 class BrimTextModel;
 class BrimToolGrid;
 class OstrelSignals;
@@ -53,6 +54,8 @@ public:
         // The feedback window and the usage-statistics switches.
         OstrelSignals *signals = nullptr;
         std::optional<DesktopNotificationSettings> notificationSettings;
+        // Global shortcuts, set in the settings; absent, the settings have no such section.
+        std::shared_ptr<BrimShortcutsModel> shortcuts;
     };
 
     static constexpr int gridWidth = 300;

@@ -8,9 +8,11 @@
 #include "platform/LinuxSystemEvents.h"
 #include "platform/PortalColorSampler.h"
 #include "platform/SystemClipboard.h"
+#include "platform/SystemGlobalShortcuts.h"
 #include "platform/SystemBrimTimerNotifications.h"
 #include "platform/SystemdAlarmTimer.h"
 #include "platform/X11ColorSampler.h"
+#include "models/BrimShortcutsModel.h"
 #include "services/OstrelSignals.h"
 #include "shell/QFileDialogPanels.h"
 
@@ -62,5 +64,7 @@ BrimkitPanel::Environment makeSystemPanelEnvironment(std::shared_ptr<UserDefault
     env.workspace = std::make_shared<DesktopWorkspace>(DesktopEntries(AppPaths::dataDirs()));
     env.signals = &OstrelSignals::shared();
     env.notificationSettings = DesktopNotificationSettings::current();
+    env.shortcuts = std::make_shared<BrimShortcutsModel>(
+        env.defaults, std::make_shared<SystemGlobalShortcuts>(QDBusConnection::sessionBus(), true));
     return env;
 }

@@ -53,10 +53,7 @@ toggle_capsule_option() { pop_up_keys shift+Tab space Tab Tab Tab Tab Tab Tab Ta
 
 dunst >/dev/null 2>&1 & # ours, so none is started on demand
 pids+=($!)
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_for 10 wm_up || fail "openbox did not start"
+start_openbox
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true --SetPartialStrut true \
   >/dev/null 2>&1 &
 pids+=($!)
@@ -73,11 +70,7 @@ capsule_hidden || fail "capsule shown with nothing to present"
 pop_up_keys Tab Tab space Left Tab ctrl+a 1 Tab space
 wait_for 5 title_matches '^(01:00|00:5[0-9])$' || fail "no one-minute countdown (title '$(title)')"
 
-xmessage -title focus-holder "Focus stays here" 2>/dev/null &
-pids+=($!)
-holder_focused() { [[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" == focus-holder ]]; }
-wait_for 10 holder_focused || fail "the focus holder did not get the focus"
-holder=$(xdotool getwindowfocus)
+hold_focus
 wmctrl -r focus-holder -b add,fullscreen
 wait_for 10 eval 'xwininfo -id "$holder" | grep -q "Width: 1280"' || fail "the focus holder is not full screen"
 away

@@ -56,6 +56,22 @@ docked() { # <window class name>
   return 1
 }
 
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+start_openbox() { # [openbox options...]
+  openbox --sm-disable "$@" >/dev/null 2>&1 &
+  pids+=($!)
+  wait_for 10 wm_up || fail "openbox did not start"
+}
+
+# A window of another program that takes the focus; its id goes to `holder`.
+holder_focused() { [[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" == focus-holder ]]; }
+hold_focus() {
+  xmessage -title focus-holder "Focus stays here" 2>/dev/null &
+  pids+=($!)
+  wait_for 10 holder_focused || fail "the focus holder did not get the focus"
+  holder=$(xdotool getwindowfocus)
+}
+
 tray_up() { xdotool search --classname panel >/dev/null 2>&1; }
 start_trayer() {
   trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &

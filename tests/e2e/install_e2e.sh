@@ -51,16 +51,16 @@ stop() {
 }
 # A second launch opens the panel on its first card; Customize tools comes
 # before it. Its pane opens on the first of eight tool switches; three time
-# alerts and the launch-at-login switch (only where it can be used) follow,
-# then "Update Settings…". The window's first control is the launch-at-login
-# switch.
+# alerts, nine shortcut recorders and the launch-at-login switch (only where
+# it can be used) follow, then "Update Settings…". The window's first control
+# is the launch-at-login switch.
 open_update_settings() { # <program> <screenshot name> <launch at login usable: 1|0>
   "$1" || fail "second launch failed"
   wait_for 10 popup_shown || fail "no pop-up"
   xdotool key shift+Tab space
   sleep 0.3
   import -window root "$shots/install-$2-popup.png"
-  xdotool key $(printf 'Tab %.0s' $(seq $((10 + $3)))) Tab space
+  xdotool key $(printf 'Tab %.0s' $(seq $((19 + $3)))) Tab space
   wait_for 10 settings_shown || fail "Update Settings did not open"
   sleep 0.3
   import -window root "$shots/install-$2-update-settings.png"
