@@ -16,6 +16,9 @@ public:
     static QStringList desktopIds(const QString &identifier);
 
     std::optional<QUrl> applicationURL(const QString &identifier) const override;
+    // Entries that handle https or are in the WebBrowser category; hidden
+    // and NoDisplay ones, and those whose TryExec is missing, left out.
+    QList<BrimWebApp> webBrowsers() const override;
     // From ~/.config/google-chrome, or from the Flatpak's own folder when the
     // location is the Flatpak's desktop file.
     QList<BrimChromeProfile> chromeProfiles(const QUrl &chrome) const override;
