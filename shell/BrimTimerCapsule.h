@@ -6,10 +6,12 @@
 #include "models/BrimTimePresentation.h"
 #include "shell/BrimTimerWindow.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <optional>
 
+class BrimClickGuard;
 class BrimkitModel;
 class QLabel;
 class QPushButton;
@@ -27,6 +29,11 @@ public:
     void present(bool expanded);
     bool isExpanded() const { return m_expanded; }
     int cornerRadius() const { return m_expanded ? 22 : 20; }
+
+    // The name shortened to whole words, so a cut never turns it into another
+    // name ("Alarm 16 with a note" must not read "Alarm 1…"). Only a first
+    // word too long for the width is cut inside, and never inside a number.
+    static QString shortName(const QString &text, const QFontMetrics &metrics, int width);
 
 protected:
     void enterEvent(QEnterEvent *event) override;
@@ -54,9 +61,13 @@ private:
     QString m_nameText;
 
     QVBoxLayout *m_layout;
+    // The actions shown, and a guard that holds clicks back when they change.
+    QStringList m_actions;
+    BrimClickGuard *m_guard;
     QPushButton *m_header;
     QLabel *m_symbol;
     QLabel *m_name;
+    QLabel *m_more;
     QLabel *m_paused;
     QLabel *m_value;
     QWidget *m_details;
