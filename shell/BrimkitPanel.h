@@ -2,8 +2,8 @@
 // The tray item's pop-up: a header with the customize button, the model's
 // message, the grid of tools in the user's order beside the detail pane of
 // the selected tool (or the settings), and Quit. It owns the stored tool
-// lists and the colour, text and QR models. Its size is fixed apart from the
-// message bar, and it keeps itself on the screen next to the tray icon.
+// lists and the colour, text and QR models. Its size is fixed, the message
+// bar included, and it keeps itself on the screen next to the tray icon.
 
 #include "core/BrimClock.h"
 #include "core/BrimTool.h"
@@ -11,6 +11,7 @@
 #include "platform/DesktopNotificationSettings.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -24,6 +25,7 @@ class BrimColorSampler;
 class BrimFilePanels;
 class BrimFileReveal;
 class BrimLinkControls;
+struct BrimPanelAside;
 class BrimWorkspace;
 class AppUpdates;
 class BrimkitModel;
@@ -118,6 +120,11 @@ private:
     QList<QWidget *> tabStops() const;
     void refreshMessage();
     void place();
+    // Hooks for the dialogs and pickers the tools open: the panel hides
+    // while they are up and returns, where it was, when they close.
+    BrimPanelAside aside();
+    void stepAside();
+    void comeBack();
 
     BrimkitModel &m_model;
     AppUpdates *m_updates;
@@ -131,14 +138,14 @@ private:
     QRect m_anchor;
     QElapsedTimer m_hiddenAt;
     bool m_firstPaintPending = false;
+    bool m_returning = false;
+    QPointer<QWidget> m_returnFocus;
     bool m_theming = false;
 
     QToolButton *m_customize = nullptr;
     QToolButton *m_dismiss = nullptr;
     QToolButton *m_close = nullptr;
     QWidget *m_quit = nullptr;
-    // When the pane last opened from a card: the second click of a double-click leaves it open.
-    QElapsedTimer m_openedAt;
     QWidget *m_messageBar = nullptr;
     QLabel *m_message = nullptr;
     BrimToolGrid *m_grid = nullptr;
