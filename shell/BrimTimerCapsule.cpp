@@ -183,8 +183,9 @@ void BrimTimerCapsule::present(bool expanded)
     showHeader(*m_shown);
     if (expanded)
         showDetails(*m_shown);
-    // New actions, or the old ones moved: a click meant for what was there is not theirs.
-    const QStringList actions{QString::number(expanded), m_secondary->text(), m_primary->text(),
+    // Other actions where the old ones were: a click meant for those is not
+    // theirs. (Expanding only adds the row below the pointer.)
+    const QStringList actions{m_shown->secondaryTitle(), m_shown->primaryTitle().value_or(QString()),
                               m_shown->alarm() ? m_shown->alarm()->alarm.id.toString() : QString()};
     if (std::exchange(m_actions, actions) != actions)
         m_guard->arm();
