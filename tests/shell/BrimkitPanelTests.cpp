@@ -261,15 +261,6 @@ TEST_F(Panel, ControlsKeepTheirPlaceAndStateShowsAtOnce)
     QTest::mouseClick(pause, Qt::LeftButton);
     EXPECT_EQ(ShellFixture::button(*timer, "Resume")->geometry(), pauseAt);
     EXPECT_EQ(ShellFixture::button(*timer, "Cancel")->geometry(), cancelAt);
-
-    card(BrimTool::alarms)->click();
-    settle();
-    QWidget *alarms = panel.content(BrimTool::alarms);
-    const QRect addAt = ShellFixture::button(*alarms, "Add alarm")->geometry();
-    QTest::mouseClick(ShellFixture::button(*alarms, "Add alarm"), Qt::LeftButton);
-    settle();
-    EXPECT_EQ(model.alarms().book().alarms().size(), 1);
-    EXPECT_EQ(ShellFixture::button(*alarms, "Add alarm")->geometry(), addAt);
 }
 
 // Favourites come first, but a new order waits until the pointer has left
