@@ -46,7 +46,8 @@ namespace {
 
 constexpr int margin = 14;
 constexpr int bodySpacing = 12;
-// A click on the tray icon first closes the pop-up, then reaches the icon.
+// A click on the tray may first take the focus from the panel, closing it,
+// and then reach the icon.
 constexpr int reopenGuardMs = 300;
 constexpr int minimumPaneHeight = 160;
 
@@ -625,19 +626,15 @@ void BrimkitPanel::resizeEvent(QResizeEvent *event)
         place();
 }
 
-void BrimkitPanel::hideEvent(QHideEvent *event)
-{
-    m_hiddenAt.start();
-    QWidget::hideEvent(event);
-}
-
 void BrimkitPanel::changeEvent(QEvent *event)
 {
     const auto type = event->type();
     // Another window took the focus: close, as a pop-up does. The panel's
     // own lists and calendars are pop-ups that leave it active.
-    if (type == QEvent::ActivationChange && isVisible() && !isActiveWindow())
+    if (type == QEvent::ActivationChange && isVisible() && !isActiveWindow()) {
+        m_hiddenAt.start();
         hide();
+    }
     // The desktop switched between light and dark: canvas, accents and symbols follow.
     if ((type == QEvent::PaletteChange || type == QEvent::ApplicationPaletteChange) && !m_theming) {
         m_theming = true;

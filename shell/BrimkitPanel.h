@@ -70,7 +70,9 @@ public:
     // or at the pointer when the tray host gave none. Discovers browsers,
     // migrates the stored tool lists and synchronises the alarms first.
     void popUp(const QRect &anchor);
-    // Hidden just now, by a click outside: that click must not reopen it.
+    // Hidden just now because another window took the focus (the tray, when
+    // it is clicked): that click must not reopen it. Escape and the tray's own
+    // toggle leave it free to open again at once.
     bool justClosed() const;
 
     std::optional<BrimTool> selected() const { return m_selected; }
@@ -101,7 +103,6 @@ protected:
     // Tab follows the panel's layout, also through rows made while it is open.
     bool focusNextPrevChild(bool next) override;
     void resizeEvent(QResizeEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 

@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """The app as assistive technologies see it, over AT-SPI.
 
-  atspi.py PID walk [WINDOW]  lists WINDOW's interactive controls (default the
-                              panel); fails when the window is not listed or
-                              a control has no name
-  atspi.py PID at NAME        prints the screen centre "x y" of the showing
-                              control called NAME; fails when there is none
-  atspi.py PID text NAME      prints the text of the showing control NAME
+Run as `atspi.py PID`, it answers one command per line on standard input,
+one line each on standard output (starting it once saves a second a call):
+  walk WINDOW   "ok N" when the showing window is listed and its N interactive
+                controls all have names, else "fail" and why
+  at NAME       "x y", the screen centre of the showing control called NAME
+                (a control before a label of the same name), or "none"
+  text NAME     the text of the showing control NAME, or "none"
 """
 import sys
 
@@ -23,74 +24,59 @@ def application(pid):
     for app in pyatspi.Registry.getDesktop(0):
         if app is not None and app.get_process_id() == pid:
             return app
-    sys.exit(f"no accessible application with pid {pid}")
+    return None
 
 
 def showing(node):
     return node.getState().contains(pyatspi.STATE_SHOWING)
 
 
-def descendants(node):
+def shown(node):
+    """The showing nodes below node; hidden ones are not entered."""
     for child in node:
-        if child is None:
-            continue
-        yield child
-        yield from descendants(child)
-
-
-def window(app, name):
-    for child in app:
-        if child is not None and child.name == name and showing(child):
-            return child
-    sys.exit(f"no showing window named {name!r}; the app lists {[c.name for c in app if c is not None]}")
+        if child is not None and showing(child):
+            yield child
+            yield from shown(child)
 
 
 def walk(app, name):
-    top = window(app, name)
-    controls = [n for n in descendants(top) if showing(n) and n.getRole() in INTERACTIVE]
+    tops = [c for c in app if c is not None and c.name == name and showing(c)]
+    if not tops:
+        return f"fail: no showing window named {name!r}"
+    controls = [n for n in shown(tops[0]) if n.getRole() in INTERACTIVE]
     unnamed = [f"{n.getRoleName()} in {n.parent.name or n.parent.getRoleName()}" for n in controls if not n.name]
-    print(f"{name}: {len(controls)} controls, {len(unnamed)} without a name")
-    for line in unnamed:
-        print("  unnamed:", line)
-    return 1 if unnamed or not controls else 0
+    if unnamed or not controls:
+        return "fail: unnamed " + ", ".join(unnamed) if unnamed else "fail: no controls"
+    return f"ok {len(controls)}"
 
 
 def find(app, name):
-    """A control by that name before any other node (a label names its field too)."""
-    found = [node for top in app if top is not None and showing(top)
-             for node in descendants(top) if node.name == name and showing(node)]
-    found.sort(key=lambda node: node.getRole() not in INTERACTIVE)
+    found = [n for top in app if top is not None and showing(top) for n in shown(top) if n.name == name]
+    found.sort(key=lambda n: n.getRole() not in INTERACTIVE)
     return found[0] if found else None
 
 
-def at(app, name):
-    node = find(app, name)
+def answer(app, command, argument):
+    if command == "walk":
+        return walk(app, argument)
+    node = find(app, argument)
     if node is None:
-        return 1
-    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    print(box.x + box.width // 2, box.y + box.height // 2)
-    return 0
-
-
-def text(app, name):
-    node = find(app, name)
-    if node is None:
-        return 1
-    print(node.queryText().getText(0, -1))
-    return 0
+        return "none"
+    if command == "at":
+        box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return f"{box.x + box.width // 2} {box.y + box.height // 2}"
+    if command == "text":
+        return node.queryText().getText(0, -1)
+    return f"fail: unknown command {command}"
 
 
 def main():
-    pid, command, *rest = sys.argv[1:]
-    app = application(int(pid))
-    if command == "walk":
-        return walk(app, rest[0] if rest else "Ostrel Brimkit")
-    if command == "at":
-        return at(app, rest[0])
-    if command == "text":
-        return text(app, rest[0])
-    sys.exit(f"unknown command {command}")
+    pid = int(sys.argv[1])
+    for line in sys.stdin:
+        command, _, argument = line.rstrip("\n").partition(" ")
+        app = application(pid)
+        print(answer(app, command, argument) if app is not None else "fail: the app is not listed", flush=True)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    main()

@@ -21,7 +21,7 @@ unset QT_QPA_PLATFORM
 mkdir -p "$shots"
 alarms=$work/data/app.ostrel.brimkit/alarms.json
 defaults=$work/config/app.ostrel.brimkit/defaults.json
-atspi="/usr/bin/python3 $(dirname "$0")/atspi.py"
+atspi=$(dirname "$0")/atspi.py
 
 fail() {
   echo "FAIL: $*"
@@ -36,14 +36,20 @@ panel_hidden() { [[ -z $(panel) ]]; }
 shot() { sleep 0.3; import -window "$(panel)" "$shots/panel-$1.png"; }
 screen() { sleep 0.3; import -window root "$shots/panel-$1.png"; }
 keys() { xdotool key --delay 40 "$@"; sleep 0.2; }
-at() { $atspi "$app_pid" at "$1"; } # the centre of a control by its accessible name
+ask() { echo "$*" >&"${ATSPI[1]}"; local reply; read -r reply <&"${ATSPI[0]}"; echo "$reply"; } # over AT-SPI
+at() { local xy; xy=$(ask at "$1"); [[ $xy != none ]] && echo "$xy"; } # the centre of a control by its name
 click_on() { # <accessible name> [repeat]
   local xy
   xy=$(at "$1") || fail "no control '$1' on screen"
   xdotool mousemove $xy click --repeat "${2:-1}" --delay 90 1
   sleep 0.3
 }
-walk() { $atspi "$app_pid" walk || fail "the panel is not listed over AT-SPI, or a control has no name ($1)"; }
+listed() { [[ $(ask walk Ostrel Brimkit) == ok* ]]; }
+walk() {
+  local result
+  result=$(ask walk Ostrel Brimkit)
+  [[ $result == ok* ]] || fail "the panel over AT-SPI, $1: $result"
+}
 alarms_are() { # <python expression over the titles and fired flags, in file order>
   python3 - "$alarms" "$1" <<'PY'
 import json, sys
@@ -79,6 +85,8 @@ QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$app" >"$work/app.log" 2>&1 &
 app_pid=$!
 pids+=($app_pid)
 wait_for 15 docked ostrel-brimkit || fail "tray icon did not dock"
+coproc ATSPI { /usr/bin/python3 "$atspi" "$app_pid"; }
+pids+=($ATSPI_PID)
 # The tray icon: the app's window in the panel strip (the capsule, showing the
 # missed alarm, is larger).
 tray_icon() {
@@ -98,7 +106,7 @@ open_panel() {
 }
 open_panel
 shot opened
-wait_for 10 walk opened
+wait_for 10 listed || walk opened
 echo "ok: a click on the tray icon opens the panel; AT-SPI lists it, every control named"
 
 # The first card has the keyboard. Space opens a tool, Escape closes it and
@@ -223,7 +231,7 @@ wait_for 5 panel_hidden || fail "the panel stayed over the screen to pick from"
 sleep 1
 xdotool mousemove 40 700 click 1
 wait_for 5 panel_shown || fail "the panel did not come back after picking"
-picked=$($atspi "$app_pid" text "HEX color")
+picked=$(ask text HEX color)
 [[ $picked == '#000000' ]] || fail "the picked colour reads '$picked'"
 shot colors-picked
 echo "ok: Pick from screen picked $picked and the panel came back"
