@@ -37,6 +37,21 @@ bool DesktopEntries::isInstalled(const Found &found)
     return !found.entry.hidden() && (tryExec.isEmpty() || !resolveProgram(tryExec).isEmpty());
 }
 
+QList<std::pair<QString, qint64>> DesktopEntries::folderStamps() const
+{
+    QList<std::pair<QString, qint64>> stamps;
+    for (const QString &dir : m_dataDirs) {
+        const QString base = dir + QStringLiteral("/applications");
+        stamps.append({base, QFileInfo(base).lastModified().toMSecsSinceEpoch()});
+        QDirIterator folders(base, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (folders.hasNext()) {
+            folders.next();
+            stamps.append({folders.filePath(), folders.fileInfo().lastModified().toMSecsSinceEpoch()});
+        }
+    }
+    return stamps;
+}
+
 QList<std::pair<QString, QString>> DesktopEntries::allIds() const
 {
     QList<std::pair<QString, QString>> ids;

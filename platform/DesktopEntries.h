@@ -37,6 +37,9 @@ public:
     // Every desktop id along the folders, each once, with the file that
     // decides it; the files themselves are not read.
     QList<std::pair<QString, QString>> allIds() const;
+    // The applications folders and their subfolders, each with the time it
+    // last changed: an entry added, removed or replaced changes it.
+    QList<std::pair<QString, qint64>> folderStamps() const;
     // Whether a file find gave may be shown to the user: not hidden, its
     // TryExec program installed.
     static bool isInstalled(const Found &found);

@@ -54,6 +54,14 @@ std::optional<QUrl> DesktopWorkspace::applicationURL(const QString &identifier) 
 
 QList<BrimWebApp> DesktopWorkspace::webBrowsers() const
 {
+    QList<std::pair<QString, qint64>> folders = m_entries.folderStamps();
+    if (!m_browserScan || m_browserScan->folders != folders)
+        m_browserScan = BrowserScan{std::move(folders), scanForBrowsers()};
+    return m_browserScan->browsers;
+}
+
+QList<BrimWebApp> DesktopWorkspace::scanForBrowsers() const
+{
     QList<BrimWebApp> browsers;
     for (const auto &[id, path] : m_entries.allIds()) {
         QFile file(path);

@@ -8,6 +8,8 @@
 #include "models/BrimWorkspace.h"
 #include "platform/DesktopEntries.h"
 
+#include <optional>
+
 class DesktopWorkspace final : public BrimWorkspace {
 public:
     explicit DesktopWorkspace(DesktopEntries entries);
@@ -25,5 +27,14 @@ public:
     Result<void, BrimLaunchError> launch(const QUrl &application, const QStringList &arguments) override;
 
 private:
+    QList<BrimWebApp> scanForBrowsers() const;
+
     DesktopEntries m_entries;
+    // Reading every entry costs milliseconds, on each opening of the panel:
+    // the last scan is kept until a folder changes.
+    struct BrowserScan {
+        QList<std::pair<QString, qint64>> folders;
+        QList<BrimWebApp> browsers;
+    };
+    mutable std::optional<BrowserScan> m_browserScan;
 };
