@@ -183,11 +183,17 @@ void BrimTimerCapsule::present(bool expanded)
     showHeader(*m_shown);
     if (expanded)
         showDetails(*m_shown);
-    // Other actions where the old ones were: a click meant for those is not
-    // theirs. (Expanding only adds the row below the pointer.)
-    const QStringList actions{m_shown->secondaryTitle(), m_shown->primaryTitle().value_or(QString()),
-                              m_shown->alarm() ? m_shown->alarm()->alarm.id.toString() : QString()};
-    if (std::exchange(m_actions, actions) != actions)
+    // The buttons now act on something else (a finished session, another or
+    // a fired alarm): a click meant for what was there is not theirs.
+    // Pause turning into Resume, or expanding, changes nothing they act on.
+    QString target;
+    if (const auto *c = m_shown->countdown())
+        target = QStringLiteral("countdown ") + c->id.toString();
+    else if (const auto *t = m_shown->timerComplete())
+        target = QStringLiteral("finished ") + t->id.toString();
+    else
+        target = m_shown->alarm()->alarm.id.toString() + (m_shown->isComplete() ? QStringLiteral(" fired") : QString());
+    if (std::exchange(m_target, target) != target)
         m_guard->arm();
 }
 

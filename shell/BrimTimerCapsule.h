@@ -6,7 +6,6 @@
 #include "models/BrimTimePresentation.h"
 #include "shell/BrimTimerWindow.h"
 
-#include <QStringList>
 #include <QWidget>
 
 #include <optional>
@@ -61,8 +60,8 @@ private:
     QString m_nameText;
 
     QVBoxLayout *m_layout;
-    // The actions shown, and a guard that holds clicks back when they change.
-    QStringList m_actions;
+    // What the buttons act on, and a guard that holds clicks back when it changes.
+    QString m_target;
     BrimClickGuard *m_guard;
     QPushButton *m_header;
     QLabel *m_symbol;

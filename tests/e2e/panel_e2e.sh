@@ -99,10 +99,13 @@ tray_icon() {
 }
 wait_for 5 tray_icon || fail "no tray icon"
 icon_x=$((X + WIDTH / 2)) icon_y=$((Y + HEIGHT / 2))
-open_panel() {
-  xdotool mousemove "$icon_x" "$icon_y" click 1
-  wait_for 5 panel_shown || fail "a click on the tray icon did not open the panel"
-  sleep 0.3
+open_panel() { # a click the icon was not ready for is made again
+  local attempt
+  for attempt in 1 2 3; do
+    xdotool mousemove "$icon_x" "$icon_y" click 1
+    wait_for 3 panel_shown && return 0
+  done
+  fail "a click on the tray icon did not open the panel"
 }
 open_panel
 shot opened
