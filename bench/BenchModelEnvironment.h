@@ -8,7 +8,7 @@
 
 class NoPower final : public BrimPowerAssertions {
 public:
-    QCoro::Task<BrimPowerAssertion> preventIdleSleep(QString) override { co_return BrimPowerAssertion{0, 1}; }
+    QCoro::Task<BrimPowerAssertion> preventIdleSleep(QString) override { co_return BrimPowerAssertion{0, 1, {}}; }
     void release(std::uint32_t) override {}
 };
 

@@ -1,23 +1,13 @@
 #include "models/BrimBrowser.h"
 
+#include "models/BrimKnownBrowsers.h"
+
 #include <QCoreApplication>
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
-
-struct KnownBrowser {
-    const char *identifier;
-    const char *title;
-};
-
-// Probed in this order. Debian's own browser comes first, where the
-// platform's own browser would be.
-constexpr KnownBrowser knownBrowsers[] = {
-    {"org.mozilla.firefox", QT_TRANSLATE_NOOP("BrimBrowser", "Firefox")},
-    {"com.google.Chrome", QT_TRANSLATE_NOOP("BrimBrowser", "Google Chrome")},
-    {"org.chromium.Chromium", QT_TRANSLATE_NOOP("BrimBrowser", "Chromium")},
-    {"com.brave.Browser", QT_TRANSLATE_NOOP("BrimBrowser", "Brave")},
-    {"com.microsoft.Edge", QT_TRANSLATE_NOOP("BrimBrowser", "Microsoft Edge")},
-};
 
 QString tr(const char *text)
 {
@@ -29,12 +19,14 @@ QString tr(const char *text)
 QList<BrimBrowser> BrimBrowser::discover(const BrimWorkspace &workspace)
 {
     QList<BrimBrowser> browsers;
-    for (const KnownBrowser &known : knownBrowsers) {
-        const QString identifier = QLatin1String(known.identifier);
+    QSet<QString> known;
+    for (const BrimKnownBrowser &browser : brimKnownBrowsers) {
+        const QString identifier = QLatin1String(browser.identifier);
+        known << identifier;
         const std::optional<QUrl> app = workspace.applicationURL(identifier);
         if (!app)
             continue;
-        browsers.append({identifier, tr(known.title), *app, std::nullopt});
+        browsers.append({identifier, tr(browser.title), *app, std::nullopt});
         if (identifier != chromeIdentifier)
             continue;
         for (const BrimChromeProfile &profile : workspace.chromeProfiles(*app)) {
@@ -43,6 +35,20 @@ QList<BrimBrowser> BrimBrowser::discover(const BrimWorkspace &workspace)
                              profile.directory});
         }
     }
+    // Then every other browser the user has, by name; stored by the
+    // platform's id, which never takes a known one's.
+    QList<BrimWebApp> others = workspace.webBrowsers();
+    others.removeIf([&](const BrimWebApp &app) {
+        return known.contains(app.identifier) || std::any_of(browsers.cbegin(), browsers.cend(), [&](const BrimBrowser &b) {
+                   return b.app == app.location;
+               });
+    });
+    std::sort(others.begin(), others.end(), [](const BrimWebApp &a, const BrimWebApp &b) {
+        const int order = QString::localeAwareCompare(a.name, b.name);
+        return order != 0 ? order < 0 : a.identifier < b.identifier;
+    });
+    for (const BrimWebApp &app : others)
+        browsers.append({app.identifier, app.name, app.location, std::nullopt});
     return browsers;
 }
 

@@ -15,7 +15,8 @@
 
 struct BrimBrowser {
     // The browser's identifier, or for a Chrome profile the identifier, ":"
-    // and the profile's directory ("com.google.Chrome:Profile 1").
+    // and the profile's directory ("com.google.Chrome:Profile 1"). A browser
+    // outside the known table goes by the platform's id for it.
     QString id;
     QString title;
     // Where the browser is installed.
@@ -25,8 +26,9 @@ struct BrimBrowser {
 
     static inline const QString chromeIdentifier = QStringLiteral("com.google.Chrome");
 
-    // Installed browsers in table order, each Chrome profile right after
-    // Chrome. Never fails: what cannot be read is left out.
+    // The known browsers that are installed, in table order with each Chrome
+    // profile right after Chrome, then every other installed browser by
+    // name. Never fails: what cannot be read is left out.
     static QList<BrimBrowser> discover(const BrimWorkspace &workspace);
 
     // Opens the address with this choice. failure gets a user-facing text, at

@@ -14,7 +14,8 @@ public:
 
     virtual ~BrimFilePanels() = default;
 
-    // Where to save a PNG image, proposing a file name; the answer ends in ".png".
+    // Where to save a PNG image, proposing a file name; a name the user gives
+    // without a suffix gets ".png".
     virtual void askSavePNG(const QString &proposedName, Handler handler) = 0;
     // One existing image file.
     virtual void askImage(const QString &title, Handler handler) = 0;

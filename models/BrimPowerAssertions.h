@@ -10,6 +10,8 @@ struct BrimPowerAssertion {
     std::int32_t status = 0;
     // Identifier of the held assertion; 0 means none is held.
     std::uint32_t identifier = 0;
+    // On failure, what the number means, in a sentence the user is shown after it.
+    QString reason;
 };
 
 class BrimPowerAssertions {

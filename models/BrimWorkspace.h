@@ -23,6 +23,17 @@ struct BrimChromeProfile {
     friend bool operator==(const BrimChromeProfile &, const BrimChromeProfile &) = default;
 };
 
+// An installed application that opens web addresses.
+struct BrimWebApp {
+    // The platform's own id for it (on Linux its desktop-file id).
+    QString identifier;
+    QString name;
+    // Where it is installed.
+    QUrl location;
+
+    friend bool operator==(const BrimWebApp &, const BrimWebApp &) = default;
+};
+
 struct BrimLaunchError {
     enum Kind {
         // The application or its program is gone.
@@ -41,6 +52,9 @@ public:
 
     // Where the installed application with this identifier lives, or nothing.
     virtual std::optional<QUrl> applicationURL(const QString &identifier) const = 0;
+    // Every installed application that says it opens web addresses, each
+    // once, in no particular order.
+    virtual QList<BrimWebApp> webBrowsers() const = 0;
     // The profiles that Chrome installed at this location keeps, in display
     // order; empty when they cannot be read.
     virtual QList<BrimChromeProfile> chromeProfiles(const QUrl &chrome) const = 0;

@@ -305,6 +305,8 @@ QCoro::Task<> BrimkitModel::holdAwake(quint64 generation, int minutes)
     }
     if (result.status != 0) {
         m_message = tr("Keep awake could not start (system error %1).").arg(result.status);
+        if (!result.reason.isEmpty())
+            *m_message += QLatin1Char(' ') + result.reason;
     } else {
         m_assertion = result.identifier;
         m_awakeUntil = m_env.clock->now() + minutes * 60.0;

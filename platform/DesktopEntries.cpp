@@ -3,9 +3,11 @@
 #include "platform/PlatformLogging.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSet>
 #include <QStandardPaths>
 
 DesktopEntries::DesktopEntries(QStringList dataDirs)
@@ -22,14 +24,54 @@ std::optional<DesktopEntries::Found> DesktopEntries::find(const QString &desktop
         if (path.isEmpty())
             continue;
         std::optional<Found> found = load(path);
-        if (!found)
-            return std::nullopt;
-        const QString tryExec = found->entry.value(QStringLiteral("TryExec"));
-        if (found->entry.hidden() || (!tryExec.isEmpty() && resolveProgram(tryExec).isEmpty()))
+        if (!found || !isInstalled(*found))
             return std::nullopt;
         return found;
     }
     return std::nullopt;
+}
+
+bool DesktopEntries::isInstalled(const Found &found)
+{
+    const QString tryExec = found.entry.value(QStringLiteral("TryExec"));
+    return !found.entry.hidden() && (tryExec.isEmpty() || !resolveProgram(tryExec).isEmpty());
+}
+
+QList<std::pair<QString, qint64>> DesktopEntries::folderStamps() const
+{
+    QList<std::pair<QString, qint64>> stamps;
+    for (const QString &dir : m_dataDirs) {
+        const QString base = dir + QStringLiteral("/applications");
+        stamps.append({base, QFileInfo(base).lastModified().toMSecsSinceEpoch()});
+        QDirIterator folders(base, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (folders.hasNext()) {
+            folders.next();
+            stamps.append({folders.filePath(), folders.fileInfo().lastModified().toMSecsSinceEpoch()});
+        }
+    }
+    return stamps;
+}
+
+QList<std::pair<QString, QString>> DesktopEntries::allIds() const
+{
+    QList<std::pair<QString, QString>> ids;
+    QSet<QString> seen;
+    for (const QString &dir : m_dataDirs) {
+        const QString base = dir + QStringLiteral("/applications/");
+        QDirIterator files(base, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString path = files.next();
+            // kde/foo.desktop has the id kde-foo.
+            QString id = path.mid(base.size());
+            id.chop(int(qstrlen(".desktop")));
+            id.replace(u'/', u'-');
+            if (!seen.contains(id)) {
+                seen.insert(id);
+                ids.append({id, path});
+            }
+        }
+    }
+    return ids;
 }
 
 // A "-" in an id may stand for a subfolder: "kde-foo" is also kde/foo.desktop.
@@ -62,7 +104,12 @@ std::optional<DesktopEntries::Found> DesktopEntries::load(const QString &path)
         qCWarning(lcPlatform) << "cannot read desktop file" << path << file.errorString();
         return std::nullopt;
     }
-    const std::optional<DesktopEntry> entry = DesktopEntry::parse(file.read(maximumSize), QLocale().name());
+    return parse(path, file.read(maximumSize));
+}
+
+std::optional<DesktopEntries::Found> DesktopEntries::parse(const QString &path, QByteArrayView data)
+{
+    const std::optional<DesktopEntry> entry = DesktopEntry::parse(data, QLocale().name());
     if (!entry || !entry->isApplication()) {
         qCWarning(lcPlatform) << "not an application's desktop file:" << path;
         return std::nullopt;

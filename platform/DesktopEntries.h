@@ -8,10 +8,12 @@
 #include "platform/DesktopEntry.h"
 #include "platform/DesktopExec.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 class DesktopEntries {
 public:
@@ -32,8 +34,19 @@ public:
     // or the first one is hidden, not an application, has a TryExec program
     // that is not installed, or has no Exec line we can run.
     std::optional<Found> find(const QString &desktopId) const;
+    // Every desktop id along the folders, each once, with the file that
+    // decides it; the files themselves are not read.
+    QList<std::pair<QString, QString>> allIds() const;
+    // The applications folders and their subfolders, each with the time it
+    // last changed: an entry added, removed or replaced changes it.
+    QList<std::pair<QString, qint64>> folderStamps() const;
+    // Whether a file find gave may be shown to the user: not hidden, its
+    // TryExec program installed.
+    static bool isInstalled(const Found &found);
     // The desktop file at path, read again (for launching what find gave).
     static std::optional<Found> load(const QString &path);
+    // A desktop file already read.
+    static std::optional<Found> parse(const QString &path, QByteArrayView data);
     // An installed program: an absolute path to an executable file, or a
     // name found along $PATH. Empty when there is none.
     static QString resolveProgram(const QString &program);

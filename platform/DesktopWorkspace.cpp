@@ -1,30 +1,21 @@
 #include "platform/DesktopWorkspace.h"
 
+#include "models/BrimKnownBrowsers.h"
 #include "platform/AppPaths.h"
 #include "platform/ChromeLocalState.h"
 #include "platform/PlatformLogging.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
 namespace {
 
-struct Aliases {
-    const char *identifier;
-    std::initializer_list<const char *> desktopIds;
-};
-
-// Native package first, then Flatpak, then Snap.
-const Aliases knownAliases[] = {
-    {"org.mozilla.firefox", {"firefox", "firefox-esr", "org.mozilla.firefox", "firefox_firefox"}},
-    {"com.google.Chrome", {"google-chrome", "com.google.Chrome"}},
-    {"org.chromium.Chromium", {"chromium", "org.chromium.Chromium", "chromium_chromium"}},
-    {"com.brave.Browser", {"brave-browser", "com.brave.Browser"}},
-    {"com.microsoft.Edge", {"microsoft-edge", "com.microsoft.Edge"}},
-};
-
 const QString flatpakChrome = QStringLiteral("com.google.Chrome");
+// What an entry that opens web addresses declares.
+constexpr char httpsHandler[] = "x-scheme-handler/https";
+constexpr char browserCategory[] = "WebBrowser";
 
 BrimLaunchError notFound(const QString &what)
 {
@@ -41,7 +32,7 @@ DesktopWorkspace::DesktopWorkspace(DesktopEntries entries)
 
 QStringList DesktopWorkspace::desktopIds(const QString &identifier)
 {
-    for (const Aliases &known : knownAliases) {
+    for (const BrimKnownBrowser &known : brimKnownBrowsers) {
         if (identifier == QLatin1String(known.identifier)) {
             QStringList ids;
             for (const char *id : known.desktopIds)
@@ -59,6 +50,38 @@ std::optional<QUrl> DesktopWorkspace::applicationURL(const QString &identifier) 
             return QUrl::fromLocalFile(found->path);
     }
     return std::nullopt;
+}
+
+QList<BrimWebApp> DesktopWorkspace::webBrowsers() const
+{
+    QList<std::pair<QString, qint64>> folders = m_entries.folderStamps();
+    if (!m_browserScan || m_browserScan->folders != folders)
+        m_browserScan = BrowserScan{std::move(folders), scanForBrowsers()};
+    return m_browserScan->browsers;
+}
+
+QList<BrimWebApp> DesktopWorkspace::scanForBrowsers() const
+{
+    QList<BrimWebApp> browsers;
+    for (const auto &[id, path] : m_entries.allIds()) {
+        QFile file(path);
+        if (QFileInfo(path).size() > DesktopEntries::maximumSize || !file.open(QIODevice::ReadOnly))
+            continue;
+        // Most applications are no browsers: a glance at the bytes spares parsing them.
+        const QByteArray data = file.read(DesktopEntries::maximumSize);
+        if (!data.contains(httpsHandler) && !data.contains(browserCategory))
+            continue;
+        const std::optional<DesktopEntries::Found> found = DesktopEntries::parse(path, data);
+        if (!found || !DesktopEntries::isInstalled(*found)
+            || found->entry.value(QStringLiteral("NoDisplay")) == QLatin1String("true"))
+            continue;
+        const auto listed = [&](const char *key, const char *item) {
+            return found->entry.value(QLatin1String(key)).split(u';').contains(QLatin1String(item));
+        };
+        if (listed("MimeType", httpsHandler) || listed("Categories", browserCategory))
+            browsers.append({id, found->entry.name(), QUrl::fromLocalFile(path)});
+    }
+    return browsers;
 }
 
 QList<BrimChromeProfile> DesktopWorkspace::chromeProfiles(const QUrl &chrome) const

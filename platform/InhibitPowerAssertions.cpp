@@ -50,6 +50,20 @@ std::int32_t statusOfError(const QDBusError &error)
     }
 }
 
+// The status number alone tells a user nothing: say which services failed how.
+QString reasonText(std::int32_t status)
+{
+    switch (status) {
+    case InhibitPowerAssertions::statusBadReply:
+        return QCoreApplication::translate("InhibitPowerAssertions",
+                                           "The desktop portal or logind gave an answer that could not be used.");
+    case InhibitPowerAssertions::statusRefused:
+        return QCoreApplication::translate("InhibitPowerAssertions",
+                                           "The desktop portal or logind refused to keep the system awake.");
+    default: return QCoreApplication::translate("InhibitPowerAssertions", "No desktop portal or logind answered.");
+    }
+}
+
 // The handle the portal derives from our unique name and the token we pass,
 // so an answer that comes after our timeout can still be withdrawn.
 QString expectedRequestPath(const QDBusConnection &bus, const QString &token)
@@ -98,14 +112,14 @@ QCoro::Task<BrimPowerAssertion> InhibitPowerAssertions::preventIdleSleep(QString
         attempt.status = attempt.status == 0 ? 0 : std::max(portalStatus, attempt.status);
     }
     if (attempt.status != 0)
-        co_return BrimPowerAssertion{attempt.status, 0};
+        co_return BrimPowerAssertion{attempt.status, 0, reasonText(attempt.status)};
     if (state->closed) {
         giveBack(*state, attempt.hold);
-        co_return BrimPowerAssertion{statusUnavailable, 0};
+        co_return BrimPowerAssertion{statusUnavailable, 0, reasonText(statusUnavailable)};
     }
     const std::uint32_t identifier = nextIdentifier(*state);
     state->held.emplace(identifier, std::move(attempt.hold));
-    co_return BrimPowerAssertion{0, identifier};
+    co_return BrimPowerAssertion{0, identifier, {}};
 }
 
 void InhibitPowerAssertions::release(std::uint32_t identifier)

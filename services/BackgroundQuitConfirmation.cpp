@@ -50,9 +50,12 @@ BackgroundQuitConfirmation::Alert BackgroundQuitConfirmation::makeAlert(const QS
     if (busy)
         informative += tr(" Your current task will continue. Finish or cancel it before quitting the app.");
     box.setInformativeText(informative);
-    alert.keepRunning = box.addButton(tr("Keep running in background"), QMessageBox::AcceptRole);
-    alert.quit = box.addButton(tr("Quit app"), QMessageBox::DestructiveRole);
-    alert.cancel = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
+    // One role for all three: Qt lays out buttons of different roles in each
+    // desktop's own order, which would move "Quit app" around; within a role
+    // they keep the order they were added in.
+    alert.keepRunning = box.addButton(tr("Keep running in background"), QMessageBox::ActionRole);
+    alert.quit = box.addButton(tr("Quit app"), QMessageBox::ActionRole);
+    alert.cancel = box.addButton(tr("Cancel"), QMessageBox::ActionRole);
     alert.quit->setEnabled(!busy);
     box.setDefaultButton(alert.keepRunning);
     box.setEscapeButton(alert.cancel);

@@ -1,5 +1,6 @@
 #include "services/LaunchAtLoginSettings.h"
 
+#include "services/DisabledReason.h"
 #include "services/LaunchAtLoginController.h"
 #include "services/SecondaryLabel.h"
 
@@ -26,7 +27,7 @@ LaunchAtLoginSettings::LaunchAtLoginSettings(QString detail, LaunchAtLoginContro
     , m_error(new QLabel)
 {
     m_controller->setParent(this);
-    m_toggle->setAccessibleDescription(tr("Open this app automatically when you log in to your computer"));
+    m_hint = tr("Open this app automatically when you log in to your computer");
     m_error->setWordWrap(true);
     m_error->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -73,10 +74,13 @@ void LaunchAtLoginSettings::refresh()
     const LaunchAtLoginController &controller = *m_controller;
     m_toggle->setChecked(controller.isRegistered());
     // Disabling the focused toggle sends keyboard focus elsewhere; it comes back when the update ends.
-    const bool enabled = !controller.unavailableReason() && !controller.isUpdating();
-    if (!enabled && m_toggle->hasFocus())
+    std::optional<QString> reason = controller.unavailableReason();
+    if (!reason && controller.isUpdating())
+        reason = tr("Updating startup preference…");
+    if (reason && m_toggle->hasFocus())
         m_refocus = true;
-    m_toggle->setEnabled(enabled);
+    setDisabledReason(m_toggle, reason, m_hint);
+    const bool enabled = !reason;
     if (enabled && std::exchange(m_refocus, false))
         m_toggle->setFocus();
 

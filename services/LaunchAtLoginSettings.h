@@ -30,6 +30,8 @@ private:
     void refresh();
 
     QString m_detail;
+    // The toggle's accessible hint while it can be used.
+    QString m_hint;
     LaunchAtLoginController *m_controller;
     QCheckBox *m_toggle;
     QLabel *m_explanation;

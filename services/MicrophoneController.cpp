@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-MicrophoneController::MicrophoneController(std::shared_ptr<MicrophoneAudio> audio, std::shared_ptr<BrimClock> clock,
+MicrophoneController::MicrophoneController(std::shared_ptr<MicrophoneAudio> audio, MonotonicSeconds clock,
                                            QObject *parent)
     : QObject(parent)
     , m_audio(std::move(audio))
@@ -71,7 +71,7 @@ bool MicrophoneController::toggle()
             update();
             m_state.status = tr("Could not change microphone mute");
         } else {
-            m_verification = MicrophoneMuteVerification{m_deviceID, requested, m_clock->now()};
+            m_verification = MicrophoneMuteVerification{m_deviceID, requested, m_clock()};
             showConfirming();
             m_verificationLoop.start();
             issued = true;
@@ -131,7 +131,7 @@ bool MicrophoneController::settleVerification()
     if (device != 0 && m_audio->hasInputMute(device))
         muted = m_audio->inputMute(device);
     const auto evaluation = m_verification->evaluate(device != 0 ? std::optional(device) : std::nullopt, muted,
-                                                     m_clock->now());
+                                                     m_clock());
     using Kind = MicrophoneMuteVerification::Evaluation::Kind;
     if (evaluation.kind == Kind::pending) {
         showConfirming();

@@ -4,7 +4,6 @@
 // while started, and whenever the audio service reports a change; a change
 // being confirmed is rechecked five times a second. Main thread only.
 
-#include "core/BrimClock.h"
 #include "services/MicrophoneAudio.h"
 #include "services/MicrophoneMuteVerification.h"
 
@@ -19,7 +18,7 @@ class MicrophoneController : public QObject {
     Q_OBJECT
 public:
     explicit MicrophoneController(std::shared_ptr<MicrophoneAudio> audio,
-                                  std::shared_ptr<BrimClock> clock = std::make_shared<SystemBrimClock>(),
+                                  MonotonicSeconds clock = steadySeconds,
                                   QObject *parent = nullptr);
     ~MicrophoneController() override;
 
@@ -65,7 +64,7 @@ private:
     void announceIfChanged(const State &before);
 
     std::shared_ptr<MicrophoneAudio> m_audio;
-    std::shared_ptr<BrimClock> m_clock;
+    MonotonicSeconds m_clock;
     State m_state;
     MicrophoneAudio::DeviceID m_deviceID = 0;
     std::optional<MicrophoneMuteVerification> m_verification;

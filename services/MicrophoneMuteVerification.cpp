@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
+
 using Evaluation = MicrophoneMuteVerification::Evaluation;
 
 namespace {
@@ -12,8 +14,13 @@ Evaluation failed(const char *text)
 }
 } // namespace
 
+double steadySeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 Evaluation MicrophoneMuteVerification::evaluate(std::optional<MicrophoneAudio::DeviceID> currentDevice,
-                                                std::optional<bool> muted, BrimDate now) const
+                                                std::optional<bool> muted, double now) const
 {
     if (!currentDevice || *currentDevice != device)
         return failed(QT_TRANSLATE_NOOP("MicrophoneController", "Default microphone changed. Check its mute state."));

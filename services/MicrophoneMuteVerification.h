@@ -2,11 +2,17 @@
 // A mute change being confirmed: other software can silently undo a device
 // mute, so the controller watches the state for a while after writing it.
 
-#include "core/BrimDate.h"
 #include "services/MicrophoneAudio.h"
 
 #include <QString>
+
+#include <functional>
 #include <optional>
+
+// Seconds on a clock that only runs forward: a wall-clock step must neither
+// hold a change in confirmation nor confirm it early.
+using MonotonicSeconds = std::function<double()>;
+double steadySeconds();
 
 struct MicrophoneMuteVerification {
     struct Evaluation {
@@ -25,8 +31,8 @@ struct MicrophoneMuteVerification {
 
     MicrophoneAudio::DeviceID device = 0;
     bool requested = false;
-    BrimDate startedAt;
+    double startedAt = 0; // MonotonicSeconds
 
     Evaluation evaluate(std::optional<MicrophoneAudio::DeviceID> currentDevice, std::optional<bool> muted,
-                        BrimDate now) const;
+                        double now) const;
 };

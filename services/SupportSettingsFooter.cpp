@@ -1,6 +1,7 @@
 #include "services/SupportSettingsFooter.h"
 
 #include "services/BetaSupportCommands.h"
+#include "services/DisabledReason.h"
 #include "services/OstrelSignals.h"
 
 #include <QCheckBox>
@@ -93,6 +94,10 @@ void SupportSettingsFooter::refresh()
 {
     m_usage->setChecked(m_facade.enabled());
     m_city->setChecked(m_facade.locationEnabled());
-    m_usage->setEnabled(m_facade.configured());
-    m_city->setEnabled(m_facade.configured() && m_facade.enabled());
+    const std::optional<QString> unconfigured =
+        m_facade.configured() ? std::nullopt : std::optional(tr("Usage statistics are not configured in this build."));
+    setDisabledReason(m_usage, unconfigured);
+    setDisabledReason(m_city, unconfigured ? unconfigured
+                              : m_facade.enabled() ? std::nullopt
+                                                   : std::optional(tr("Turn on Share usage statistics to include your city.")));
 }

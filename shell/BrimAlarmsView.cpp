@@ -1,9 +1,12 @@
 #include "shell/BrimAlarmsView.h"
 
+#include "core/BrimAlarmError.h"
 #include "core/FileBrimAlarmStore.h"
 #include "models/BrimAlarmsModel.h"
 #include "models/BrimFileReveal.h"
 #include "models/BrimTimePresentation.h"
+#include "services/DisabledReason.h"
+#include "shell/BrimClickGuard.h"
 #include "shell/BrimDateTimeField.h"
 #include "shell/BrimElidedLabel.h"
 #include "shell/BrimSymbols.h"
@@ -30,7 +33,7 @@ QDateTime startOfMinute(const QDateTime &moment)
 }
 
 // One alarm: symbol, title, due moment, and its Cancel or Dismiss button.
-QWidget *alarmRow(const BrimAlarm &alarm, bool locked, QObject *receiver, const std::function<void()> &remove)
+QWidget *alarmRow(const BrimAlarm &alarm, bool locked, BrimClickGuard &guard, const std::function<void()> &remove)
 {
     auto *row = new QWidget;
     const bool completed = alarm.isCompleted();
@@ -57,8 +60,10 @@ QWidget *alarmRow(const BrimAlarm &alarm, bool locked, QObject *receiver, const 
     button->setMinimumWidth(widest + 24);
     button->setAccessibleName(completed ? BrimAlarmsView::tr("Dismiss alarm: %1").arg(alarm.title)
                                         : BrimAlarmsView::tr("Cancel alarm: %1").arg(alarm.title));
-    button->setEnabled(!locked);
-    QObject::connect(button, &QPushButton::clicked, receiver, remove);
+    setDisabledReason(button, locked ? std::optional(BrimAlarmsView::tr("Retry saved alarms before changing them."))
+                                     : std::nullopt);
+    guard.protect(button);
+    QObject::connect(button, &QPushButton::clicked, &guard, remove);
 
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 4, 0, 4);
@@ -76,6 +81,7 @@ BrimAlarmsView::BrimAlarmsView(BrimAlarmsModel &model, std::shared_ptr<BrimClock
     , m_model(model)
     , m_clock(std::move(clock))
     , m_reveal(std::move(reveal))
+    , m_rowGuard(new BrimClickGuard(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -84,6 +90,8 @@ BrimAlarmsView::BrimAlarmsView(BrimAlarmsModel &model, std::shared_ptr<BrimClock
     layout->addWidget(createStorageSection());
     m_message = toolCaption();
     layout->addWidget(m_message);
+    m_limit = toolCaption();
+    layout->addWidget(m_limit);
     m_empty = toolFootnote(tr("No alarms scheduled."));
     layout->addWidget(m_empty);
     m_rows = new QVBoxLayout;
@@ -134,6 +142,9 @@ QWidget *BrimAlarmsView::createForm()
     m_title = new QLineEdit;
     m_title->setPlaceholderText(tr("Title (optional)"));
     m_title->setAccessibleName(tr("Title (optional)"));
+    // The book's limit, met while typing rather than on Add.
+    m_title->setMaxLength(int(BrimAlarmBook::maximumTitleLength));
+    connect(m_title, &QLineEdit::textChanged, this, &BrimAlarmsView::refreshLimit);
     m_date = new BrimDateTimeField;
     m_date->setAccessibleName(tr("Date and time"));
     m_date->setDateTime(startOfMinute(m_clock->now().toDateTime().addSecs(300)));
@@ -234,7 +245,13 @@ void BrimAlarmsView::refresh()
     const bool locked = m_model.storageIssue().has_value();
     const qsizetype count = book.alarms().size();
     m_count->setText(tr("%1/20 saved").arg(count));
-    m_add->setEnabled(!locked && count < BrimAlarmBook::capacity);
+    std::optional<QString> addReason;
+    if (locked)
+        addReason = tr("Retry saved alarms before adding one.");
+    else if (count >= BrimAlarmBook::capacity)
+        addReason = BrimAlarmError(BrimAlarmError::capacity).description();
+    setDisabledReason(m_add, addReason);
+    refreshLimit();
 
     m_storage->setVisible(locked);
     m_issue->setText(m_model.storageIssue().value_or(QString()));
@@ -249,8 +266,21 @@ void BrimAlarmsView::refresh()
     rebuildRows();
 }
 
+void BrimAlarmsView::refreshLimit()
+{
+    // A full book, or a title at its length limit, is said where it is met.
+    QString limit;
+    if (!m_model.storageIssue() && m_model.book().alarms().size() >= BrimAlarmBook::capacity)
+        limit = BrimAlarmError(BrimAlarmError::capacity).description();
+    else if (m_title->text().size() >= BrimAlarmBook::maximumTitleLength)
+        limit = BrimAlarmError(BrimAlarmError::title).description();
+    m_limit->setText(limit);
+    m_limit->setVisible(!limit.isEmpty());
+}
+
 void BrimAlarmsView::rebuildRows()
 {
+    m_rowGuard->arm();
     // Later: the click that removed an alarm is still running in its button.
     while (QLayoutItem *item = m_rows->takeAt(0)) {
         item->widget()->hide();
@@ -263,7 +293,7 @@ void BrimAlarmsView::rebuildRows()
             m_rows->addWidget(toolDivider());
         first = false;
         const QUuid id = alarm.id;
-        m_rows->addWidget(alarmRow(alarm, m_shownLocked, this, [this, id] { m_model.remove(id); }));
+        m_rows->addWidget(alarmRow(alarm, m_shownLocked, *m_rowGuard, [this, id] { m_model.remove(id); }));
     }
     // Shown now, not on the layout's next turn: the list follows the click at once.
     for (int i = 0; i < m_rows->count(); ++i)

@@ -13,6 +13,7 @@
 #include <optional>
 
 class BrimAlarmsModel;
+class BrimClickGuard;
 class BrimDateTimeField;
 class BrimFileReveal;
 class QFrame;
@@ -47,6 +48,7 @@ private:
     QWidget *createStorageSection();
     void toggleHelp();
     void refresh();
+    void refreshLimit();
     void rebuildRows();
 
     BrimAlarmsModel &m_model;
@@ -56,6 +58,8 @@ private:
     bool m_shownLocked = false;
     // A second click of a double-click on Add adds nothing.
     QElapsedTimer m_lastAdd;
+    // Nor does it reach a row that the add moved under the pointer.
+    BrimClickGuard *m_rowGuard;
 
     QToolButton *m_info = nullptr;
     QFrame *m_help = nullptr;
@@ -67,6 +71,7 @@ private:
     QWidget *m_storage = nullptr;
     QLabel *m_issue = nullptr;
     QLabel *m_message = nullptr;
+    QLabel *m_limit = nullptr;
     QLabel *m_empty = nullptr;
     QVBoxLayout *m_rows = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "shell/BrimColorsView.h"
 
 #include "models/BrimColorModel.h"
+#include "services/DisabledReason.h"
 #include "shell/BrimColorSwatch.h"
 #include "shell/BrimSymbols.h"
 #include "shell/ToolLabels.h"
@@ -136,7 +137,7 @@ void BrimColorsView::changeEvent(QEvent *event)
 
 void BrimColorsView::refresh()
 {
-    m_pick->setEnabled(!m_model.sampling());
+    setDisabledReason(m_pick, m_model.sampling() ? std::optional(tr("Picking a color from the screen…")) : std::nullopt);
     if (m_pick->icon().isNull())
         m_pick->setIcon(BrimSymbols::icon(QStringLiteral("eyedropper"), palette().color(QPalette::ButtonText)));
     // Rewriting the field while the user types would move the cursor.
@@ -149,7 +150,9 @@ void BrimColorsView::refresh()
         m_swatch->setColor(QColor(color->red, color->green, color->blue), color->hex());
         m_rgb->setText(color->rgb());
         m_favorite->setText(m_model.isFavorite() ? tr("Remove favorite") : tr("Save favorite"));
-        m_favorite->setEnabled(m_model.canToggleFavorite());
+        setDisabledReason(m_favorite, m_model.canToggleFavorite()
+                                          ? std::nullopt
+                                          : std::optional(tr("Keep up to 20 saved colors. Remove one before saving another.")));
     }
     m_error->setText(m_model.error().value_or(QString()));
     m_error->setVisible(m_model.error().has_value());

@@ -5,6 +5,7 @@
 #include "core/UserDefaults.h"
 #include "models/BrimClipboard.h"
 #include "models/BrimkitModel.h"
+#include "services/DisabledReason.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -12,6 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <limits>
 
 BrimLinkControls::BrimLinkControls(BrimkitModel &model, std::shared_ptr<UserDefaults> defaults,
                                    std::shared_ptr<BrimWorkspace> workspace,
@@ -30,6 +33,7 @@ BrimLinkControls::BrimLinkControls(BrimkitModel &model, std::shared_ptr<UserDefa
     , m_picker(new QComboBox)
     , m_refresh(new QPushButton(tr("Refresh browsers")))
     , m_open(new QPushButton(tr("Open link")))
+    , m_found(new QLabel)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -45,6 +49,9 @@ void BrimLinkControls::createLinkRows()
     m_link->setPlaceholderText(tr("Paste an https:// link"));
     m_link->setAccessibleName(tr("Link"));
     m_link->setClearButtonEnabled(true);
+    // A line edit cuts text at 32,767 characters by default: an address
+    // longer than that would be cleaned and opened shortened, silently.
+    m_link->setMaxLength(std::numeric_limits<int>::max());
     connect(m_link, &QLineEdit::textChanged, this, [this] {
         // A cleaned link belongs to the text it was cleaned from.
         m_cleaned.reset();
@@ -96,21 +103,36 @@ void BrimLinkControls::createBrowserRows()
     actions->addWidget(m_open);
     m_refresh->setAccessibleName(m_refresh->text());
     m_open->setAccessibleName(m_open->text());
-    connect(m_refresh, &QPushButton::clicked, this, &BrimLinkControls::discoverBrowsers);
+    connect(m_refresh, &QPushButton::clicked, this, &BrimLinkControls::refreshBrowsers);
     connect(m_open, &QPushButton::clicked, this, &BrimLinkControls::open);
 
     auto *caption = new QLabel(tr("Opens only the link you supply. Your default browser stays unchanged."));
     caption->setWordWrap(true);
     caption->setForegroundRole(QPalette::PlaceholderText);
+    // Below everything else, so nothing moves when it appears.
+    m_found->setForegroundRole(QPalette::PlaceholderText);
+    m_found->hide();
 
     auto *column = static_cast<QVBoxLayout *>(layout());
     column->addLayout(pickerRow);
     column->addLayout(actions);
     column->addWidget(caption);
+    column->addWidget(m_found);
+}
+
+void BrimLinkControls::refreshBrowsers()
+{
+    discoverBrowsers();
+    const auto count = std::count_if(m_browsers.cbegin(), m_browsers.cend(), [](const BrimBrowser &b) { return !b.profile; });
+    m_found->setText(count == 0 ? tr("No browsers found.")
+                     : count == 1 ? tr("Found 1 browser.")
+                                  : tr("Found %1 browsers.").arg(count));
+    m_found->show();
 }
 
 void BrimLinkControls::discoverBrowsers()
 {
+    m_found->hide();
     m_browsers = BrimBrowser::discover(*m_workspace);
     refresh();
     refreshPicker();
@@ -187,11 +209,14 @@ const BrimBrowser *BrimLinkControls::chosenBrowser() const
 
 void BrimLinkControls::refresh()
 {
-    m_clean->setEnabled(!link().trimmed().isEmpty());
+    const QString noLink = tr("Paste or type a link first.");
+    setDisabledReason(m_clean, link().trimmed().isEmpty() ? std::optional(noLink) : std::nullopt);
     m_cleanedRow->setVisible(m_cleaned.has_value());
     m_cleanedText->setText(m_cleaned.value_or(QString()));
     m_cleanedText->setCursorPosition(0);
-    m_open->setEnabled(!link().isEmpty() && chosenBrowser());
+    setDisabledReason(m_open, link().isEmpty() ? std::optional(noLink)
+                              : !chosenBrowser() ? std::optional(tr("Choose a browser first."))
+                                                 : std::nullopt);
 }
 
 void BrimLinkControls::refreshPicker()

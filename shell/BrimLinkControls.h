@@ -15,6 +15,7 @@ class BrimkitModel;
 class BrimWorkspace;
 class UserDefaults;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -42,6 +43,8 @@ private:
     void copyCleaned();
     void open();
     void chooseBrowser(int index);
+    // "Refresh browsers": discovers again and says how many it found.
+    void refreshBrowsers();
     const BrimBrowser *chosenBrowser() const;
     // Buttons and the cleaned link; the picker only when browsers or the choice change.
     void refresh();
@@ -63,4 +66,5 @@ private:
     QComboBox *m_picker;
     QPushButton *m_refresh;
     QPushButton *m_open;
+    QLabel *m_found;
 };

@@ -1,6 +1,7 @@
 #include "shell/BrimPanelCustomization.h"
 
 #include "models/BrimkitModel.h"
+#include "services/DisabledReason.h"
 #include "services/LaunchAtLoginSettings.h"
 #include "services/SupportSettingsFooter.h"
 #include "shell/BrimShortcutSettings.h"
@@ -65,6 +66,15 @@ QWidget *BrimPanelCustomization::createToolToggles()
     return box;
 }
 
+QString BrimPanelCustomization::lockReason(BrimTool tool)
+{
+    switch (tool.value()) {
+    case BrimTool::awake: return tr("Stop keeping awake before hiding this tool.");
+    case BrimTool::timer: return tr("Stop the timer before hiding this tool.");
+    default: return tr("Cancel or dismiss every saved alarm before hiding this tool.");
+    }
+}
+
 bool BrimPanelCustomization::isActive(BrimTool tool, const BrimkitModel &model)
 {
     switch (tool.value()) {
@@ -90,6 +100,8 @@ void BrimPanelCustomization::showEvent(QShowEvent *event)
 
 void BrimPanelCustomization::refreshLocks()
 {
-    for (auto &[value, toggle] : m_toggles)
-        toggle->setEnabled(!isActive(BrimTool(value), m_model));
+    for (auto &[value, toggle] : m_toggles) {
+        const BrimTool tool(value);
+        setDisabledReason(toggle, isActive(tool, m_model) ? std::optional(lockReason(tool)) : std::nullopt);
+    }
 }

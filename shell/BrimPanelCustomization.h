@@ -34,6 +34,8 @@ public:
     // Whether the tool is in use: keep-awake on, a countdown running or
     // paused, any alarm saved.
     static bool isActive(BrimTool tool, const BrimkitModel &model);
+    // Why an active tool's switch is locked.
+    static QString lockReason(BrimTool tool);
 
 Q_SIGNALS:
     // The user switched a tool on or off.

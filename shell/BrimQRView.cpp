@@ -2,6 +2,8 @@
 
 #include "core/BrimQRRules.h"
 #include "models/BrimQRModel.h"
+#include "services/DisabledReason.h"
+#include "shell/BrimPlainTextField.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -111,10 +113,9 @@ BrimQRView::BrimQRView(BrimQRModel &model, QWidget *parent)
 
 QWidget *BrimQRView::createGenerateSection()
 {
-    m_input = new QPlainTextEdit;
+    m_input = new BrimPlainTextField;
     m_input->setPlaceholderText(tr("QR code text"));
     m_input->setAccessibleName(tr("QR code text"));
-    m_input->setTabChangesFocus(true);
     m_input->setFixedHeight(m_input->fontMetrics().lineSpacing() * inputLines
                             + int(2 * m_input->document()->documentMargin()) + 2 * m_input->frameWidth());
     m_counter = new QLabel;
@@ -147,7 +148,7 @@ QWidget *BrimQRView::createGenerateSection()
     layout->addWidget(m_preview);
     layout->addWidget(m_imageActions);
 
-    connect(m_input, &QPlainTextEdit::textChanged, this, [this] { m_model.setInput(m_input->toPlainText()); });
+    connect(m_input, &BrimPlainTextField::edited, this, [this](const QString &text) { m_model.setInput(text); });
     connect(m_generate, &QPushButton::clicked, this, [this] { m_model.generate(); });
     connect(copyImage, &QPushButton::clicked, this, [this] { m_model.copyImage(); });
     connect(save, &QPushButton::clicked, this, [this] { m_model.save(); });
@@ -199,11 +200,13 @@ void BrimQRView::refresh()
 {
     // Only a change from elsewhere reaches the editor: rewriting it while the
     // user types would move the cursor.
-    if (m_input->toPlainText() != m_model.input())
-        m_input->setPlainText(m_model.input());
+    m_input->setText(m_model.input());
     const qsizetype bytes = m_model.input().toUtf8().size();
-    m_counter->setText(tr("%1/2,000 bytes").arg(QLocale().toString(bytes)));
-    m_generate->setEnabled(BrimQRRules::payloadFits(bytes));
+    // Grouped like the limit it is read against, whatever the locale.
+    m_counter->setText(tr("%1/2,000 bytes").arg(QLocale(QLocale::English).toString(bytes)));
+    setDisabledReason(m_generate, BrimQRRules::payloadFits(bytes) ? std::nullopt
+                                  : bytes == 0                  ? std::optional(tr("Type the text to encode first."))
+                                                                : std::optional(BrimQRFailure(BrimQRFailure::payload).description()));
 
     const auto &png = m_model.png();
     QPixmap preview;

@@ -6,9 +6,9 @@
 #include <QStringList>
 #include <QWidget>
 
+class BrimPlainTextField;
 class BrimQRModel;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QVBoxLayout;
 
@@ -28,7 +28,7 @@ private:
     void refreshDecoded();
 
     BrimQRModel &m_model;
-    QPlainTextEdit *m_input = nullptr;
+    BrimPlainTextField *m_input = nullptr;
     QLabel *m_counter = nullptr;
     QPushButton *m_generate = nullptr;
     QLabel *m_preview = nullptr;

@@ -1,49 +1,16 @@
 #include "shell/BrimTextView.h"
 
 #include "models/BrimTextModel.h"
+#include "services/DisabledReason.h"
+#include "shell/BrimPlainTextField.h"
 #include "shell/ToolLabels.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-// Breaking lines only between words costs time quadratic in the length of a
-// word: a pasted 200,000-character token (base64, a long link) would freeze
-// the panel for half a minute. Such texts wrap anywhere instead.
-constexpr qsizetype longestWordWrapped = 400;
-
-void fitWrapping(QPlainTextEdit *editor, QStringView text)
-{
-    qsizetype run = 0;
-    bool longWord = false;
-    for (QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > longestWordWrapped) {
-            longWord = true;
-            break;
-        }
-    }
-    const auto mode = longWord ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
-    if (editor->wordWrapMode() != mode)
-        editor->setWordWrapMode(mode);
-}
-
-// Text pasted or dropped into the editor is laid out before anyone hears of
-// the change, so the wrapping is fitted to it beforehand.
-class InputEditor final : public QPlainTextEdit {
-protected:
-    void insertFromMimeData(const QMimeData *source) override
-    {
-        if (source->hasText() && wordWrapMode() != QTextOption::WrapAnywhere)
-            fitWrapping(this, source->text());
-        QPlainTextEdit::insertFromMimeData(source);
-    }
-};
-} // namespace
 
 BrimTextView::BrimTextView(BrimTextModel &model, QWidget *parent)
     : QWidget(parent)
@@ -78,12 +45,10 @@ QWidget *BrimTextView::createInputSection()
     auto *section = new QWidget;
     m_paste = new QPushButton(tr("Paste text"));
     m_clear = new QPushButton(tr("Clear"));
-    m_input = new InputEditor;
+    m_input = new BrimPlainTextField;
     m_input->setAccessibleName(tr("Input text"));
     m_input->setFixedHeight(editorHeight);
     m_input->setFrameShape(QFrame::StyledPanel);
-    // A tab moves the focus on; the tool is for text that is pasted in.
-    m_input->setTabChangesFocus(true);
     setFocusProxy(m_input);
 
     auto *buttons = new QHBoxLayout;
@@ -98,7 +63,7 @@ QWidget *BrimTextView::createInputSection()
 
     connect(m_paste, &QPushButton::clicked, this, [this] { m_model.paste(); });
     connect(m_clear, &QPushButton::clicked, this, [this] { m_model.clear(); });
-    connect(m_input, &QPlainTextEdit::textChanged, this, [this] { m_model.setInput(m_input->toPlainText()); });
+    connect(m_input, &BrimPlainTextField::edited, this, [this](const QString &text) { m_model.setInput(text); });
     return section;
 }
 
@@ -144,20 +109,22 @@ void BrimTextView::showEvent(QShowEvent *event)
 
 void BrimTextView::refresh()
 {
-    // Rewriting the editor while the user types would move the cursor.
-    fitWrapping(m_input, m_model.input());
-    if (m_input->toPlainText() != m_model.input())
-        m_input->setPlainText(m_model.input());
+    // Only a change from elsewhere reaches the editor: rewriting it while the
+    // user types would move the cursor.
+    BrimPlainTextField::fitWrapping(m_input, m_model.input());
+    m_input->setText(m_model.input());
     const auto cases = BrimTextOperation::allCases();
     const auto chosen = std::find(cases.begin(), cases.end(), m_model.operation());
     m_operation->setCurrentIndex(int(chosen - cases.begin()));
 
     const QString output = m_model.output();
     if (m_preview->toPlainText() != output) {
-        fitWrapping(m_preview, output);
+        BrimPlainTextField::fitWrapping(m_preview, output);
         m_preview->setPlainText(output);
     }
-    m_copy->setEnabled(m_model.canCopy());
+    setDisabledReason(m_copy, m_model.canCopy()            ? std::nullopt
+                              : m_model.input().isEmpty() ? std::optional(tr("Paste or type a text first."))
+                                                          : std::optional(BrimTextModel::limitMessage()));
     m_limit->setVisible(m_model.isOverLimit());
     m_error->setText(m_model.error().value_or(QString()));
     m_error->setVisible(m_model.error().has_value());

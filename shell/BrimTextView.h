@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class BrimPlainTextField;
 class BrimTextModel;
 class QComboBox;
 class QLabel;
@@ -30,7 +31,7 @@ private:
     BrimTextModel &m_model;
     QPushButton *m_paste = nullptr;
     QPushButton *m_clear = nullptr;
-    QPlainTextEdit *m_input = nullptr;
+    BrimPlainTextField *m_input = nullptr;
     QComboBox *m_operation = nullptr;
     QPlainTextEdit *m_preview = nullptr;
     QPushButton *m_copy = nullptr;

@@ -3,6 +3,8 @@
 #include "models/BrimkitLogging.h"
 #include "models/BrimkitModel.h"
 #include "services/AppTheme.h"
+#include "services/DisabledReason.h"
+#include "shell/BrimClickGuard.h"
 #include "shell/BrimSymbols.h"
 
 #include <QEnterEvent>
@@ -71,11 +73,31 @@ QString nameOf(const BrimTimePresentation &p)
 
 } // namespace
 
+QString BrimTimerCapsule::shortName(const QString &text, const QFontMetrics &metrics, int width)
+{
+    if (metrics.horizontalAdvance(text) <= width)
+        return text;
+    const QString ellipsis(QChar(0x2026));
+    for (qsizetype end = text.lastIndexOf(u' '); end > 0; end = text.lastIndexOf(u' ', end - 1)) {
+        const QString shortened = text.left(end).trimmed() + ellipsis;
+        if (!text.left(end).trimmed().isEmpty() && metrics.horizontalAdvance(shortened) <= width)
+            return shortened;
+    }
+    QString cut = metrics.elidedText(text, Qt::ElideRight, width);
+    cut.chop(1);
+    if (!cut.isEmpty() && cut.back().isDigit() && text.at(cut.size()).isDigit()) {
+        while (!cut.isEmpty() && cut.back().isDigit())
+            cut.chop(1);
+    }
+    return cut.trimmed() + ellipsis;
+}
+
 BrimTimerCapsule::BrimTimerCapsule(BrimkitModel &model, BrimTimerWindow::Hooks hooks, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
     , m_hooks(std::move(hooks))
     , m_layout(new QVBoxLayout(this))
+    , m_guard(new BrimClickGuard(this))
 {
     setAccessibleName(tr("Brimkit Timer"));
     m_layout->setSpacing(sectionSpacing);
@@ -96,6 +118,9 @@ QWidget *BrimTimerCapsule::createHeader()
     m_name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_name->setMinimumHeight(m_name->fontMetrics().height());
     m_name->installEventFilter(this);
+    m_more = passiveLabel();
+    m_more->setFont(sized(font(), 13, QFont::Normal));
+    m_more->setForegroundRole(QPalette::PlaceholderText);
     m_paused = passiveLabel();
     m_value = passiveLabel();
     m_value->setFont(withTabularDigits(sized(font(), 14, QFont::DemiBold)));
@@ -105,6 +130,7 @@ QWidget *BrimTimerCapsule::createHeader()
     row->setSpacing(headerSpacing);
     row->addWidget(m_symbol);
     row->addWidget(m_name, 1);
+    row->addWidget(m_more);
     row->addWidget(m_paused);
     row->addWidget(m_value);
     connect(m_header, &QPushButton::clicked, this, [this] {
@@ -125,6 +151,7 @@ QWidget *BrimTimerCapsule::createDetails()
     m_primary = new QPushButton;
     // Small controls that never take focus from the window the user works in.
     for (QPushButton *button : {m_secondary, m_primary}) {
+        m_guard->protect(button);
         button->setFocusPolicy(Qt::NoFocus);
         button->setFont(sized(font(), std::max(font().pointSizeF() - 1, 8.0), QFont::Normal));
     }
@@ -156,6 +183,18 @@ void BrimTimerCapsule::present(bool expanded)
     showHeader(*m_shown);
     if (expanded)
         showDetails(*m_shown);
+    // The buttons now act on something else (a finished session, another or
+    // a fired alarm): a click meant for what was there is not theirs.
+    // Pause turning into Resume, or expanding, changes nothing they act on.
+    QString target;
+    if (const auto *c = m_shown->countdown())
+        target = QStringLiteral("countdown ") + c->id.toString();
+    else if (const auto *t = m_shown->timerComplete())
+        target = QStringLiteral("finished ") + t->id.toString();
+    else
+        target = m_shown->alarm()->alarm.id.toString() + (m_shown->isComplete() ? QStringLiteral(" fired") : QString());
+    if (std::exchange(m_target, target) != target)
+        m_guard->arm();
 }
 
 void BrimTimerCapsule::showHeader(const BrimTimePresentation &p)
@@ -166,13 +205,22 @@ void BrimTimerCapsule::showHeader(const BrimTimePresentation &p)
         m_nameText = name;
         elideName();
     }
+    // Several fired alarms: the first is named, the rest counted.
+    const qsizetype fired = p.alarm() && p.isComplete() ? m_model.alarms().book().completed().size() : 0;
+    const QString more = fired > 1 ? tr("and %1 more").arg(fired - 1) : QString();
+    m_more->setText(more);
+    m_more->setVisible(!more.isEmpty());
     const auto *countdown = p.countdown();
     m_paused->setVisible(countdown && countdown->paused);
     const auto value = p.value();
     m_value->setVisible(value.has_value());
     m_value->setText(value.value_or(QString()));
-    m_header->setAccessibleName(p.isComplete() ? name : name + QStringLiteral(", ") + value.value_or(QString())
-                                                            + tr(", timer controls"));
+    QString spoken = name;
+    if (!p.isComplete())
+        spoken += QStringLiteral(", ") + value.value_or(QString()) + tr(", timer controls");
+    else if (!more.isEmpty())
+        spoken += QStringLiteral(", ") + more;
+    m_header->setAccessibleName(spoken);
 }
 
 void BrimTimerCapsule::showDetails(const BrimTimePresentation &p)
@@ -182,8 +230,8 @@ void BrimTimerCapsule::showDetails(const BrimTimePresentation &p)
     m_detail->setText(blocked ? *storageIssue : p.detail());
     const QString secondary = p.secondaryTitle();
     m_secondary->setText(secondary);
-    m_secondary->setEnabled(!blocked);
-    m_secondary->setToolTip(blocked ? tr("Open Alarms and retry saving before dismissing.") : secondary);
+    setDisabledReason(m_secondary, blocked ? std::optional(tr("Open Alarms and retry saving before dismissing.")) : std::nullopt,
+                      secondary);
     const auto primary = p.primaryTitle();
     m_primary->setVisible(primary.has_value());
     if (primary)
@@ -208,8 +256,7 @@ void BrimTimerCapsule::setSymbol(const QString &symbol)
 
 void BrimTimerCapsule::elideName()
 {
-    const QString elided = m_name->fontMetrics().elidedText(m_nameText, Qt::ElideRight, m_name->width());
-    m_name->setText(elided);
+    m_name->setText(shortName(m_nameText, m_name->fontMetrics(), m_name->width()));
 }
 
 bool BrimTimerCapsule::eventFilter(QObject *watched, QEvent *event)

@@ -10,6 +10,7 @@
 
 #include <optional>
 
+class BrimClickGuard;
 class BrimkitModel;
 class QLabel;
 class QPushButton;
@@ -27,6 +28,11 @@ public:
     void present(bool expanded);
     bool isExpanded() const { return m_expanded; }
     int cornerRadius() const { return m_expanded ? 22 : 20; }
+
+    // The name shortened to whole words, so a cut never turns it into another
+    // name ("Alarm 16 with a note" must not read "Alarm 1…"). Only a first
+    // word too long for the width is cut inside, and never inside a number.
+    static QString shortName(const QString &text, const QFontMetrics &metrics, int width);
 
 protected:
     void enterEvent(QEnterEvent *event) override;
@@ -54,9 +60,13 @@ private:
     QString m_nameText;
 
     QVBoxLayout *m_layout;
+    // What the buttons act on, and a guard that holds clicks back when it changes.
+    QString m_target;
+    BrimClickGuard *m_guard;
     QPushButton *m_header;
     QLabel *m_symbol;
     QLabel *m_name;
+    QLabel *m_more;
     QLabel *m_paused;
     QLabel *m_value;
     QWidget *m_details;

@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -95,6 +96,7 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     focusRowLayout->addWidget(durationLabel);
     focusRowLayout->addWidget(m_focusDuration, 1);
     m_stepper->setRange(1, 240);
+    m_stepper->installEventFilter(this);
     m_stepper->setSingleStep(1);
     m_stepper->setSuffix(tr(" min"));
     m_durationPages->addWidget(focusRow);
@@ -127,9 +129,11 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
     }
     m_pause->setFixedWidth(widest);
     m_cancel->setFixedWidth(widest);
+    // Cancel, then Pause: the order of the capsule's buttons and of the
+    // finished session's Dismiss and next session.
     auto *runningButtons = new QHBoxLayout;
-    runningButtons->addWidget(m_pause);
     runningButtons->addWidget(m_cancel);
+    runningButtons->addWidget(m_pause);
     runningButtons->addStretch(1);
     runningLayout->addWidget(m_runningTitle);
     runningLayout->addWidget(m_time);
@@ -163,6 +167,16 @@ BrimTimerControls::BrimTimerControls(BrimkitModel &model, QWidget *parent)
 
     syncPickers();
     refresh();
+}
+
+bool BrimTimerControls::eventFilter(QObject *watched, QEvent *event)
+{
+    // Space presses buttons everywhere else in the panel; in the minutes box
+    // it would replace the selected number with a blank.
+    if (watched == m_stepper && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space)
+        return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 void BrimTimerControls::setFocusMode(bool focus)

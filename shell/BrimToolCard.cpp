@@ -1,6 +1,7 @@
 #include "shell/BrimToolCard.h"
 
 #include "services/AppTheme.h"
+#include "shell/BrimSymbolButton.h"
 #include "shell/BrimSymbols.h"
 
 #include <QAccessible>
@@ -63,7 +64,7 @@ QColor faded(QColor color, qreal alpha)
 BrimToolCard::BrimToolCard(BrimTool tool, QWidget *parent)
     : QAbstractButton(parent)
     , m_tool(tool)
-    , m_star(new QToolButton(this))
+    , m_star(new BrimSymbolButton({}, this))
 {
     static const bool factoryInstalled = (QAccessible::installFactory(cardAccessible), true);
     Q_UNUSED(factoryInstalled);
@@ -71,13 +72,40 @@ BrimToolCard::BrimToolCard(BrimTool tool, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
     setText(tool.title());
-    m_star->setAutoRaise(true);
-    m_star->setFocusPolicy(Qt::StrongFocus);
     m_star->setFixedSize(starSize, starSize);
     m_star->setIconSize(QSize(14, 14));
     connect(m_star, &QToolButton::clicked, this, &BrimToolCard::favoriteClicked);
     refreshStar();
     refreshAccessibleName();
+}
+
+QFont BrimToolCard::titleFontFor(const QStringList &titles, int width, QFont font)
+{
+    // A little smaller if the widest title needs it, then no smaller.
+    font.setWeight(QFont::DemiBold);
+    const qreal smallest = font.pointSizeF() * 0.8;
+    const auto widest = [&] {
+        int most = 0;
+        for (const QString &title : titles)
+            most = std::max(most, QFontMetrics(font).horizontalAdvance(title));
+        return most;
+    };
+    while (widest() > width && font.pointSizeF() - 0.5 >= smallest)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    return font;
+}
+
+void BrimToolCard::setTitleFont(const QFont &font)
+{
+    if (m_titleFont == font)
+        return;
+    m_titleFont = font;
+    update();
+}
+
+int BrimToolCard::titleWidth() const
+{
+    return width() - 2 * padding;
 }
 
 QSize BrimToolCard::sizeHint() const
@@ -182,13 +210,9 @@ void BrimToolCard::paintEvent(QPaintEvent *)
     painter.drawPixmap(padding, padding,
                        BrimSymbols::pixmap(m_tool.symbol(), symbolSize, ink, devicePixelRatioF()));
 
-    // The title stays on one line: a little smaller if need be, then elided.
+    // One line, in the grid's shared title font (elided only if even that is too wide).
     const int textWidth = width() - 2 * padding;
-    QFont titleFont = font();
-    titleFont.setWeight(QFont::DemiBold);
-    const qreal smallest = titleFont.pointSizeF() * 0.8;
-    while (QFontMetrics(titleFont).horizontalAdvance(text()) > textWidth && titleFont.pointSizeF() - 0.5 >= smallest)
-        titleFont.setPointSizeF(titleFont.pointSizeF() - 0.5);
+    const QFont titleFont = m_titleFont.value_or(titleFontFor({text()}, textWidth, font()));
     const QFontMetrics titleMetrics(titleFont);
     painter.setFont(titleFont);
     painter.setPen(ink);

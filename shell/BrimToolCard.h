@@ -6,6 +6,7 @@
 #include "core/BrimTool.h"
 
 #include <QAbstractButton>
+#include <QFont>
 
 #include <optional>
 
@@ -31,6 +32,13 @@ public:
 
     QSize sizeHint() const override;
 
+    // Every card of a grid shows its title in one size: the largest (down to
+    // 80 %) at which the widest of the titles fits the width.
+    static QFont titleFontFor(const QStringList &titles, int width, QFont font);
+    void setTitleFont(const QFont &font);
+    // The width a title has in this card.
+    int titleWidth() const;
+
 Q_SIGNALS:
     void favoriteClicked();
 
@@ -48,5 +56,6 @@ private:
     std::optional<QString> m_status;
     bool m_favorite = false;
     bool m_selected = false;
+    std::optional<QFont> m_titleFont;
     QToolButton *m_star;
 };

@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 
+class BrimClickGuard;
 class BrimkitModel;
 class BrimToolCard;
 class QGridLayout;
@@ -26,11 +27,13 @@ public:
     // The grid keeps this width whatever it shows.
     explicit BrimToolGrid(int width, QWidget *parent = nullptr);
 
+    // A new order of the same tools waits while the pointer is over the grid.
     void setTools(const QList<BrimTool> &ordered, const QList<BrimTool> &favorites);
     void setSelected(std::optional<BrimTool> tool);
     // Status lines from the models; only cards whose line changed repaint.
     void refreshStatus(const BrimkitModel &model);
 
+    // The tools in the order shown.
     const QList<BrimTool> &tools() const { return m_tools; }
     int columns() const { return m_tools.size() > 4 ? 3 : 2; }
     // The card of a tool on show, or null.
@@ -44,12 +47,19 @@ Q_SIGNALS:
     void cardClicked(BrimTool tool);
     void favoriteClicked(BrimTool tool);
 
+protected:
+    void leaveEvent(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
     BrimToolCard *cardFor(BrimTool tool);
+    void layOut(const QList<BrimTool> &ordered);
 
     int m_width;
     QGridLayout *m_layout;
     QLabel *m_empty;
     QList<BrimTool> m_tools;
+    std::optional<QList<BrimTool>> m_pendingOrder;
+    BrimClickGuard *m_guard;
     std::map<BrimTool::Value, BrimToolCard *> m_cards;
 };

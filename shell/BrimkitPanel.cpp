@@ -13,8 +13,10 @@
 #include "shell/BrimAwakeControls.h"
 #include "shell/BrimColorsView.h"
 #include "shell/BrimLinkControls.h"
+#include "shell/BrimPanelAside.h"
 #include "shell/BrimPanelCustomization.h"
 #include "shell/BrimQRView.h"
+#include "shell/BrimSymbolButton.h"
 #include "shell/BrimSymbols.h"
 #include "shell/BrimTextView.h"
 #include "shell/BrimTimerControls.h"
@@ -30,6 +32,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -43,9 +46,9 @@ namespace {
 
 constexpr int margin = 14;
 constexpr int bodySpacing = 12;
-// A click on the tray icon first closes the pop-up, then reaches the icon.
+// A click on the tray may first take the focus from the panel, closing it,
+// and then reach the icon.
 constexpr int reopenGuardMs = 300;
-constexpr int messageAllowance = 60;
 constexpr int minimumPaneHeight = 160;
 
 // The message bar's rounded, faintly tinted background.
@@ -68,12 +71,8 @@ protected:
 
 QToolButton *symbolButton(const QString &name)
 {
-    auto *button = new QToolButton;
-    button->setAutoRaise(true);
+    auto *button = new BrimSymbolButton(name);
     button->setIconSize(QSize(16, 16));
-    button->setAccessibleName(name);
-    button->setToolTip(name);
-    button->setFocusPolicy(Qt::StrongFocus);
     return button;
 }
 
@@ -103,15 +102,19 @@ void collectTabStops(QWidget *root, QList<QWidget *> &stops)
 
 } // namespace
 
+// A tool window rather than a pop-up: Qt leaves pop-ups out of what
+// assistive technologies see. It closes when it loses the focus, as a
+// pop-up would.
 BrimkitPanel::BrimkitPanel(BrimkitModel &model, AppUpdates *updates, Environment environment, QWidget *parent)
-    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_model(model)
     , m_updates(updates)
     , m_env(std::move(environment))
     , m_colorsTool(std::make_unique<BrimColorModel>(
-          BrimColorModel::Environment{m_env.colorSampler, m_env.defaults, m_env.clipboard}))
+          BrimColorModel::Environment{aside().around(m_env.colorSampler), m_env.defaults, m_env.clipboard}))
     , m_textTool(std::make_unique<BrimTextModel>(m_env.clipboard))
-    , m_qrTool(std::make_unique<BrimQRModel>(BrimQRModel::Environment{m_env.clipboard, m_env.filePanels}))
+    , m_qrTool(std::make_unique<BrimQRModel>(
+          BrimQRModel::Environment{m_env.clipboard, aside().around(m_env.filePanels)}))
 {
     setWindowTitle(QApplication::applicationDisplayName());
     setAccessibleName(QApplication::applicationDisplayName());
@@ -149,6 +152,42 @@ BrimkitPanel::BrimkitPanel(BrimkitModel &model, AppUpdates *updates, Environment
 
 BrimkitPanel::~BrimkitPanel() = default;
 
+BrimPanelAside BrimkitPanel::aside()
+{
+    const QPointer<BrimkitPanel> self(this);
+    return {[self] {
+                if (self)
+                    self->stepAside();
+            },
+            [self] {
+                if (self)
+                    self->comeBack();
+            }};
+}
+
+void BrimkitPanel::stepAside()
+{
+    m_returning = isVisible();
+    if (!m_returning)
+        return;
+    m_returnFocus = QApplication::focusWidget();
+    hide();
+}
+
+void BrimkitPanel::comeBack()
+{
+    if (!std::exchange(m_returning, false))
+        return;
+    if (!isVisible()) {
+        place();
+        show();
+    }
+    raise();
+    activateWindow();
+    if (m_returnFocus && isAncestorOf(m_returnFocus) && m_returnFocus->isVisible() && m_returnFocus->isEnabled())
+        m_returnFocus->setFocus(Qt::OtherFocusReason);
+}
+
 void BrimkitPanel::tintSymbol(QToolButton *button, const QString &symbol)
 {
     m_tints << [this, button, symbol] { button->setIcon(BrimSymbols::icon(symbol, palette().color(QPalette::ButtonText))); };
@@ -159,7 +198,7 @@ QWidget *BrimkitPanel::createHeader()
     auto *header = new QWidget;
     auto *symbol = new QLabel;
     m_tints << [this, symbol] {
-        symbol->setPixmap(BrimSymbols::pixmap(QStringLiteral("wrench.and.screwdriver"), 22, AppTheme::accent(palette()),
+        symbol->setPixmap(BrimSymbols::pixmap(QStringLiteral("wrench.and.screwdriver.fill"), 22, AppTheme::accent(palette()),
                                               devicePixelRatioF()));
     };
     auto *title = new QLabel(tr("ostrel Brimkit"));
@@ -181,6 +220,9 @@ QWidget *BrimkitPanel::createHeader()
     return header;
 }
 
+// The message has a row of its own whether or not there is one, so nothing
+// moves under the pointer when it comes or goes. Two lines show; a longer
+// text scrolls within the row.
 QWidget *BrimkitPanel::createMessageBar()
 {
     m_messageBar = new MessageFrame;
@@ -188,17 +230,30 @@ QWidget *BrimkitPanel::createMessageBar()
     m_message->setWordWrap(true);
     m_message->setTextFormat(Qt::PlainText);
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    // Long texts wrap within the panel instead of widening it.
-    m_message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_message->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    auto *scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->viewport()->setAutoFillBackground(false);
+    scroll->setWidget(m_message);
+    m_message->setAutoFillBackground(false);
     auto *dismiss = m_dismiss = symbolButton(tr("Dismiss message"));
     tintSymbol(dismiss, QStringLiteral("xmark"));
     connect(dismiss, &QToolButton::clicked, this, [this] { m_model.setMessage(std::nullopt); });
     auto *layout = new QHBoxLayout(m_messageBar);
-    layout->setContentsMargins(10, 10, 10, 10);
-    layout->addWidget(m_message, 1);
-    layout->addWidget(dismiss, 0, Qt::AlignTop);
+    layout->setContentsMargins(10, 6, 6, 6);
+    layout->addWidget(scroll, 1);
+    layout->addWidget(dismiss, 0, Qt::AlignVCenter);
     m_messageBar->hide();
-    return m_messageBar;
+
+    auto *row = new QWidget;
+    row->setFixedHeight(2 * m_message->fontMetrics().lineSpacing() + 12);
+    auto *rowLayout = new QVBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->addWidget(m_messageBar);
+    return row;
 }
 
 QWidget *BrimkitPanel::createBody()
@@ -338,16 +393,13 @@ QList<BrimTool> BrimkitPanel::ordered() const
 
 void BrimkitPanel::tapCard(BrimTool tool)
 {
+    // A second press closes the pane, however soon it comes.
     const bool closing = !m_customizing && m_selected == tool;
-    if (closing && m_openedAt.isValid() && m_openedAt.elapsed() < QApplication::doubleClickInterval())
-        return;
     m_customizing = false;
     m_selected = closing ? std::nullopt : std::optional<BrimTool>(tool);
     refreshDetail();
-    if (!closing) {
-        m_openedAt.start();
+    if (!closing)
         focusPane();
-    }
 }
 
 void BrimkitPanel::toggleCustomizing()
@@ -520,12 +572,12 @@ void BrimkitPanel::popUp(const QRect &anchor)
 
     applyPreferences();
     refreshMessage();
-    // The pane gives up height on a small screen (it scrolls), leaving room for a message.
+    // The pane gives up height on a small screen (it scrolls).
     QScreen *screen = QGuiApplication::screenAt(m_anchor.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (screen) {
-        const int chrome = sizeHint().height() - m_slot->height() + (m_messageBar->isVisible() ? 0 : messageAllowance);
+        const int chrome = sizeHint().height() - m_slot->height();
         m_slot->setFixedHeight(std::clamp(screen->availableGeometry().height() - chrome, minimumPaneHeight,
                                           int(preferredPaneHeight)));
     }
@@ -578,16 +630,16 @@ void BrimkitPanel::resizeEvent(QResizeEvent *event)
         place();
 }
 
-void BrimkitPanel::hideEvent(QHideEvent *event)
-{
-    m_hiddenAt.start();
-    QWidget::hideEvent(event);
-}
-
 void BrimkitPanel::changeEvent(QEvent *event)
 {
-    // The desktop switched between light and dark: canvas, accents and symbols follow.
     const auto type = event->type();
+    // Another window took the focus: close, as a pop-up does. The panel's
+    // own lists and calendars are pop-ups that leave it active.
+    if (type == QEvent::ActivationChange && isVisible() && !isActiveWindow()) {
+        m_hiddenAt.start();
+        hide();
+    }
+    // The desktop switched between light and dark: canvas, accents and symbols follow.
     if ((type == QEvent::PaletteChange || type == QEvent::ApplicationPaletteChange) && !m_theming) {
         m_theming = true;
         applyTheme();

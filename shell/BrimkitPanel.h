@@ -2,8 +2,8 @@
 // The tray item's pop-up: a header with the customize button, the model's
 // message, the grid of tools in the user's order beside the detail pane of
 // the selected tool (or the settings), and Quit. It owns the stored tool
-// lists and the colour, text and QR models. Its size is fixed apart from the
-// message bar, and it keeps itself on the screen next to the tray icon.
+// lists and the colour, text and QR models. Its size is fixed, the message
+// bar included, and it keeps itself on the screen next to the tray icon.
 
 #include "core/BrimClock.h"
 #include "core/BrimTool.h"
@@ -11,6 +11,7 @@
 #include "platform/DesktopNotificationSettings.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -24,6 +25,7 @@ class BrimColorSampler;
 class BrimFilePanels;
 class BrimFileReveal;
 class BrimLinkControls;
+struct BrimPanelAside;
 class BrimWorkspace;
 class AppUpdates;
 class BrimkitModel;
@@ -71,7 +73,9 @@ public:
     // or at the pointer when the tray host gave none. Discovers browsers,
     // migrates the stored tool lists and synchronises the alarms first.
     void popUp(const QRect &anchor);
-    // Hidden just now, by a click outside: that click must not reopen it.
+    // Hidden just now because another window took the focus (the tray, when
+    // it is clicked): that click must not reopen it. Escape and the tray's own
+    // toggle leave it free to open again at once.
     bool justClosed() const;
 
     std::optional<BrimTool> selected() const { return m_selected; }
@@ -102,7 +106,6 @@ protected:
     // Tab follows the panel's layout, also through rows made while it is open.
     bool focusNextPrevChild(bool next) override;
     void resizeEvent(QResizeEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
@@ -121,6 +124,11 @@ private:
     QList<QWidget *> tabStops() const;
     void refreshMessage();
     void place();
+    // Hooks for the dialogs and pickers the tools open: the panel hides
+    // while they are up and returns, where it was, when they close.
+    BrimPanelAside aside();
+    void stepAside();
+    void comeBack();
 
     BrimkitModel &m_model;
     AppUpdates *m_updates;
@@ -134,14 +142,14 @@ private:
     QRect m_anchor;
     QElapsedTimer m_hiddenAt;
     bool m_firstPaintPending = false;
+    bool m_returning = false;
+    QPointer<QWidget> m_returnFocus;
     bool m_theming = false;
 
     QToolButton *m_customize = nullptr;
     QToolButton *m_dismiss = nullptr;
     QToolButton *m_close = nullptr;
     QWidget *m_quit = nullptr;
-    // When the pane last opened from a card: the second click of a double-click leaves it open.
-    QElapsedTimer m_openedAt;
     QWidget *m_messageBar = nullptr;
     QLabel *m_message = nullptr;
     BrimToolGrid *m_grid = nullptr;

@@ -15,14 +15,11 @@ void QFileDialogPanels::askSavePNG(const QString &proposedName, Handler handler)
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilter(QCoreApplication::translate("QFileDialogPanels", "PNG image (*.png)"));
+    // The dialog adds ".png" to a name without a suffix, before it asks
+    // whether to replace an existing file: its question covers the real name.
     dialog->setDefaultSuffix(QStringLiteral("png"));
     dialog->selectFile(proposedName);
-    present(dialog, [handler](QString path) {
-        // PNG bytes never go into a file named as something else.
-        if (!path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
-            path += QLatin1String(".png");
-        handler(path);
-    }, handler);
+    present(dialog, [handler](const QString &path) { handler(path); }, handler);
 }
 
 void QFileDialogPanels::askImage(const QString &title, Handler handler)
@@ -50,7 +47,9 @@ void QFileDialogPanels::present(QFileDialog *dialog, std::function<void(QString)
     m_current = dialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
-    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, accepted, handler](int result) {
+    QObject::connect(dialog, &QDialog::finished, dialog, [this, dialog, accepted, handler](int result) {
+        // Closed: the next panel may open at once, before this one is deleted.
+        m_current = nullptr;
         const QString path = dialog->selectedFiles().value(0);
         if (result == QDialog::Accepted && !path.isEmpty())
             accepted(path);

@@ -1,6 +1,7 @@
 #include "updates/CheckForAppUpdates.h"
 
 #include "services/AppTheme.h"
+#include "services/DisabledReason.h"
 #include "updates/AppUpdates.h"
 #include "updates/PendingUpdateButtons.h"
 
@@ -30,7 +31,14 @@ QPushButton *CheckForAppUpdates::checkButton(AppUpdates &updates, QWidget *owner
 {
     auto *button = new QPushButton(tr("Check for Updates…"), owner);
     QObject::connect(button, &QPushButton::clicked, &updates, &AppUpdates::check);
-    const auto refresh = [&updates, button] { button->setEnabled(updates.available() && updates.canCheck()); };
+    const auto refresh = [&updates, button] {
+        std::optional<QString> reason;
+        if (!updates.available())
+            reason = updates.message();
+        else if (!updates.canCheck())
+            reason = tr("An update check is already under way.");
+        setDisabledReason(button, reason);
+    };
     QObject::connect(&updates, &AppUpdates::changed, button, refresh);
     refresh();
     return button;

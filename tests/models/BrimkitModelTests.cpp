@@ -85,10 +85,12 @@ TEST_F(ModelFixture, KeepAwakeHoldsUntilTheFirstStepAtOrAfterItsEnd)
     advance(*model, 0.1);
     EXPECT_FALSE(!power->held.empty() || model->awakeUntil());
 
-    power->failWith = -536870199;
+    power->failWith = 1;
+    power->failReason = QStringLiteral("No desktop portal or logind answered.");
     model->startAwake(30);
     EXPECT_FALSE(model->awakeUntil());
-    EXPECT_EQ(model->message(), QStringLiteral("Keep awake could not start (system error -536870199)."));
+    EXPECT_EQ(model->message(),
+              QStringLiteral("Keep awake could not start (system error 1). No desktop portal or logind answered."));
 }
 
 TEST_F(ModelFixture, KeepAwakeIsOnOnlyOnceHeldAndALateAssertionNobodyWantsIsGivenBack)

@@ -110,16 +110,20 @@ protected:
 
 TEST_F(InhibitPowerAssertionsTest, PortalFirstThenLogindThenTheMostTellingFailure)
 {
-    const struct { const char *name; Answer portal, logind; std::int32_t status; bool logindAsked; } cases[] = {
-        {"portal grants", Answer::grant, Answer::grant, 0, false},
-        {"no portal", Answer::absent, Answer::grant, 0, true},
-        {"portal refuses", Answer::refuse, Answer::grant, 0, true},
-        {"portal answers nonsense", Answer::nonsense, Answer::grant, 0, true},
-        {"nobody there", Answer::absent, Answer::absent, Status::statusUnavailable, false},
-        {"portal refuses, no logind", Answer::refuse, Answer::absent, Status::statusRefused, false},
-        {"logind refuses", Answer::absent, Answer::refuse, Status::statusRefused, true},
-        {"logind answers nonsense", Answer::absent, Answer::nonsense, Status::statusBadReply, true},
-        {"nonsense, then refusal", Answer::nonsense, Answer::refuse, Status::statusRefused, true},
+    const char *unavailable = "No desktop portal or logind answered.";
+    const char *refused = "The desktop portal or logind refused to keep the system awake.";
+    const char *badReply = "The desktop portal or logind gave an answer that could not be used.";
+    const struct { const char *name; Answer portal, logind; std::int32_t status; bool logindAsked; const char *reason; }
+        cases[] = {
+        {"portal grants", Answer::grant, Answer::grant, 0, false, ""},
+        {"no portal", Answer::absent, Answer::grant, 0, true, ""},
+        {"portal refuses", Answer::refuse, Answer::grant, 0, true, ""},
+        {"portal answers nonsense", Answer::nonsense, Answer::grant, 0, true, ""},
+        {"nobody there", Answer::absent, Answer::absent, Status::statusUnavailable, false, unavailable},
+        {"portal refuses, no logind", Answer::refuse, Answer::absent, Status::statusRefused, false, refused},
+        {"logind refuses", Answer::absent, Answer::refuse, Status::statusRefused, true, refused},
+        {"logind answers nonsense", Answer::absent, Answer::nonsense, Status::statusBadReply, true, badReply},
+        {"nonsense, then refusal", Answer::nonsense, Answer::refuse, Status::statusRefused, true, refused},
     };
     ASSERT_TRUE(session.ok() && system.ok());
     for (const auto &c : cases) {
@@ -127,6 +131,7 @@ TEST_F(InhibitPowerAssertionsTest, PortalFirstThenLogindThenTheMostTellingFailur
         auto assertions = start(c.portal, c.logind);
         const BrimPowerAssertion result = hold(*assertions);
         EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.reason, QString::fromUtf8(c.reason));
         EXPECT_EQ(result.identifier != 0, c.status == 0);
         EXPECT_EQ(assertions->heldCount(), c.status == 0 ? 1u : 0u);
         if (portal) {

@@ -110,6 +110,24 @@ TEST_F(Workspace, HiddenOrMissingTryExecIsNotInstalledAndTableOrderHolds)
                                   "org.chromium.Chromium=Chromium", "com.microsoft.Edge=Microsoft Edge"}));
 }
 
+TEST_F(Workspace, EveryOtherBrowserOnceByNameAfterTheKnownOnes)
+{
+    install(systemData, QStringLiteral("firefox"), "MimeType=x-scheme-handler/https;\n");
+    const auto entry = [&](const QString &dir, const char *id, const char *lines) {
+        write(QStringLiteral("%1/applications/%2.desktop").arg(dir, QLatin1String(id)),
+              QByteArray("[Desktop Entry]\nType=Application\nExec=true %U\n") + lines);
+    };
+    entry(userData, "vivaldi-stable", "Name=Vivaldi\nMimeType=text/html;x-scheme-handler/https;\n");
+    entry(systemData, "vivaldi-stable", "Name=Old Vivaldi\nMimeType=x-scheme-handler/https;\n");
+    entry(systemData, "kde/konqueror", "Name=Konqueror\nCategories=Qt;KDE;Network;WebBrowser;\n");
+    entry(systemData, "org.gnome.Epiphany", "Name=Web\nMimeType=x-scheme-handler/https\n");
+    entry(systemData, "unlisted", "Name=Unlisted\nNoDisplay=true\nMimeType=x-scheme-handler/https;\n");
+    entry(systemData, "gone", "Name=Gone\nTryExec=/nonexistent/gone\nCategories=WebBrowser;\n");
+    entry(systemData, "mail", "Name=Mail\nMimeType=x-scheme-handler/mailto;x-scheme-handler/httpsx;\n");
+    EXPECT_EQ(ids(), (QStringList{"org.mozilla.firefox=Firefox", "kde-konqueror=Konqueror", "vivaldi-stable=Vivaldi",
+                                  "org.gnome.Epiphany=Web"}));
+}
+
 TEST_F(Workspace, ChromeProfilesFromLocalState)
 {
     install(userData, QStringLiteral("google-chrome"));

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QDialogButtonBox>
+#include <QProxyStyle>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -143,6 +145,29 @@ TEST(BackgroundQuitConfirmation, AlertTextsAndButtons)
         EXPECT_EQ(alert.quit->isEnabled(), !busy);
         EXPECT_EQ(alert.box->defaultButton(), alert.keepRunning);
         EXPECT_EQ(alert.box->escapeButton(), alert.cancel);
+    }
+}
+
+// Each desktop's own button layout, as its style gives it.
+struct DesktopButtonLayout final : QProxyStyle {
+    explicit DesktopButtonLayout(int l) : layout(l) {}
+    int layout;
+    int styleHint(StyleHint hint, const QStyleOption *o, const QWidget *w, QStyleHintReturn *r) const override
+    {
+        return hint == SH_DialogButtonLayout ? layout : QProxyStyle::styleHint(hint, o, w, r);
+    }
+};
+
+TEST(BackgroundQuitConfirmation, ButtonsKeepTheirOrderOnEveryDesktop)
+{
+    for (const int layout : {QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout, QDialogButtonBox::KdeLayout,
+                             QDialogButtonBox::GnomeLayout}) {
+        DesktopButtonLayout style(layout);
+        const auto alert = BackgroundQuitConfirmation::makeAlert(QStringLiteral("Quill"), false);
+        alert.box->findChild<QDialogButtonBox *>()->setStyle(&style);
+        alert.box->show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(alert.keepRunning->x() < alert.quit->x() && alert.quit->x() < alert.cancel->x()) << layout;
     }
 }
 

@@ -83,6 +83,14 @@ TEST_F(AlarmsView, AddsAtTheStartOfTheMinuteOnceEvenOnADoubleClick)
     EXPECT_EQ(model->book().alarms().size(), 1);
     EXPECT_EQ(view->titleField()->text(), QStringLiteral("Breakfast"));
     EXPECT_TRUE(shows(QStringLiteral("Choose a future date and time.")));
+
+    // The title stops at its limit and says so.
+    const QString limit = QStringLiteral("Use a single-line title of up to 80 characters.");
+    view->titleField()->setText(QString(79, u'a'));
+    EXPECT_FALSE(shows(limit));
+    QTest::keyClicks(view->titleField(), QStringLiteral("bc"));
+    EXPECT_EQ(view->titleField()->text(), QString(79, u'a') + u'b');
+    EXPECT_TRUE(shows(limit));
 }
 
 TEST_F(AlarmsView, CompletedAlarmsComeFirstAndTwentyFillTheBook)
@@ -92,7 +100,11 @@ TEST_F(AlarmsView, CompletedAlarmsComeFirstAndTwentyFillTheBook)
         model->add(QStringLiteral("Alarm %1").arg(i), clock->now() + 60 * (20 - i), clock->now());
     clock->advance(61);
     model->refresh(clock->now(), false);
+    const QString full = QStringLiteral("Keep up to 20 alarms. Dismiss or cancel one before adding another.");
     EXPECT_FALSE(view->addButton()->isEnabled());
+    EXPECT_EQ(view->addButton()->toolTip(), full);
+    EXPECT_EQ(view->addButton()->accessibleDescription(), full);
+    EXPECT_TRUE(shows(full));
     EXPECT_TRUE(shows(QStringLiteral("20/20 saved")));
     EXPECT_TRUE(shows(QStringLiteral("Completed · waiting for dismissal")));
     QStringList order;
@@ -104,9 +116,15 @@ TEST_F(AlarmsView, CompletedAlarmsComeFirstAndTwentyFillTheBook)
     EXPECT_EQ(order.at(1), QStringLiteral("Cancel alarm: Alarm 18"));
     EXPECT_EQ(order.last(), QStringLiteral("Cancel alarm: Alarm 0"));
 
-    QTest::mouseClick(rowButton(QStringLiteral("Dismiss alarm: Alarm 19")), Qt::LeftButton);
+    // The rows just changed under the pointer: a click is held back, a key is not.
+    QAbstractButton *dismiss = rowButton(QStringLiteral("Dismiss alarm: Alarm 19"));
+    QTest::mouseClick(dismiss, Qt::LeftButton);
+    EXPECT_EQ(model->book().alarms().size(), 20);
+    dismiss->setFocus();
+    QTest::keyClick(dismiss, Qt::Key_Space);
     EXPECT_EQ(model->book().alarms().size(), 19);
     EXPECT_TRUE(view->addButton()->isEnabled());
+    EXPECT_FALSE(shows(full));
 }
 
 TEST_F(AlarmsView, AnUnreadableFileLocksTheFormAndOffersAWayBack)

@@ -8,6 +8,8 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -103,20 +105,40 @@ TEST_F(QRView, DecodedTextsAreShownAndCopiedButNeverOpened)
     }
 }
 
-TEST(QFileDialogPanelsTest, OnePanelAtATimeAndPNGBytesOnlyUnderPNGNames)
+TEST(QFileDialogPanelsTest, OnePanelAtATimeAndTheDialogNamesTheFileItAsksAbout)
 {
     QFileDialogPanels panels;
     QTemporaryDir dir;
     std::optional<QString> chosen;
-    panels.askSavePNG(QStringLiteral("QR-Code.png"), [&](std::optional<QString> path) { chosen = path; });
+    const auto save = [&](const char *typed) {
+        chosen.reset();
+        panels.askSavePNG(QStringLiteral("QR-Code.png"), [&](std::optional<QString> path) { chosen = path; });
+        panels.current()->selectFile(dir.filePath(QString::fromUtf8(typed)));
+        QMetaObject::invokeMethod(panels.current(), &QDialog::accept);
+    };
+    panels.askSavePNG(QStringLiteral("QR-Code.png"), [](std::optional<QString>) {});
     QFileDialog *dialog = panels.current();
-    ASSERT_TRUE(dialog && dialog->isVisible());
-    EXPECT_TRUE(dialog->selectedFiles().value(0).endsWith(QStringLiteral("/QR-Code.png")));
+    ASSERT_TRUE(dialog && dialog->selectedFiles().value(0).endsWith(QStringLiteral("/QR-Code.png")));
     panels.askImage(QStringLiteral("Read QR Code"), [](std::optional<QString>) { ADD_FAILURE(); });
     EXPECT_EQ(panels.current(), dialog);
-    dialog->selectFile(dir.filePath(QStringLiteral("shot.jpg")));
-    QMetaObject::invokeMethod(dialog, &QDialog::accept);
-    EXPECT_EQ(chosen, dir.filePath(QStringLiteral("shot.jpg.png")));
+    dialog->reject();
+    // The name the user confirmed, with a suffix only where none was typed.
+    for (const auto &[typed, saved] : {std::pair{"shot.jpg", "shot.jpg"}, std::pair{"shot", "shot.png"}}) {
+        save(typed);
+        EXPECT_EQ(chosen, dir.filePath(QString::fromUtf8(saved))) << typed;
+    }
+    // Replacing a file is asked about under its real name, and "No" keeps it.
+    QFile existing(dir.filePath(QStringLiteral("old.png")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    QString question;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        question = box ? box->text() : QString();
+        box->reject();
+    });
+    save("old");
+    EXPECT_TRUE(question.contains(QStringLiteral("old.png"))) << question.toStdString();
+    EXPECT_FALSE(chosen);
 }
 
 #include "BrimQRViewTests.moc"

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QSpinBox>
+#include <QTest>
 
 using TimerControls = ShellFixture;
 
@@ -18,6 +19,10 @@ TEST_F(TimerControls, PomodoroSetsTwentyFiveAndTimerKeepsIt)
     click(controls, "Pomodoro");
     EXPECT_EQ(controls.timerMinutes(), 25);
     click(controls, "Timer");
+    EXPECT_EQ(stepper->text(), QStringLiteral("25 min"));
+    // Space presses buttons elsewhere; here it must not blank the number.
+    stepper->selectAll();
+    QTest::keyClick(stepper, Qt::Key_Space);
     EXPECT_EQ(stepper->text(), QStringLiteral("25 min"));
 }
 
@@ -52,6 +57,8 @@ TEST_F(TimerControls, RunningPausedAndCompletedViews)
     EXPECT_TRUE(shows(controls, QStringLiteral("90:00")) && shows(controls, QStringLiteral("Timer")));
     advance(model, 61.5);
     EXPECT_TRUE(shows(controls, QStringLiteral("88:59")));
+    // Cancel, then Pause, as the capsule has them.
+    EXPECT_LT(button(controls, "Cancel")->x(), button(controls, "Pause")->x());
     click(controls, "Pause");
     EXPECT_TRUE(shows(controls, QStringLiteral("Timer · Paused")));
     click(controls, "Resume");

@@ -212,3 +212,30 @@ TEST_F(Capsule, ButtonsActOnlyOnThePresentationTheyWereBuiltFrom)
         model.cancelTimer();
     }
 }
+
+TEST_F(Capsule, CountsTheOtherFiredAlarmsAndShortensNamesOnlyBetweenWords)
+{
+    for (const char *title : {"Alarm 16 with the weekly planning notes", "Standup", "Lunch"})
+        model.alarms().add(QString::fromUtf8(title), clock->now() + 60, clock->now());
+    clock->advance(61);
+    model.refresh(clock->now());
+    BrimTimerCapsule capsule(model, {});
+    capsule.present(true);
+    capsule.resize(336, 120);
+    capsule.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(shows(capsule, QStringLiteral("and 2 more")));
+
+    const QFontMetrics metrics(capsule.font());
+    const auto fitting = [&](const char *text) { return metrics.horizontalAdvance(QString::fromUtf8(text)) + 1; };
+    const struct { const char *name; int width; const char *shown; } cases[] = {
+        {"Alarm 16 with notes", fitting("Alarm 16 with…"), "Alarm 16 with…"},
+        {"Alarm 16 with notes", fitting("Alarm 1…"), "Alarm…"},
+        {"Alarm 16", fitting("Alarm 16"), "Alarm 16"},
+        {"1234567 Standup", fitting("12345…"), "…"},
+        {"Supercalifragilistic", fitting("Supercal…"), "Supercal…"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(BrimTimerCapsule::shortName(QString::fromUtf8(c.name), metrics, c.width), QString::fromUtf8(c.shown))
+            << c.name << " in " << c.width;
+}

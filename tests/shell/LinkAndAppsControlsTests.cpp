@@ -13,6 +13,7 @@ namespace {
 
 struct FakeWorkspace final : BrimWorkspace {
     QSet<QString> installed;
+    QList<BrimWebApp> others;
     std::optional<BrimLaunchError> failure;
     QList<QPair<QUrl, QStringList>> launches;
 
@@ -22,6 +23,7 @@ struct FakeWorkspace final : BrimWorkspace {
             return std::nullopt;
         return QUrl::fromLocalFile(QStringLiteral("/apps/") + identifier + QStringLiteral(".desktop"));
     }
+    QList<BrimWebApp> webBrowsers() const override { return others; }
     QList<BrimChromeProfile> chromeProfiles(const QUrl &) const override
     {
         return {{QStringLiteral("Default"), QStringLiteral("Me")}};
@@ -82,6 +84,20 @@ TEST_F(LinkControls, StoredBrowserThatIsGoneAsksForAChoice)
     EXPECT_EQ(lastLaunch(), (QStringList{"--profile-directory=Default", "--new-window", "https://example.com/"}));
 }
 
+TEST_F(LinkControls, EveryInstalledBrowserIsOfferedOnceAndRefreshingSaysWhatItFound)
+{
+    const auto at = [](const char *id) { return QUrl::fromLocalFile(QStringLiteral("/apps/%1.desktop").arg(id)); };
+    workspace->others = {{"vivaldi-stable", "Vivaldi", at("vivaldi-stable")},
+                         {"org.gnome.Epiphany", "Web", at("org.gnome.Epiphany")},
+                         {"firefox", "Firefox", at("org.mozilla.firefox")}, // the known one again
+                         {"com.google.Chrome", "Google Chrome (Flatpak)", at("flatpak")}}; // a known id
+    click("Refresh browsers");
+    EXPECT_EQ(choices(), (QStringList{"Firefox", "Google Chrome", "Chrome · Me", "Vivaldi", "Web"}));
+    EXPECT_TRUE(shows(controls, QStringLiteral("Found 4 browsers.")));
+    picker->activated(3);
+    EXPECT_EQ(controls.browserID(), QStringLiteral("vivaldi-stable"));
+}
+
 TEST_F(LinkControls, SpacesOnlyCannotBeCleanedButOpeningExplainsWhy)
 {
     controls.discoverBrowsers(); // the default choice, Firefox, is found
@@ -117,6 +133,13 @@ TEST_F(LinkControls, OpensTheCleanedLinkUntilTheFieldChanges)
     clipboard->plain.reset();
     click("Paste URL");
     EXPECT_EQ(controls.link(), QString());
+
+    // Longer than a line edit takes by default: cleaned whole, not cut short.
+    const QString longLink = QStringLiteral("https://example.com/p?q=") + QString(40'000, u'x');
+    clipboard->plain = longLink + QStringLiteral("&utm_source=a");
+    click("Paste URL");
+    click("Clean URL");
+    EXPECT_EQ(controls.cleaned(), longLink);
 }
 
 TEST_F(LinkControls, SiblingAppsOpenOrSayTheyAreMissing)

@@ -22,6 +22,7 @@ struct RecordingReveal final : BrimFileReveal {
 // A desktop with no applications installed.
 struct EmptyWorkspace final : BrimWorkspace {
     std::optional<QUrl> applicationURL(const QString &) const override { return std::nullopt; }
+    QList<BrimWebApp> webBrowsers() const override { return {}; }
     QList<BrimChromeProfile> chromeProfiles(const QUrl &) const override { return {}; }
     Result<void, BrimLaunchError> launch(const QUrl &, const QStringList &) override
     {

@@ -1,10 +1,17 @@
 #include "models/BrimColorModel.h"
+#include "models/BrimQRModel.h"
 #include "models/BrimTextModel.h"
 #include "shell/BrimColorSwatch.h"
 #include "shell/BrimColorsView.h"
+#include "shell/BrimPlainTextField.h"
+#include "shell/BrimQRView.h"
 #include "shell/BrimTextView.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/FakeClipboard.h"
+#include "tests/support/FakeFilePanels.h"
+
+#include <QApplication>
+#include <QClipboard>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -66,7 +73,8 @@ TEST_F(ToolViews, ColorsShowCopyAndSaveWithoutMovingTheSavedList)
     EXPECT_TRUE(shows(view, "Saved colors · 20"));
     QTest::mouseClick(ShellFixture::button(view, "Copy HEX"), Qt::LeftButton);
     EXPECT_EQ(clipboard->plain, "#AABBCC");
-    EXPECT_FALSE(ShellFixture::button(view, "Save favorite")->isEnabled());
+    EXPECT_EQ(ShellFixture::button(view, "Save favorite")->accessibleDescription(),
+              "Keep up to 20 saved colors. Remove one before saving another.");
     const int top = savedTop();
 
     QTest::keyClick(field, Qt::Key_D);
@@ -117,4 +125,48 @@ TEST_F(ToolViews, TextPreviewsCopiesAndWarnsOverTheLimit)
     EXPECT_EQ(preview->toPlainText(), "");
     EXPECT_FALSE(copy->isEnabled());
     EXPECT_TRUE(shows(view, "Use text up to 200,000 characters."));
+}
+
+// The editors hand the model exactly what was pasted and typed: Qt's own
+// plain text would turn U+00A0 into a space and every line break into LF.
+TEST_F(ToolViews, EditorsKeepTheUsersTextExactly)
+{
+    const QString pasted = QStringLiteral("a\u00A0b\r\nc\u2028d\re\u2029f");
+    BrimTextModel text(clipboard);
+    BrimTextView textView(text);
+    BrimQRModel qr{{clipboard, std::make_shared<FakeFilePanels>()}};
+    BrimQRView qrView(qr);
+    const struct { QWidget *view; const QString &input; } cases[] = {{&textView, text.input()}, {&qrView, qr.input()}};
+    for (const auto &[view, input] : cases) {
+        auto *field = view->findChild<BrimPlainTextField *>();
+        view->show();
+        QApplication::setActiveWindow(view);
+        field->setFocus();
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(input, pasted);
+        QTest::keyClick(field, Qt::Key_Tab); // a tab is typed, not a move
+        QTest::keyClicks(field, "x");
+        EXPECT_EQ(input, pasted + QStringLiteral("\tx"));
+        QTest::keyClick(field, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_FALSE(field->hasFocus());
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_FALSE(field->hasFocus());
+    }
+    // Set by the model, shown, and never written back changed.
+    clipboard->plain = pasted;
+    QTest::mouseClick(ShellFixture::button(textView, "Paste text"), Qt::LeftButton);
+    QTest::mouseClick(ShellFixture::button(textView, "Copy result"), Qt::LeftButton);
+    EXPECT_EQ(clipboard->plain, pasted);
+
+    // Bytes of the exact text, both numbers grouped alike in any locale.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German));
+    for (const auto &[input, counter] : {std::pair{QStringLiteral("a\u00A0"), "3/2,000 bytes"},
+                                         std::pair{QString(1500, u'a'), "1,500/2,000 bytes"}}) {
+        qr.setInput(input);
+        EXPECT_TRUE(shows(qrView, QString::fromUtf8(counter))) << counter;
+    }
+    QLocale::setDefault(before);
 }

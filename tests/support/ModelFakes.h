@@ -16,15 +16,16 @@ public:
         if (auto g = gate) // the desktop takes its time
             co_await g->wait();
         if (failWith != 0)
-            co_return BrimPowerAssertion{failWith, 0};
+            co_return BrimPowerAssertion{failWith, 0, failReason};
         const std::uint32_t id = nextId++;
         held.insert(id);
-        co_return BrimPowerAssertion{0, id};
+        co_return BrimPowerAssertion{0, id, {}};
     }
     void release(std::uint32_t identifier) override { held.erase(identifier); }
 
     std::shared_ptr<BrimCompletion> gate;
     std::int32_t failWith = 0;
+    QString failReason;
     std::uint32_t nextId = 1;
     std::set<std::uint32_t> held;
     QString lastReason;
