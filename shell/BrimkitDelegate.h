@@ -35,7 +35,8 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
-    void togglePanel();
+    void togglePanel(const QRect &anchor);
+    void openPanel(const QRect &anchor);
 
     std::unique_ptr<BrimkitModel> m_model;
     std::unique_ptr<AppUpdates> m_updates;
