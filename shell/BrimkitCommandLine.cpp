@@ -21,8 +21,8 @@ BrimkitCommandLine BrimkitCommandLine::parse(const QStringList &arguments)
     QCommandLineParser parser;
     // "-platform xcb" as Qt spells its options; -h and -v still work.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(tr("Timers, alarms and small tools in the system tray. Started without options, it "
-                                        "shows its icon in the tray; started again, it opens the running one's panel."));
+    parser.setApplicationDescription(tr("Timers, alarms and small tools in the system tray.\n"
+                                        "Started again, it opens the panel of the one already running."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, tr("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, tr("Show the version and exit."));
     const QCommandLineOption deliver(DueAlarmDelivery::option.mid(2),
