@@ -27,7 +27,7 @@ count() { # <label>: messages our connection sends over the window
   sleep "$seconds"
   kill "$monitor"
   awk -v l="$1" -v s="$seconds" '
-    /member=Name(Acquired|Lost)$/ { next }  # the monitor's own
+    /member=Name(Acquired|Lost)$/ { next }  # addressed to the monitor itself
     /^(signal|method return|method call|error) / {
       n++; m = $1 == "signal" ? "signal " $NF : $1 " " $2; sub(/member=/, "", m); kinds[m]++ }
     END { printf "%-9s %d messages over %d s (%.1f per minute)\n", l, n, s, n * 60 / s
