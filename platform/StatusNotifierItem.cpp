@@ -188,6 +188,8 @@ void StatusNotifierItem::setStatus(Status status)
     if (status == m_status)
         return;
     m_status = status;
+    if (!announcing())
+        return;
     Q_EMIT m_adaptor->NewStatus(this->status());
     if (m_status == Status::needsAttention && std::exchange(m_attentionIconStale, false))
         Q_EMIT m_adaptor->NewAttentionIcon();
@@ -202,6 +204,8 @@ void StatusNotifierItem::setIcon(const QList<QImage> &sizes)
     if (icon == m_icon)
         return;
     m_icon = std::move(icon);
+    if (!announcing())
+        return;
     Q_EMIT m_adaptor->NewIcon();
     // Hosts read the attention icon only while the item needs attention.
     if (m_status == Status::needsAttention)
@@ -216,7 +220,8 @@ void StatusNotifierItem::setToolTip(const QString &title, const QString &text)
         return;
     m_toolTipTitle = title;
     m_toolTipText = text;
-    Q_EMIT m_adaptor->NewToolTip();
+    if (announcing())
+        Q_EMIT m_adaptor->NewToolTip();
 }
 
 void StatusNotifierItem::setLabel(const QString &label, const QString &guide)
@@ -225,7 +230,8 @@ void StatusNotifierItem::setLabel(const QString &label, const QString &guide)
         return;
     m_label = label;
     m_labelGuide = guide;
-    Q_EMIT m_adaptor->XAyatanaNewLabel(m_label, m_labelGuide);
+    if (announcing())
+        Q_EMIT m_adaptor->XAyatanaNewLabel(m_label, m_labelGuide);
 }
 
 void StatusNotifierItem::onWatcherOwnerChanged(const QString &newOwner)
@@ -287,6 +293,8 @@ void StatusNotifierItem::setHost(Host host)
     if (host == m_host)
         return;
     m_host = host;
+    // A host reads everything when it takes the item.
+    m_attentionIconStale = false;
     Q_EMIT hostChanged(host);
 }
 

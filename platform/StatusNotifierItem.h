@@ -4,7 +4,9 @@
 // AppIndicator hosts show beside the icon), the clicks it forwards, and the
 // registration with org.kde.StatusNotifierWatcher, renewed whenever the
 // watcher's owner changes (a panel restarted or started late). Setters
-// announce a change only when the value changed: an idle item sends nothing.
+// announce a change only when the value changed, and only while a host shows
+// the item (a host reads every property when it takes one): an idle item,
+// or one no host shows, sends nothing.
 
 #include <QByteArray>
 #include <QDBusArgument>
@@ -81,6 +83,7 @@ private:
     Q_SLOT void onHostsChanged();
     QCoro::Task<> announce(bool registerFirst);
     void setHost(Host host);
+    bool announcing() const { return m_host == Host::present; }
     // Runs after the method call returns, so the host never waits on the panel.
     void forward(void (StatusNotifierItem::*signal)(QPoint), int x, int y);
     void takeActivationToken(const QString &token);

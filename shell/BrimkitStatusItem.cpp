@@ -76,6 +76,7 @@ void BrimkitStatusItem::show()
 void BrimkitStatusItem::onHostChanged()
 {
     const StatusNotifierItem::Host host = m_notifier->host();
+    publishIcon();
     if (host == StatusNotifierItem::Host::present)
         m_tray.reset();
     else if (host == StatusNotifierItem::Host::absent && m_shown && !m_tray)
@@ -144,12 +145,22 @@ void BrimkitStatusItem::refresh()
     m_shownInk = ink;
     ++m_redraws;
     m_icon = BrimkitStatusIcon::icon(glyph, ink);
-    QList<QImage> sizes;
-    for (const int size : BrimkitStatusIcon::sizes)
-        sizes.append(BrimkitStatusIcon::image(glyph, size, ink));
-    m_notifier->setIcon(sizes);
+    m_notifierIconStale = true;
+    publishIcon();
     if (m_tray)
         m_tray->setIcon(m_icon);
+}
+
+void BrimkitStatusItem::publishIcon()
+{
+    // Every size at once, which an XEmbed tray never needs.
+    if (!m_notifierIconStale || m_notifier->host() == StatusNotifierItem::Host::absent)
+        return;
+    m_notifierIconStale = false;
+    QList<QImage> sizes;
+    for (const int size : BrimkitStatusIcon::sizes)
+        sizes.append(BrimkitStatusIcon::image(*m_shownGlyph, size, m_shownInk));
+    m_notifier->setIcon(sizes);
 }
 
 void BrimkitStatusItem::setTrayToolTip(const QString &label)

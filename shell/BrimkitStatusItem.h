@@ -66,6 +66,7 @@ private:
     void refresh();
     void onHostChanged();
     void showTrayIcon();
+    void publishIcon();
     void setTrayToolTip(const QString &label);
     // Remembers a point a host sent, when it is one.
     QRect anchorAt(QPoint point);
@@ -81,5 +82,7 @@ private:
     std::optional<BrimkitStatusGlyph> m_shownGlyph;
     QColor m_shownInk;
     QIcon m_icon;
+    // The StatusNotifierItem's pixmaps lag behind m_icon.
+    bool m_notifierIconStale = false;
     int m_redraws = 0;
 };

@@ -86,6 +86,25 @@ struct StatusNotifier : ShellFixture {
     }
     // Every signal sent before this call has arrived once it is answered.
     QStringList signalsSoFar() { return get(QStringLiteral("Status")).isValid() ? std::exchange(log.names, {}) : QStringList{"?"}; }
+    QList<StatusNotifierImage> pixmaps()
+    {
+        QList<StatusNotifierImage> icon;
+        get("IconPixmap").value<QDBusArgument>() >> icon;
+        return icon;
+    }
+    // The largest pixmap is the model's glyph, pixel for pixel.
+    bool showsTheModel()
+    {
+        const QImage drawn = BrimkitStatusIcon::image(BrimkitStatusGlyph::forModel(model), 64,
+                                                      QApplication::palette().color(QPalette::WindowText))
+                                 .convertToFormat(QImage::Format_ARGB32);
+        const StatusNotifierImage shown = pixmaps().value(5);
+        for (int at = 0; at < shown.argb.size() / 4; ++at) {
+            if (qFromBigEndian<quint32>(shown.argb.constData() + 4 * at) != drawn.pixel(at % 64, at / 64))
+                return false;
+        }
+        return shown.argb.size() == 64 * 64 * 4;
+    }
     DBusMenuLayoutItem layout()
     {
         const QDBusMessage reply = call(DBusMenuExporter::objectPath, menuInterface, QStringLiteral("GetLayout"),
@@ -105,16 +124,11 @@ TEST_F(StatusNotifier, PublishesTheItemTheLabelAndTheTooltip)
     EXPECT_EQ(get("Menu").value<QDBusObjectPath>().path(), "/MenuBar");
 
     // Every size, ARGB in network byte order.
-    QList<StatusNotifierImage> icon;
-    get("IconPixmap").value<QDBusArgument>() >> icon;
     QList<int> widths;
-    for (const StatusNotifierImage &image : icon)
+    for (const StatusNotifierImage &image : pixmaps())
         widths << image.width;
     EXPECT_EQ(widths, QList<int>({16, 22, 24, 32, 48, 64}));
-    const QImage drawn = BrimkitStatusIcon::image(BrimkitStatusGlyph::forModel(model), 64, QApplication::palette().color(QPalette::WindowText))
-                             .convertToFormat(QImage::Format_ARGB32);
-    ASSERT_EQ(icon.last().argb.size(), 64 * 64 * 4);
-    EXPECT_EQ(qFromBigEndian<quint32>(icon.last().argb.constData() + 4 * (32 * 64 + 30)), drawn.pixel(30, 32));
+    EXPECT_TRUE(showsTheModel());
 
     struct Row { const char *name; std::function<void()> step; const char *label, *guide, *status, *tip; };
     const Row rows[] = {
@@ -203,9 +217,13 @@ TEST_F(StatusNotifier, FollowsTheWatcherAndFallsBackToTheXEmbedTray)
     for (int restart = 0; restart < 2; ++restart) {
         watcher.reset();
         ASSERT_TRUE(QTest::qWaitFor([&] { return item.usesTrayIcon(); }, 5000));
+        // Changes while no host shows the item are there for the next one.
+        model.startTimer(5 + restart, BrimTimerKind::timer);
         watcher = startWatcher(bus);
         ASSERT_TRUE(QTest::qWaitFor([&] { return item.isHosted() && !item.usesTrayIcon(); }, 5000));
         EXPECT_EQ(watcher->calls("RegisterStatusNotifierItem").size(), 1);
+        EXPECT_EQ(get("XAyatanaLabel").toString(), model.menuTitle());
+        EXPECT_TRUE(showsTheModel());
     }
 }
 
