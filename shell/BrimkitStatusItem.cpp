@@ -5,6 +5,7 @@
 #include "platform/StatusNotifierItem.h"
 #include "services/BetaSupportCommands.h"
 #include "shell/BrimkitStatusIcon.h"
+#include "shell/BrimkitStatusLabel.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -76,6 +77,7 @@ void BrimkitStatusItem::show()
 void BrimkitStatusItem::onHostChanged()
 {
     const StatusNotifierItem::Host host = m_notifier->host();
+    publishWords();
     publishIcon();
     if (host == StatusNotifierItem::Host::present)
         m_tray.reset();
@@ -92,7 +94,7 @@ void BrimkitStatusItem::showTrayIcon()
             Q_EMIT activated(anchor());
     });
     m_tray->setIcon(m_icon);
-    m_tray->setToolTip(m_label.accessibilityLabel);
+    m_tray->setToolTip(m_toolTip);
     m_tray->show();
 }
 
@@ -124,18 +126,15 @@ QRect BrimkitStatusItem::anchorAt(QPoint point)
 
 void BrimkitStatusItem::refresh()
 {
-    // The words name things the icon does not show (which alarm fired), so
-    // they are recomputed on every change, not only when the icon changes.
-    const BrimkitStatusLabel label = BrimkitStatusLabel::forModel(m_model);
-    if (label != m_label) {
-        m_label = label;
-        m_notifier->setToolTip(label.accessibilityLabel, label.detail);
-        m_notifier->setLabel(label.title, label.guide);
-        m_notifier->setStatus(label.needsAttention ? StatusNotifierItem::Status::needsAttention
-                                                   : StatusNotifierItem::Status::active);
+    // The label names things the icon does not show (which alarm fired), so
+    // it is recomputed on every change, not only when the icon changes.
+    const QString toolTip = m_model.accessibilityLabel();
+    if (toolTip != m_toolTip) {
+        m_toolTip = toolTip;
         if (m_tray)
-            setTrayToolTip(label.accessibilityLabel);
+            setTrayToolTip(toolTip);
     }
+    publishWords();
     // This runs every second: redraw only when the picture changes.
     const BrimkitStatusGlyph glyph = BrimkitStatusGlyph::forModel(m_model);
     const QColor ink = QApplication::palette().color(QPalette::WindowText);
@@ -151,9 +150,20 @@ void BrimkitStatusItem::refresh()
         m_tray->setIcon(m_icon);
 }
 
+// What only a StatusNotifierItem host shows waits while an XEmbed tray has the item.
+void BrimkitStatusItem::publishWords()
+{
+    if (m_notifier->host() == StatusNotifierItem::Host::absent)
+        return;
+    const BrimkitStatusLabel words = BrimkitStatusLabel::forModel(m_model);
+    m_notifier->setToolTip(words.accessibilityLabel, words.detail);
+    m_notifier->setLabel(words.title, words.guide);
+    m_notifier->setStatus(words.needsAttention ? StatusNotifierItem::Status::needsAttention
+                                               : StatusNotifierItem::Status::active);
+}
+
 void BrimkitStatusItem::publishIcon()
 {
-    // Every size at once, which an XEmbed tray never needs.
     if (!m_notifierIconStale || m_notifier->host() == StatusNotifierItem::Host::absent)
         return;
     m_notifierIconStale = false;

@@ -9,7 +9,6 @@
 // carries the app-level commands.
 
 #include "shell/BrimkitStatusGlyph.h"
-#include "shell/BrimkitStatusLabel.h"
 
 #include <QColor>
 #include <QDBusConnection>
@@ -44,7 +43,7 @@ public:
     // the bar. Global coordinates; a 1 by 1 rectangle is a point.
     QRect anchor() const;
     QMenu &menu() { return m_menu; }
-    QString toolTip() const { return m_label.accessibilityLabel; }
+    QString toolTip() const { return m_toolTip; }
     QIcon icon() const { return m_icon; }
     // How often the icon was redrawn; the icon must not redraw more than it changes.
     int redrawCount() const { return m_redraws; }
@@ -66,6 +65,7 @@ private:
     void refresh();
     void onHostChanged();
     void showTrayIcon();
+    void publishWords();
     void publishIcon();
     void setTrayToolTip(const QString &label);
     // Remembers a point a host sent, when it is one.
@@ -78,7 +78,7 @@ private:
     std::unique_ptr<QSystemTrayIcon> m_tray;
     bool m_shown = false;
     std::optional<QPoint> m_hostPoint;
-    BrimkitStatusLabel m_label;
+    QString m_toolTip;
     std::optional<BrimkitStatusGlyph> m_shownGlyph;
     QColor m_shownInk;
     QIcon m_icon;
