@@ -68,7 +68,7 @@ BrimkitPanel &BrimkitDelegate::panel()
     return *m_panel;
 }
 
-void BrimkitDelegate::togglePanel()
+void BrimkitDelegate::togglePanel(const QRect &anchor)
 {
     // With the panel's first paint, this times an opening (QT_MESSAGE_PATTERN="%{time process}…").
     qCDebug(lcBrimkit) << "tray icon clicked";
@@ -76,16 +76,21 @@ void BrimkitDelegate::togglePanel()
         m_panel->hide();
     // The click on the icon has just closed the panel: it stays closed.
     else if (!m_panel || !m_panel->justClosed())
-        showPanel();
+        openPanel(anchor);
 }
 
 void BrimkitDelegate::showPanel()
+{
+    openPanel(m_statusItem ? m_statusItem->anchor() : QRect());
+}
+
+void BrimkitDelegate::openPanel(const QRect &anchor)
 {
     if (!m_launched || m_terminated)
         return;
     panel();
     m_model->applicationDidBecomeActive();
-    m_panel->popUp(m_statusItem ? m_statusItem->geometry() : QRect());
+    m_panel->popUp(anchor);
 }
 
 std::function<bool()> BrimkitDelegate::busyPredicate()

@@ -36,7 +36,8 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
-    void togglePanel();
+    void togglePanel(const QRect &anchor);
+    void openPanel(const QRect &anchor);
     void startShortcuts();
 
     // Taken before the model gets the environment: the shortcuts announce through it too.

@@ -13,8 +13,9 @@
 #include <array>
 
 namespace BrimkitStatusIcon {
-// Slot sizes hosts ask for (XEmbed trays 22, StatusNotifierItem hosts 16 to 48).
-inline constexpr std::array<int, 5> sizes{16, 22, 24, 32, 48};
+// Slot sizes hosts ask for (XEmbed trays 22, StatusNotifierItem hosts 16 to
+// 64, the largest on high-density screens).
+inline constexpr std::array<int, 6> sizes{16, 22, 24, 32, 48, 64};
 
 QImage image(const BrimkitStatusGlyph &glyph, int size, const QColor &ink);
 QIcon icon(const BrimkitStatusGlyph &glyph, const QColor &ink);

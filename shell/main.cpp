@@ -3,6 +3,7 @@
 #include "platform/JsonFileUserDefaults.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "shell/BrimkitCommandLine.h"
 #include "shell/BrimkitDelegate.h"
 #include "shell/DueAlarmDelivery.h"
 #include "services/OstrelSignals.h"
@@ -12,16 +13,38 @@
 #include <QDBusConnection>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace {
 
 // Core Wayland cannot place or raise the timer capsule: on a Wayland session
-// with XWayland run on xcb, unless the user chose a platform.
+// with XWayland run on xcb, unless the user chose a platform. Without
+// XWayland, natively on Wayland (Qt would try xcb on GNOME and abort).
 void choosePlatform()
 {
     const bool wayland = qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
         || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    if (wayland && !qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (!wayland || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+    else if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "wayland");
+}
+
+// Qt aborts when it finds no display; say why in one line instead.
+bool displayAvailable(const BrimkitCommandLine &command)
+{
+    return command.platformChosen || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        || !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+QStringList argumentsOf(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
 }
 
 // Set before any application object exists, so the delivery command (which
@@ -39,10 +62,21 @@ void nameApplication()
 int main(int argc, char **argv)
 {
     nameApplication();
+    const BrimkitCommandLine command = BrimkitCommandLine::parse(argumentsOf(argc, argv));
+    if (command.action == BrimkitCommandLine::Action::exit) {
+        std::fputs(command.output.toLocal8Bit().constData(), command.exitCode == 0 ? stdout : stderr);
+        return command.exitCode;
+    }
     // Started by the desktop's alarm timer: no window, no display needed.
-    if (argc == 2 && QString::fromLocal8Bit(argv[1]) == DueAlarmDelivery::option) {
-        const QCoreApplication command(argc, argv);
+    if (command.action == BrimkitCommandLine::Action::deliverDueAlarms) {
+        const QCoreApplication delivery(argc, argv);
         return DueAlarmDelivery::run(QDBusConnection::sessionBus());
+    }
+    if (!displayAvailable(command)) {
+        const QString line = QCoreApplication::translate("main", "%1 needs a desktop session: neither DISPLAY nor "
+                                                                 "WAYLAND_DISPLAY is set.\n");
+        std::fputs(line.arg(QGuiApplication::applicationDisplayName()).toLocal8Bit().constData(), stderr);
+        return 1;
     }
 
     choosePlatform();

@@ -37,10 +37,19 @@ TEST(BrimPanelPlacement, NextToTheIconAndInsideTheScreen)
         {"top-right icon: below, pushed left", {1240, 4, 24, 24}, panel, {590, 32}},
         {"top icon in the middle: centred below", {628, 4, 24, 24}, panel, {294, 32}},
         {"bottom-left icon: above, pushed right", {4, 772, 24, 24}, panel, {0, 248}},
-        {"pointer in the lower half", {900, 700, 1, 1}, panel, {555, 176}},
+        {"point in the lower half: a bar's reach above it", {900, 700, 1, 1}, panel, {555, 145}},
+        {"point on the bar outside the area: below the bar", {1200, 10, 1, 1}, panel, {590, 32}},
         {"taller than the screen: top stays visible", {1240, 4, 24, 24}, {690, 900}, {590, 32}},
         {"wider than the screen: left stays visible", {1240, 4, 24, 24}, {1400, 300}, {0, 32}},
     };
     for (const Row &row : rows)
         EXPECT_EQ(BrimPanelPlacement::topLeft(row.anchor, row.size, area), row.topLeft) << row.name;
+    // The whole output as usable area (XWayland): points on bars at each edge.
+    const QRect output(0, 0, 1280, 800);
+    const Row points[] = {
+        {"top bar", {1200, 10, 1, 1}, panel, {590, 46}}, {"bottom bar", {640, 790, 1, 1}, panel, {295, 235}},
+        {"left bar", {10, 400, 1, 1}, panel, {46, 140}}, {"right bar", {1270, 400, 1, 1}, panel, {545, 140}},
+    };
+    for (const Row &row : points)
+        EXPECT_EQ(BrimPanelPlacement::topLeft(row.anchor, row.size, output), row.topLeft) << row.name;
 }

@@ -78,3 +78,57 @@ start_trayer() {
   pids+=($!)
   wait_for 10 tray_up || fail "trayer did not start"
 }
+
+# xfce4-panel as a StatusNotifierItem host: one 32-pixel bar at the top, a
+# spacer, then the status tray at the right. Its settings come from xfconfd,
+# which D-Bus starts with the bus's environment. Needs `isolate_home` and a
+# window manager (openbox).
+start_xfce_panel() {
+  local channel=$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml
+  if [[ ! -f $channel/xfce4-panel.xml ]]; then
+    mkdir -p "$channel"
+    cat >"$channel/xfce4-panel.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="32"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+        <value type="int" value="2"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="separator">
+      <property name="expand" type="bool" value="true"/>
+      <property name="style" type="uint" value="0"/>
+    </property>
+    <property name="plugin-2" type="string" value="systray"/>
+  </property>
+</channel>
+XML
+    dbus-update-activation-environment XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR
+  fi
+  NO_AT_BRIDGE=1 xfce4-panel >>"$work/panel.log" 2>&1 &
+  panel_pid=$!
+  pids+=($panel_pid)
+  wait_for 20 sni_hosting || fail "xfce4-panel hosts no status notifier items"
+}
+
+sni_watcher() { # <property>
+  dbus-send --session --print-reply=literal --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+    org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher "string:$1" 2>/dev/null
+}
+sni_hosting() { sni_watcher IsStatusNotifierHostRegistered | grep -q true; }
+# The app's connection on the session bus, which also carries its tray item.
+app_bus_name() {
+  dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus / org.freedesktop.DBus.GetNameOwner \
+    string:app.ostrel.brimkit 2>/dev/null | tr -d ' '
+}
+sni_listed() { local name; name=$(app_bus_name) && [[ -n $name ]] && sni_watcher RegisteredStatusNotifierItems | grep -qF "$name"; }
