@@ -43,14 +43,18 @@ public:
     }
     void pick(Done done) override
     {
-        m_aside.leave();
-        // The timer belongs to this sampler: destroyed first, nothing opens.
-        QTimer::singleShot(BrimPanelAside::redrawMs, &m_context, [this, done = std::move(done)]() mutable {
+        auto start = [this, done = std::move(done)]() mutable {
             m_sampler->pick([done = std::move(done), comeBack = m_aside.comeBack](const BrimSampledColor &color) {
                 done(color);
                 comeBack();
             });
-        });
+        };
+        if (!m_aside.leave()) {
+            start();
+            return;
+        }
+        // The timer belongs to this sampler: destroyed first, nothing opens.
+        QTimer::singleShot(BrimPanelAside::redrawMs, &m_context, std::move(start));
     }
 
 private:

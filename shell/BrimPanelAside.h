@@ -12,11 +12,12 @@
 #include <memory>
 
 struct BrimPanelAside {
-    std::function<void()> leave;
+    // Says whether the panel was up and stepped aside.
+    std::function<bool()> leave;
     std::function<void()> comeBack;
 
-    // What is under the panel needs a moment to be drawn again before the
-    // screen is sampled.
+    // What was under the panel needs a moment to be drawn again before the
+    // screen is sampled; a pick with no panel up (a global shortcut) starts at once.
     static constexpr int redrawMs = 200;
 
     std::shared_ptr<BrimFilePanels> around(std::shared_ptr<BrimFilePanels> panels) const;

@@ -1,12 +1,20 @@
 #include "shell/BrimShortcutRecorder.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 
 BrimShortcutRecorder::BrimShortcutRecorder(QWidget *parent)
     : QKeySequenceEdit(parent)
 {
     // Only a recording given up ends this way: a finished one was reset at its key.
     connect(this, &QKeySequenceEdit::editingFinished, this, [this] { setStored(m_stored); });
+}
+
+void BrimShortcutRecorder::setAccessibleTitle(const QString &title)
+{
+    setAccessibleName(title);
+    for (QLineEdit *edit : findChildren<QLineEdit *>())
+        edit->setAccessibleName(title);
 }
 
 void BrimShortcutRecorder::setStored(const QKeySequence &combination)

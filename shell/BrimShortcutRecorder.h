@@ -12,6 +12,9 @@ class BrimShortcutRecorder : public QKeySequenceEdit {
 public:
     explicit BrimShortcutRecorder(QWidget *parent = nullptr);
 
+    // Names the recorder and the line edit inside it, which screen readers list on its own.
+    void setAccessibleTitle(const QString &title);
+
     // Shows the stored combination, and ends any recording.
     void setStored(const QKeySequence &combination);
 

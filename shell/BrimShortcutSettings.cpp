@@ -47,7 +47,7 @@ void BrimShortcutSettings::addRow(QGridLayout *grid, BrimShortcutAction action)
             toolCaption()};
     row.title->setWordWrap(true);
     row.title->setBuddy(row.recorder);
-    row.recorder->setAccessibleName(title);
+    row.recorder->setAccessibleTitle(title);
     row.recorder->setFixedWidth(recorderWidth);
     row.clear->setAutoRaise(true);
     row.clear->setIcon(BrimSymbols::icon(QStringLiteral("xmark"), palette().color(QPalette::ButtonText)));

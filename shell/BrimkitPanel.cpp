@@ -155,23 +155,21 @@ BrimkitPanel::~BrimkitPanel() = default;
 BrimPanelAside BrimkitPanel::aside()
 {
     const QPointer<BrimkitPanel> self(this);
-    return {[self] {
-                if (self)
-                    self->stepAside();
-            },
+    return {[self] { return self && self->stepAside(); },
             [self] {
                 if (self)
                     self->comeBack();
             }};
 }
 
-void BrimkitPanel::stepAside()
+bool BrimkitPanel::stepAside()
 {
     m_returning = isVisible();
     if (!m_returning)
-        return;
+        return false;
     m_returnFocus = QApplication::focusWidget();
     hide();
+    return true;
 }
 
 void BrimkitPanel::comeBack()

@@ -127,7 +127,7 @@ private:
     // Hooks for the dialogs and pickers the tools open: the panel hides
     // while they are up and returns, where it was, when they close.
     BrimPanelAside aside();
-    void stepAside();
+    bool stepAside();
     void comeBack();
 
     BrimkitModel &m_model;
