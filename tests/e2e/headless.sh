@@ -4,7 +4,7 @@
 run_headless() { # "$0" "$@"
   if [[ -z "${BRIMKIT_HEADLESS_INNER:-}" ]]; then
     export BRIMKIT_HEADLESS_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- "$@"
+    exec "$(dirname "${BASH_SOURCE[0]}")/with-xvfb" dbus-run-session -- "$@"
   fi
 }
 
