@@ -48,7 +48,7 @@ run_app() { # <label> <capsule: true|false>
   rm -rf "$work/c"; mkdir -p "$work/c/app.ostrel.brimkit"
   printf '{"brimkitTimerIsland": %s}' "$2" >"$work/c/app.ostrel.brimkit/defaults.json"
   local log=$work/$1.log
-  QT_LOGGING_RULES="ostrel.brimkit.debug=true" "$build/shell/ostrel-brimkit" 2>"$log" & app=$!
+  QT_LOGGING_RULES="ostrel.brimkit.capsule.debug=true" "$build/shell/ostrel-brimkit" 2>"$log" & app=$!
   sleep 2
   echo "$1 before its pop-up was first opened: peak RSS $(awk '/VmHWM/ {printf "%.1f MiB", $2/1024}' /proc/$app/status)"
   "$build/shell/ostrel-brimkit"          # opens the panel
@@ -61,9 +61,9 @@ run_app() { # <label> <capsule: true|false>
   import -window root "${BRIMKIT_IDLE_SHOT:-/dev/null}" 2>/dev/null || true
   xdotool key Escape Escape
   sleep 1
-  local painted; painted=$(grep -c 'timer capsule painted' "$log" || true)
+  local painted; painted=$(grep -c 'capsule: painted' "$log" || true)
   measure "$1" $app
-  painted=$(( $(grep -c 'timer capsule painted' "$log" || true) - painted ))
+  painted=$(( $(grep -c 'capsule: painted' "$log" || true) - painted ))
   awk -v l="$1" -v p="$painted" -v s="$seconds" 'BEGIN { printf "%-10s capsule repaints %d over %d s (%.2f per second)\n", l, p, s, p/s }'
   kill -TERM $app; wait $app || true
 }

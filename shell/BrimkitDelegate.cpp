@@ -4,7 +4,7 @@
 #include "services/OstrelSignals.h"
 #include "shell/BrimkitStatusItem.h"
 #include "shell/BrimTimerOverlayController.h"
-#include "shell/SystemBrimTimerDesktop.h"
+#include "shell/SystemCapsuleDesktop.h"
 
 #include <QPointer>
 
@@ -36,7 +36,7 @@ void BrimkitDelegate::applicationDidFinishLaunching()
     connect(m_statusItem.get(), &BrimkitStatusItem::activated, this, &BrimkitDelegate::togglePanel);
     connect(m_statusItem.get(), &BrimkitStatusItem::openRequested, this, &BrimkitDelegate::showPanel);
     m_statusItem->show();
-    m_timerOverlay = std::make_unique<BrimTimerOverlayController>(*m_model, std::make_shared<SystemBrimTimerDesktop>());
+    m_capsule = std::make_unique<BrimTimerOverlayController>(*m_model, std::make_shared<SystemCapsuleDesktop>());
 }
 
 BrimkitPanel &BrimkitDelegate::panel()
@@ -81,7 +81,7 @@ void BrimkitDelegate::applicationWillTerminate()
     m_terminated = true;
     if (m_panel)
         m_panel->hide();
-    if (m_timerOverlay)
-        m_timerOverlay->close();
+    if (m_capsule)
+        m_capsule->close();
     m_model->shutdown();
 }

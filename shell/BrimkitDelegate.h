@@ -43,7 +43,7 @@ private:
     std::unique_ptr<BrimkitPanel> m_panel;
     std::unique_ptr<BrimkitStatusItem> m_statusItem;
     // Absent until launch has finished.
-    std::unique_ptr<BrimTimerOverlayController> m_timerOverlay;
+    std::unique_ptr<BrimTimerOverlayController> m_capsule;
     bool m_launched = false;
     bool m_terminated = false;
 };

@@ -111,7 +111,7 @@ BrimkitPanel::BrimkitPanel(BrimkitModel &model, AppUpdates *updates, Environment
     , m_colorsTool(std::make_unique<BrimColorModel>(
           BrimColorModel::Environment{m_env.colorSampler, m_env.defaults, m_env.clipboard}))
     , m_textTool(std::make_unique<BrimTextModel>(m_env.clipboard))
-    , m_qrTool(std::make_unique<BrimQRModel>(BrimQRModel::Environment{m_env.clipboard, m_env.filePanels}))
+    , m_qrTool(std::make_unique<BrimQRModel>(BrimQRModel::Environment{m_env.clipboard, m_env.filePanels, m_env.qrCodec}))
 {
     setWindowTitle(QApplication::applicationDisplayName());
     setAccessibleName(QApplication::applicationDisplayName());

@@ -28,6 +28,7 @@ class BrimWorkspace;
 class AppUpdates;
 class BrimkitModel;
 class BrimPanelCustomization;
+class BrimQRCodec;
 class BrimQRModel;
 class BrimTextModel;
 class BrimToolGrid;
@@ -50,6 +51,7 @@ public:
         std::shared_ptr<BrimFileReveal> fileReveal;
         // Browsers and the suite's other applications.
         std::shared_ptr<BrimWorkspace> workspace;
+        std::shared_ptr<const BrimQRCodec> qrCodec;
         // The feedback window and the usage-statistics switches.
         OstrelSignals *signals = nullptr;
         std::optional<DesktopNotificationSettings> notificationSettings;
