@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Idle cost of the running app against a bare tray program that has shown a
-# small window once, under Xvfb with trayer: CPU seconds and peak RSS over a
-# window, after every tool of the panel has been opened once, and with a
-# countdown running, the timer capsule shown and switched off.
+# small window once, under Xvfb with trayer, over the same window each:
+# CPU, voluntary context switches of all threads (wake-ups), peak RSS within
+# the window (the peak is reset at its start), RSS and USS (private pages) at
+# its end. The app runs idle with its only alarm hours away after every tool
+# of the panel was opened once, then with a 25-minute focus session running,
+# the timer capsule shown and switched off.
 #   bench/idle_cost.sh <build dir> [seconds=60]
 set -euo pipefail
 build=$(cd "$1" && pwd); seconds=${2:-60}
@@ -14,31 +17,52 @@ work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/c XDG_DATA_HOME=$work/d
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
 
-measure() { # <label> <pid>
-  local pid=$2 ticks hz=$(getconf CLK_TCK)
-  local start; start=$(awk '{print $14+$15}' /proc/$pid/stat)
+switches() { # voluntary context switches of every thread of <pid>
+  cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'
+}
+# measure <label> <pid>: one line of figures; leaves them in $cpu $cs $hwm $uss for the ratios.
+measure() {
+  local pid=$2 hz; hz=$(getconf CLK_TCK)
+  echo 5 >/proc/"$pid"/clear_refs 2>/dev/null || true # peak RSS from here on
+  local ticks0 cs0; ticks0=$(awk '{print $14+$15}' /proc/"$pid"/stat); cs0=$(switches "$pid")
   sleep "$seconds"
-  ticks=$(( $(awk '{print $14+$15}' /proc/$pid/stat) - start ))
-  local hwm rss
-  hwm=$(awk '/VmHWM/ {print $2}' /proc/$pid/status)
-  rss=$(awk '/VmRSS/ {print $2}' /proc/$pid/status)
-  awk -v l="$1" -v t="$ticks" -v hz="$hz" -v s="$seconds" -v r="$hwm" -v n="$rss" \
-    'BEGIN { printf "%-10s cpu %.2f s over %d s (%.3f%% of a core), peak RSS %.1f MiB, RSS at end %.1f MiB\n", l, t/hz, s, 100*t/hz/s, r/1024, n/1024 }'
+  local ticks=$(( $(awk '{print $14+$15}' /proc/"$pid"/stat) - ticks0 ))
+  cs=$(( $(switches "$pid") - cs0 ))
+  hwm=$(awk '/VmHWM/ {print $2}' /proc/"$pid"/status)
+  local rss; rss=$(awk '/VmRSS/ {print $2}' /proc/"$pid"/status)
+  uss=$(awk '/^Private_(Clean|Dirty):/ { n += $2 } END { print n }' /proc/"$pid"/smaps_rollup)
+  cpu=$(awk -v t="$ticks" -v hz="$hz" 'BEGIN { print t / hz }')
+  awk -v l="$1" -v c="$cpu" -v s="$seconds" -v w="$cs" -v h="$hwm" -v r="$rss" -v u="$uss" 'BEGIN {
+    printf "%-11s cpu %.2f s over %d s (%.3f%% of a core), %d wake-ups (%.1f a minute), peak RSS %.1f MiB, RSS %.1f MiB, USS %.1f MiB\n",
+      l, c, s, 100 * c / s, w, 60 * w / s, h / 1024, r / 1024, u / 1024 }'
 }
 
 "$build/bench/bare-tray" --show-window & bare=$!
 sleep 2; measure bare $bare; kill $bare
+bare_cs=$cs bare_hwm=$hwm bare_uss=$uss
+
+# The only alarm, four hours away.
+mkdir -p "$work/d/app.ostrel.brimkit"
+alarm_file() {
+  local due; due=$(python3 -c "import time; print(time.time() - 978307200 + 4 * 3600)")
+  printf '{"version":1,"alarms":[{"id":"5F0C2E7A-4B1D-4C39-9E4A-2D7B8C6A1F03","title":"Later","date":%s,"timeZoneID":"UTC"}]}' \
+    "$due" >"$work/d/app.ostrel.brimkit/alarms.json"
+}
 
 # Every tool and the settings opened once from the keyboard (Space opens the
 # focused card's tool, Escape closes it, Tab Tab reaches the next card), then
 # the panel closed.
+alarm_file
 "$build/shell/ostrel-brimkit" & app=$!
 sleep 2
 "$build/shell/ostrel-brimkit"; sleep 0.5
 for tool in 1 2 3 4 5 6 7 8; do xdotool key space; sleep 0.3; xdotool key Escape Tab Tab; done
 xdotool key Tab space; sleep 0.3; xdotool key Escape Escape
 sleep 1
-measure app-tools $app
+measure app-idle $app
+awk -v a="$cs" -v b="$bare_cs" -v s="$seconds" -v h="$hwm" -v bh="$bare_hwm" -v u="$uss" -v bu="$bare_uss" 'BEGIN {
+  printf "  idle against bare: %+.1f wake-ups a minute (goal: at most +2), peak RSS %.2fx (goal: at most 1.4x), USS %.2fx\n",
+    60 * (a - b) / s, h / bh, u / bu }'
 kill -TERM $app; wait $app || true
 
 # The app with a running 25-minute focus session, the timer capsule shown or
@@ -64,8 +88,8 @@ run_app() { # <label> <capsule: true|false>
   local painted; painted=$(grep -c 'capsule: painted' "$log" || true)
   measure "$1" $app
   painted=$(( $(grep -c 'capsule: painted' "$log" || true) - painted ))
-  awk -v l="$1" -v p="$painted" -v s="$seconds" 'BEGIN { printf "%-10s capsule repaints %d over %d s (%.2f per second)\n", l, p, s, p/s }'
+  awk -v l="$1" -v p="$painted" -v s="$seconds" 'BEGIN { printf "%-11s capsule repaints %d over %d s (%.2f per second)\n", l, p, s, p/s }'
   kill -TERM $app; wait $app || true
 }
-run_app app true
-run_app app-off false
+run_app countdown true
+run_app no-capsule false
