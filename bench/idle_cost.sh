@@ -6,7 +6,7 @@
 # its end. The app runs idle with its only alarm hours away after every tool
 # of the panel was opened once, then with a 25-minute focus session running,
 # the timer capsule shown and switched off.
-#   bench/idle_cost.sh <build dir> [seconds=60]
+#   bench/idle_cost.sh <build dir> [seconds=60]   (BRIMKIT_IDLE_ONLY=1: bare and idle app only)
 set -euo pipefail
 build=$(cd "$1" && pwd); seconds=${2:-60}
 if [[ -z "${BRIMKIT_IDLE_INNER:-}" ]]; then
@@ -17,17 +17,40 @@ work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/c XDG_DATA_HOME=$work/d
 trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
 
-switches() { # voluntary context switches of every thread of <pid>
-  cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'
+# wakeups <pid> <seconds>: voluntary context switches of all its threads over
+# the time, sampled each second so that threads ending meanwhile still count;
+# the busiest threads go to stderr.
+wakeups() {
+  python3 - "$1" "$2" <<'PY'
+import glob, sys, time
+pid, seconds = sys.argv[1], float(sys.argv[2])
+first, last, names = {}, {}, {}
+def sample(start):
+    for status in glob.glob(f"/proc/{pid}/task/*/status"):
+        try:
+            fields = dict(line.split(":", 1) for line in open(status) if ":" in line)
+        except OSError:
+            continue
+        tid, n = status.split("/")[4], int(fields["voluntary_ctxt_switches"])
+        first.setdefault(tid, n if start else 0)
+        last[tid], names[tid] = n, fields["Name"].strip()
+end = time.monotonic() + seconds
+sample(True)
+while time.monotonic() < end:
+    time.sleep(min(1.0, max(0.0, end - time.monotonic())))
+    sample(False)
+deltas = sorted(((last[t] - first[t], names[t]) for t in last), reverse=True)
+print(sum(d for d, _ in deltas))
+print("  busiest threads: " + ", ".join(f"{n} {d}" for d, n in deltas[:4] if d), file=sys.stderr)
+PY
 }
 # measure <label> <pid>: one line of figures; leaves them in $cpu $cs $hwm $uss for the ratios.
 measure() {
   local pid=$2 hz; hz=$(getconf CLK_TCK)
   echo 5 >/proc/"$pid"/clear_refs 2>/dev/null || true # peak RSS from here on
-  local ticks0 cs0; ticks0=$(awk '{print $14+$15}' /proc/"$pid"/stat); cs0=$(switches "$pid")
-  sleep "$seconds"
+  local ticks0; ticks0=$(awk '{print $14+$15}' /proc/"$pid"/stat)
+  cs=$(wakeups "$pid" "$seconds")
   local ticks=$(( $(awk '{print $14+$15}' /proc/"$pid"/stat) - ticks0 ))
-  cs=$(( $(switches "$pid") - cs0 ))
   hwm=$(awk '/VmHWM/ {print $2}' /proc/"$pid"/status)
   local rss; rss=$(awk '/VmRSS/ {print $2}' /proc/"$pid"/status)
   uss=$(awk '/^Private_(Clean|Dirty):/ { n += $2 } END { print n }' /proc/"$pid"/smaps_rollup)
@@ -58,12 +81,13 @@ sleep 2
 "$build/shell/ostrel-brimkit"; sleep 0.5
 for tool in 1 2 3 4 5 6 7 8; do xdotool key space; sleep 0.3; xdotool key Escape Tab Tab; done
 xdotool key Tab space; sleep 0.3; xdotool key Escape Escape
-sleep 1
+sleep 7 # the panel gives back its window after being hidden 5 s
 measure app-idle $app
 awk -v a="$cs" -v b="$bare_cs" -v s="$seconds" -v h="$hwm" -v bh="$bare_hwm" -v u="$uss" -v bu="$bare_uss" 'BEGIN {
   printf "  idle against bare: %+.1f wake-ups a minute (goal: at most +2), peak RSS %.2fx (goal: at most 1.4x), USS %.2fx\n",
     60 * (a - b) / s, h / bh, u / bu }'
 kill -TERM $app; wait $app || true
+[[ -z "${BRIMKIT_IDLE_ONLY:-}" ]] || exit 0
 
 # The app with a running 25-minute focus session, the timer capsule shown or
 # switched off (its setting written before the start). Capsule repaints are

@@ -7,6 +7,7 @@
 #include "models/BrimkitModel.h"
 #include "models/BrimQRModel.h"
 #include "models/BrimTextModel.h"
+#include "platform/HeapRelease.h"
 #include "services/AppTheme.h"
 #include "shell/BrimAlarmsView.h"
 #include "shell/BrimAppsControls.h"
@@ -30,12 +31,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -45,6 +48,8 @@ constexpr int margin = 14;
 constexpr int bodySpacing = 12;
 // A click on the tray icon first closes the pop-up, then reaches the icon.
 constexpr int reopenGuardMs = 300;
+// How long the panel stays hidden before it gives back its window.
+constexpr int releaseAfterMs = 5000;
 constexpr int messageAllowance = 60;
 constexpr int minimumPaneHeight = 160;
 
@@ -127,6 +132,11 @@ BrimkitPanel::BrimkitPanel(BrimkitModel &model, AppUpdates *updates, Environment
     layout->addWidget(createMessageBar());
     layout->addWidget(createBody());
     layout->addWidget(createFooter());
+
+    m_releaseTimer = new QTimer(this);
+    m_releaseTimer->setSingleShot(true);
+    m_releaseTimer->setInterval(releaseAfterMs);
+    connect(m_releaseTimer, &QTimer::timeout, this, &BrimkitPanel::releaseWhileHidden);
 
     auto *quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     connect(quit, &QShortcut::activated, this, &BrimkitPanel::quitRequested);
@@ -577,7 +587,18 @@ void BrimkitPanel::resizeEvent(QResizeEvent *event)
 void BrimkitPanel::hideEvent(QHideEvent *event)
 {
     m_hiddenAt.start();
+    m_releaseTimer->start();
     QWidget::hideEvent(event);
+}
+
+void BrimkitPanel::releaseWhileHidden()
+{
+    if (isVisible())
+        return;
+    destroy();
+    // Rendered symbols are made again when next drawn.
+    QPixmapCache::clear();
+    HeapRelease::returnFreedPages();
 }
 
 void BrimkitPanel::changeEvent(QEvent *event)

@@ -35,6 +35,7 @@ class BrimToolGrid;
 class OstrelSignals;
 class QLabel;
 class QScrollArea;
+class QTimer;
 class QToolButton;
 class QVBoxLayout;
 
@@ -120,6 +121,8 @@ private:
     QList<QWidget *> tabStops() const;
     void refreshMessage();
     void place();
+    // Hidden a while: the window and its drawing surface go (showing makes them again).
+    void releaseWhileHidden();
 
     BrimkitModel &m_model;
     AppUpdates *m_updates;
@@ -132,6 +135,7 @@ private:
     std::optional<BrimTool> m_selected;
     QRect m_anchor;
     QElapsedTimer m_hiddenAt;
+    QTimer *m_releaseTimer = nullptr;
     bool m_firstPaintPending = false;
     bool m_theming = false;
 
