@@ -9,17 +9,29 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
-// Ends a file operation's turn however its coroutine ends.
-struct BrimAlarmsModel::TurnEnd {
-    QPointer<BrimAlarmsModel> model;
-    std::shared_ptr<BrimCompletion> done;
-    ~TurnEnd()
-    {
-        if (model)
-            --model->m_storing;
-        done->finish();
-    }
-};
+BrimAlarmsModel::Turn::Turn(BrimAlarmsModel *model, std::shared_ptr<BrimCompletion> previous)
+    : m_model(model)
+    , m_previous(std::move(previous))
+    , m_done(std::make_shared<BrimCompletion>())
+{
+    ++model->m_storing;
+    model->m_lastTurn = m_done;
+}
+
+BrimAlarmsModel::Turn::~Turn()
+{
+    if (!m_done)
+        return; // moved from
+    if (m_model)
+        --m_model->m_storing;
+    m_done->finish();
+}
+
+QCoro::Task<> BrimAlarmsModel::Turn::waitForEarlier()
+{
+    if (m_previous)
+        co_await m_previous->wait();
+}
 
 BrimAlarmsModel::BrimAlarmsModel(std::shared_ptr<BrimAlarmStoring> store,
                                  std::shared_ptr<BrimTimerNotificationCenter> notifications, bool enabled, bool sound,
@@ -171,10 +183,7 @@ void BrimAlarmsModel::setText(std::optional<QString> &field, std::optional<QStri
 
 BrimAlarmsModel::Turn BrimAlarmsModel::takeTurn()
 {
-    Turn turn{m_lastTurn, std::make_shared<BrimCompletion>()};
-    m_lastTurn = turn.done;
-    ++m_storing;
-    return turn;
+    return Turn(this, m_lastTurn);
 }
 
 QCoro::Task<BrimAlarmsModel::LoadResult> BrimAlarmsModel::load()
@@ -199,7 +208,7 @@ QCoro::Task<BrimAlarmsModel::SaveResult> BrimAlarmsModel::save(QList<BrimAlarm> 
 QCoro::Task<> BrimAlarmsModel::loadAtStart(Turn turn)
 {
     const QPointer<BrimAlarmsModel> self(this);
-    const TurnEnd end{self, turn.done};
+    co_await turn.waitForEarlier();
     LoadResult loaded = co_await load();
     if (!self)
         co_return;
@@ -252,9 +261,7 @@ void BrimAlarmsModel::refresh(BrimDate now, bool restoring)
 QCoro::Task<> BrimAlarmsModel::saveCompletion(Turn turn)
 {
     const QPointer<BrimAlarmsModel> self(this);
-    const TurnEnd end{self, turn.done};
-    if (turn.previous)
-        co_await turn.previous->wait();
+    co_await turn.waitForEarlier();
     if (!self)
         co_return;
     // Whatever has fired by now goes into the one save.
@@ -301,9 +308,7 @@ void BrimAlarmsModel::add(const QString &title, BrimDate date, BrimDate now)
 QCoro::Task<> BrimAlarmsModel::addInTurn(Turn turn, QString title, BrimDate date, BrimDate now)
 {
     const QPointer<BrimAlarmsModel> self(this);
-    const TurnEnd end{self, turn.done};
-    if (turn.previous)
-        co_await turn.previous->wait();
+    co_await turn.waitForEarlier();
     if (!self || m_storageIssue)
         co_return;
     BrimAlarmBook copy = m_book;
@@ -335,9 +340,7 @@ void BrimAlarmsModel::remove(QUuid id)
 QCoro::Task<> BrimAlarmsModel::removeInTurn(Turn turn, QUuid id)
 {
     const QPointer<BrimAlarmsModel> self(this);
-    const TurnEnd end{self, turn.done};
-    if (turn.previous)
-        co_await turn.previous->wait();
+    co_await turn.waitForEarlier();
     if (!self || m_storageIssue || !contains(id))
         co_return;
     BrimAlarmBook copy = m_book;
@@ -369,9 +372,7 @@ void BrimAlarmsModel::retryStorage()
 QCoro::Task<> BrimAlarmsModel::retryInTurn(Turn turn)
 {
     const QPointer<BrimAlarmsModel> self(this);
-    const TurnEnd end{self, turn.done};
-    if (turn.previous)
-        co_await turn.previous->wait();
+    co_await turn.waitForEarlier();
     if (!self)
         co_return;
     LoadResult loaded = co_await load();

@@ -18,6 +18,7 @@
 #include "telemetry/OstrelEvent.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QUuid>
 
 #include <functional>
@@ -89,12 +90,23 @@ private:
         QUuid generation;
         std::shared_ptr<BrimCompletion> done = std::make_shared<BrimCompletion>();
     };
-    // One file operation's place in the queue.
-    struct Turn {
-        std::shared_ptr<BrimCompletion> previous;
-        std::shared_ptr<BrimCompletion> done;
+    // One file operation's place in the queue; when it ends, however its
+    // coroutine ends, the next one goes.
+    class Turn {
+    public:
+        Turn(BrimAlarmsModel *model, std::shared_ptr<BrimCompletion> previous);
+        Turn(Turn &&other) noexcept = default;
+        Turn &operator=(Turn &&) = delete;
+        ~Turn();
+        // Waits for the operations asked for earlier.
+        QCoro::Task<> waitForEarlier();
+
+    private:
+        QPointer<BrimAlarmsModel> m_model;
+        std::shared_ptr<BrimCompletion> m_previous;
+        std::shared_ptr<BrimCompletion> m_done;
+        friend class BrimAlarmsModel;
     };
-    struct TurnEnd;
     using LoadResult = Result<QList<BrimAlarm>, BrimAlarmStoreError>;
     using SaveResult = Result<void, BrimAlarmStoreError>;
 

@@ -197,8 +197,9 @@ TEST_F(Alarms, BeepsOnlyWhenNoNotificationMakesTheSound)
         EXPECT_EQ(count(row.restoring ? "brim.alarmmissed" : "brim.alarmcompleted"), row.alarms);
         EXPECT_EQ(beep->count, row.beeps);
         EXPECT_EQ(center ? center->shown.size() : 0, row.shown);
-        if (row.refused)
+        if (row.refused) {
             EXPECT_EQ(model->notificationNote(), Notes::text(Notes::alarmNotes.schedulingFailed));
+        }
     }
 }
 
