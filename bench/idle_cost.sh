@@ -54,15 +54,18 @@ measure() {
   hwm=$(awk '/VmHWM/ {print $2}' /proc/"$pid"/status)
   local rss; rss=$(awk '/VmRSS/ {print $2}' /proc/"$pid"/status)
   uss=$(awk '/^Private_(Clean|Dirty):/ { n += $2 } END { print n }' /proc/"$pid"/smaps_rollup)
+  dirty=$(awk '/^Private_Dirty:/ { print $2 }' /proc/"$pid"/smaps_rollup)
   cpu=$(awk -v t="$ticks" -v hz="$hz" 'BEGIN { print t / hz }')
-  awk -v l="$1" -v c="$cpu" -v s="$seconds" -v w="$cs" -v h="$hwm" -v r="$rss" -v u="$uss" 'BEGIN {
-    printf "%-11s cpu %.2f s over %d s (%.3f%% of a core), %d wake-ups (%.1f a minute), peak RSS %.1f MiB, RSS %.1f MiB, USS %.1f MiB\n",
-      l, c, s, 100 * c / s, w, 60 * w / s, h / 1024, r / 1024, u / 1024 }'
+  awk -v l="$1" -v c="$cpu" -v s="$seconds" -v w="$cs" -v h="$hwm" -v r="$rss" -v u="$uss" -v d="$dirty" 'BEGIN {
+    printf "%-11s cpu %.2f s over %d s (%.3f%% of a core), %d wake-ups (%.1f a minute), peak RSS %.1f MiB, RSS %.1f MiB, USS %.1f MiB (%.1f MiB dirty)\n",
+      l, c, s, 100 * c / s, w, 60 * w / s, h / 1024, r / 1024, u / 1024, d / 1024 }'
+  echo "$cs $hwm $uss" >"$work/$1.values"
 }
 
+# The bare tray runs beside the app and is measured over the same window, so
+# that both share the libraries' pages alike (USS counts a page as private
+# while no other process maps it).
 "$build/bench/bare-tray" --show-window & bare=$!
-sleep 2; measure bare $bare; kill $bare
-bare_cs=$cs bare_hwm=$hwm bare_uss=$uss
 
 # The only alarm, four hours away.
 mkdir -p "$work/d/app.ostrel.brimkit"
@@ -82,7 +85,11 @@ sleep 2
 for tool in 1 2 3 4 5 6 7 8; do xdotool key space; sleep 0.3; xdotool key Escape Tab Tab; done
 xdotool key Tab space; sleep 0.3; xdotool key Escape Escape
 sleep 7 # the panel gives back its window after being hidden 5 s
+measure bare $bare 2>/dev/null &
 measure app-idle $app
+wait $!
+read -r bare_cs bare_hwm bare_uss <"$work/bare.values"
+kill $bare
 awk -v a="$cs" -v b="$bare_cs" -v s="$seconds" -v h="$hwm" -v bh="$bare_hwm" -v u="$uss" -v bu="$bare_uss" 'BEGIN {
   printf "  idle against bare: %+.1f wake-ups a minute (goal: at most +2), peak RSS %.2fx (goal: at most 1.4x), USS %.2fx\n",
     60 * (a - b) / s, h / bh, u / bu }'
