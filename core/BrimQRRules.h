@@ -11,6 +11,8 @@ inline constexpr qsizetype maxPayloadBytes = 2000;
 inline constexpr qint64 maxImageBytes = 30'000'000;
 inline constexpr qint64 maxImagePixels = 40'000'000;
 inline constexpr int maxDetectionSide = 4096;
+// The small copy looked at first keeps at least this many pixels on its longer side.
+inline constexpr int minQuickDetectionSide = 1200;
 // The generated image: a white margin of 4 modules, 8 pixels per module.
 inline constexpr int quietZoneModules = 4;
 inline constexpr int pixelsPerModule = 8;
@@ -37,6 +39,24 @@ constexpr QSize detectionSize(QSize size)
         return int(qMax<qint64>(1, (side * maxDetectionSide + longer / 2) / longer));
     };
     return {scaled(size.width()), scaled(size.height())};
+}
+
+// The small copy a large image is looked at first: its sides divided by the
+// largest of 2, 4 and 8 that leaves the longer side at least
+// minQuickDetectionSide (a JPEG decodes such a fraction directly, at a
+// fraction of the cost). Empty when no such copy is at most half the
+// detection size's area.
+constexpr QSize quickDetectionSize(QSize size)
+{
+    const qint64 longer = qMax(size.width(), size.height());
+    int divisor = 1;
+    while (divisor < 8 && longer / (divisor * 2) >= minQuickDetectionSide)
+        divisor *= 2;
+    const QSize full = detectionSize(size);
+    const QSize quick{qMax(1, size.width() / divisor), qMax(1, size.height() / divisor)};
+    if (divisor == 1 || 2 * qint64(quick.width()) * quick.height() > qint64(full.width()) * full.height())
+        return {};
+    return quick;
 }
 
 } // namespace BrimQRRules

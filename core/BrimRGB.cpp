@@ -1,21 +1,7 @@
 #include "core/BrimRGB.h"
 
+#include "core/HexDigit.h"
 #include "core/UnicodeText.h"
-
-namespace {
-
-int hexDigit(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 std::optional<BrimRGB> BrimRGB::fromHex(QStringView text)
 {
@@ -36,7 +22,7 @@ std::optional<BrimRGB> BrimRGB::fromHex(QStringView text)
         return std::nullopt;
     std::uint32_t value = 0;
     for (QChar c : digits) {
-        const int digit = hexDigit(c.unicode());
+        const int digit = hexDigitValue(c.unicode());
         if (digit < 0)
             return std::nullopt;
         value = value << 4 | std::uint32_t(digit);

@@ -1,5 +1,6 @@
 #include "core/BrimURL.h"
 
+#include "core/HexDigit.h"
 #include "core/UnicodeText.h"
 
 #include <QByteArray>
@@ -15,13 +16,7 @@ const BrimURLError invalid{BrimURLError::invalidURL};
 
 int hexValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return hexDigitValue(static_cast<unsigned char>(c));
 }
 
 // Replaces each "%" and two hexadecimal digits by that byte; anything else,

@@ -2,6 +2,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/BrimAlarmArchive.h"
+#include "core/XdgFolders.h"
 
 #include "BuildInfo.h"
 
@@ -115,11 +116,7 @@ Result<void, BrimAlarmStoreError> makeFolders(const QString &folder)
 
 QString FileBrimAlarmStore::defaultURL()
 {
-    // XDG: a relative value is invalid and is ignored.
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    return base + QLatin1Char('/') + QLatin1String(BuildInfo::bundleIdentifier) + QStringLiteral("/alarms.json");
+    return XdgFolders::dataHome() + QLatin1Char('/') + QLatin1String(BuildInfo::bundleIdentifier) + QStringLiteral("/alarms.json");
 }
 
 Result<QList<BrimAlarm>, BrimAlarmStoreError> FileBrimAlarmStore::load()

@@ -1,14 +1,41 @@
 #include "models/BrimAlarmsModel.h"
 
+#include "models/BrimTimePresentation.h"
+
+#include <QCoro/QCoroFuture>
+#include <QEventLoop>
 #include <QPointer>
 #include <QTimeZone>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
-#include <cmath>
+
+BrimAlarmsModel::Turn::Turn(BrimAlarmsModel *model, std::shared_ptr<BrimCompletion> previous)
+    : m_model(model)
+    , m_previous(std::move(previous))
+    , m_done(std::make_shared<BrimCompletion>())
+{
+    ++model->m_storing;
+    model->m_lastTurn = m_done;
+}
+
+BrimAlarmsModel::Turn::~Turn()
+{
+    if (!m_done)
+        return; // moved from
+    if (m_model)
+        --m_model->m_storing;
+    m_done->finish();
+}
+
+QCoro::Task<> BrimAlarmsModel::Turn::waitForEarlier()
+{
+    if (m_previous)
+        co_await m_previous->wait();
+}
 
 BrimAlarmsModel::BrimAlarmsModel(std::shared_ptr<BrimAlarmStoring> store,
-                                 std::shared_ptr<BrimTimerNotificationCenter> notifications,
-                                 std::shared_ptr<BrimTimeNotificationAuthorization> authorization, bool enabled,
-                                 bool sound, Environment environment, QObject *parent)
+                                 std::shared_ptr<BrimTimerNotificationCenter> notifications, bool enabled, bool sound,
+                                 Environment environment, QObject *parent)
     : QObject(parent)
     , m_store(std::move(store))
     , m_env(std::move(environment))
@@ -16,31 +43,15 @@ BrimAlarmsModel::BrimAlarmsModel(std::shared_ptr<BrimAlarmStoring> store,
     , m_sound(sound)
     , m_generation(QUuid::createUuid())
 {
-    if (notifications && authorization) {
-        m_series = std::make_shared<BrimNotificationSeries>(
-            std::move(notifications), std::move(authorization), m_env.track, BrimNotificationSeries::alarmNotes,
-            [self = QPointer<BrimAlarmsModel>(this)] {
-                if (self)
-                    Q_EMIT self->changed();
-            });
+    if (notifications) {
+        m_series = std::make_shared<BrimNotificationSeries>(std::move(notifications), m_env.track,
+                                                            BrimNotificationSeries::alarmNotes,
+                                                            [self = QPointer<BrimAlarmsModel>(this)] {
+                                                                if (self)
+                                                                    Q_EMIT self->changed();
+                                                            });
     }
-    auto loaded = m_store->load();
-    if (loaded.ok()) {
-        auto book = BrimAlarmBook::make(std::move(loaded).value());
-        if (book.ok()) {
-            m_book = std::move(book).value();
-            m_archiveLoaded = true;
-        } else {
-            m_storageIssue = book.error().description();
-            track(OstrelEvent::brimAlarmStorageFailed);
-        }
-    } else {
-        m_storageIssue = loaded.error().description();
-        track(OstrelEvent::brimAlarmStorageFailed);
-    }
-    // Alarms that fell due while the app was not running show as missed, silently.
-    refresh(m_env.clock->now(), true);
-    synchronize(false);
+    loadAtStart(takeTurn());
 }
 
 BrimAlarmsModel::~BrimAlarmsModel()
@@ -74,6 +85,29 @@ const std::optional<QString> &BrimAlarmsModel::notificationNote() const
 {
     static const std::optional<QString> none;
     return m_series ? m_series->note() : none;
+}
+
+std::optional<BrimDate> BrimAlarmsModel::nextDue() const
+{
+    if (!m_archiveLoaded || m_closed)
+        return std::nullopt;
+    std::optional<BrimDate> next;
+    for (const BrimAlarm &alarm : m_book.alarms()) {
+        if (!alarm.firedAt && (!next || alarm.date < *next))
+            next = alarm.date;
+    }
+    return next;
+}
+
+BrimNotificationRequest BrimAlarmsModel::notificationRequest(const BrimAlarm &alarm, bool missed, bool sound)
+{
+    // The desktop names the application beside it: the alarm's own title leads.
+    BrimAlarm scheduled = alarm;
+    scheduled.firedAt.reset();
+    const QString body = missed ? tr("Missed while Brimkit was closed. It was due %1.")
+                                      .arg(BrimTimePresentation::dateTimeText(alarm.date))
+                                : BrimTimePresentation(BrimTimePresentation::Alarm{scheduled}).detail();
+    return BrimNotificationRequest{alarm.notificationID(), alarm.title, body, sound};
 }
 
 void BrimAlarmsModel::track(OstrelEvent event) const
@@ -121,6 +155,24 @@ void BrimAlarmsModel::publish(BrimAlarmBook book)
     Q_EMIT changed();
 }
 
+BrimAlarmBook BrimAlarmsModel::keepingFired(const BrimAlarmBook &book) const
+{
+    QList<BrimAlarm> alarms = book.alarms();
+    bool changed = false;
+    for (BrimAlarm &alarm : alarms) {
+        const auto &current = m_book.alarms();
+        const auto it = std::find_if(current.cbegin(), current.cend(), [&](const BrimAlarm &a) { return a.id == alarm.id; });
+        if (!alarm.firedAt && it != current.cend() && it->firedAt) {
+            alarm.firedAt = it->firedAt;
+            changed = true;
+        }
+    }
+    if (!changed)
+        return book;
+    auto merged = BrimAlarmBook::make(std::move(alarms));
+    return merged.ok() ? std::move(merged).value() : book;
+}
+
 void BrimAlarmsModel::setText(std::optional<QString> &field, std::optional<QString> value)
 {
     if (field == value)
@@ -129,11 +181,61 @@ void BrimAlarmsModel::setText(std::optional<QString> &field, std::optional<QStri
     Q_EMIT changed();
 }
 
+BrimAlarmsModel::Turn BrimAlarmsModel::takeTurn()
+{
+    return Turn(this, m_lastTurn);
+}
+
+QCoro::Task<BrimAlarmsModel::LoadResult> BrimAlarmsModel::load()
+{
+    const std::shared_ptr<BrimAlarmStoring> store = m_store;
+    if (!m_env.storeOnWorker)
+        co_return store->load();
+    // The lock may make the worker wait for another process; the UI never does.
+    QFuture<LoadResult> loading = QtConcurrent::run([store] { return store->load(); });
+    co_return co_await loading;
+}
+
+QCoro::Task<BrimAlarmsModel::SaveResult> BrimAlarmsModel::save(QList<BrimAlarm> alarms)
+{
+    const std::shared_ptr<BrimAlarmStoring> store = m_store;
+    if (!m_env.storeOnWorker)
+        co_return store->save(alarms);
+    QFuture<SaveResult> saving = QtConcurrent::run([store, alarms] { return store->save(alarms); });
+    co_return co_await saving;
+}
+
+QCoro::Task<> BrimAlarmsModel::loadAtStart(Turn turn)
+{
+    const QPointer<BrimAlarmsModel> self(this);
+    co_await turn.waitForEarlier();
+    LoadResult loaded = co_await load();
+    if (!self)
+        co_return;
+    if (loaded.ok()) {
+        auto book = BrimAlarmBook::make(std::move(loaded).value());
+        if (book.ok()) {
+            m_book = std::move(book).value();
+            m_archiveLoaded = true;
+        } else {
+            m_storageIssue = book.error().description();
+            track(OstrelEvent::brimAlarmStorageFailed);
+        }
+    } else {
+        m_storageIssue = loaded.error().description();
+        track(OstrelEvent::brimAlarmStorageFailed);
+    }
+    Q_EMIT changed();
+    // Alarms that fell due while the app was not running show as missed, silently.
+    refresh(m_env.clock->now(), true);
+    synchronize(false);
+}
+
 void BrimAlarmsModel::refresh(BrimDate now, bool restoring)
 {
     if (!m_archiveLoaded)
         return;
-    // Nearly every tick finds nothing due: look before copying the book.
+    // Nearly every step finds nothing due: look before copying the book.
     const QList<BrimAlarm> &alarms = m_book.alarms();
     if (std::none_of(alarms.cbegin(), alarms.cend(), [&](const BrimAlarm &a) { return !a.firedAt && a.date <= now; }))
         return;
@@ -141,87 +243,145 @@ void BrimAlarmsModel::refresh(BrimDate now, bool restoring)
     const QList<BrimAlarm> fired = copy.fireDue(now);
     if (fired.isEmpty())
         return;
-    // Shown as fired even if saving fails below.
+    // Shown as fired even if saving fails later.
     publish(copy);
     for (qsizetype i = 0; i < fired.size(); ++i)
         track(restoring ? OstrelEvent::brimAlarmMissed : OstrelEvent::brimAlarmCompleted);
-    if (!m_store->save(m_book.alarms()).ok()) {
-        track(OstrelEvent::brimAlarmStorageFailed);
-        setText(m_storageIssue, completionNotSavedIssue());
-    }
+    saveCompletion(takeTurn());
     updateClosedTimer();
-    // Nothing delivered these while the app was closed: the next synchronization shows them.
-    if (restoring && m_series)
-        m_missed += fired;
-    if (restoring || !m_sound)
+    // Nothing showed these while the app was closed: the next synchronization does.
+    if (restoring) {
+        if (m_series)
+            m_missed += fired;
         return;
-    // A notification with sound makes the noise; beep once for any without.
-    for (const BrimAlarm &alarm : fired) {
-        if (!m_scheduledSound.contains(alarm.notificationID())) {
-            if (m_env.beep)
-                m_env.beep->beep();
-            break;
-        }
+    }
+    announce(fired);
+}
+
+QCoro::Task<> BrimAlarmsModel::saveCompletion(Turn turn)
+{
+    const QPointer<BrimAlarmsModel> self(this);
+    co_await turn.waitForEarlier();
+    if (!self)
+        co_return;
+    // Whatever has fired by now goes into the one save.
+    const SaveResult saved = co_await save(m_book.alarms());
+    if (!self || saved.ok())
+        co_return;
+    track(OstrelEvent::brimAlarmStorageFailed);
+    setText(m_storageIssue, completionNotSavedIssue());
+}
+
+void BrimAlarmsModel::announce(const QList<BrimAlarm> &fired)
+{
+    if (m_series && m_enabled && m_notifying) {
+        notifyFired(fired, m_sound);
+        return;
+    }
+    if (m_sound && m_env.beep)
+        m_env.beep->beep();
+}
+
+QCoro::Task<> BrimAlarmsModel::notifyFired(QList<BrimAlarm> fired, bool sound)
+{
+    const QPointer<BrimAlarmsModel> self(this);
+    const std::shared_ptr<BrimNotificationSeries> series = m_series;
+    const std::shared_ptr<BrimSystemBeep> beep = m_env.beep;
+    const auto present = [self] { return !self.isNull(); };
+    for (const BrimAlarm &alarm : std::as_const(fired)) {
+        BrimNotificationRequest request = notificationRequest(alarm, false, sound);
+        const bool shown = co_await series->show(std::move(request), present);
+        if (shown)
+            continue;
+        // Refused: nothing sounded, so the model's own beep does, once.
+        if (sound && beep)
+            beep->beep();
+        co_return;
     }
 }
 
 void BrimAlarmsModel::add(const QString &title, BrimDate date, BrimDate now)
 {
-    if (m_storageIssue)
-        return;
+    addInTurn(takeTurn(), title, date, now);
+}
+
+QCoro::Task<> BrimAlarmsModel::addInTurn(Turn turn, QString title, BrimDate date, BrimDate now)
+{
+    const QPointer<BrimAlarmsModel> self(this);
+    co_await turn.waitForEarlier();
+    if (!self || m_storageIssue)
+        co_return;
     BrimAlarmBook copy = m_book;
-    const auto added = copy.add(title, date, now, QTimeZone::systemTimeZone());
-    if (!added.ok()) {
-        setText(m_message, added.error().description());
-        return;
+    const auto made = copy.add(title, date, now, QTimeZone::systemTimeZone());
+    if (!made.ok()) {
+        setText(m_message, made.error().description());
+        co_return;
     }
-    const auto saved = m_store->save(copy.alarms());
+    const SaveResult saved = co_await save(copy.alarms());
+    if (!self)
+        co_return;
     if (!saved.ok()) {
         track(OstrelEvent::brimAlarmStorageFailed);
         setText(m_message, saved.error().description());
-        return;
+        co_return;
     }
     m_message.reset();
-    publish(copy);
+    publish(keepingFired(copy));
     track(OstrelEvent::brimAlarmCreated);
+    Q_EMIT added(made.value().id);
     synchronize(true);
 }
 
 void BrimAlarmsModel::remove(QUuid id)
 {
-    if (m_storageIssue)
-        return;
-    const auto &alarms = m_book.alarms();
-    const auto it = std::find_if(alarms.cbegin(), alarms.cend(), [&](const BrimAlarm &a) { return a.id == id; });
-    if (it == alarms.cend())
-        return;
-    const BrimAlarm removed = *it;
+    removeInTurn(takeTurn(), id);
+}
+
+QCoro::Task<> BrimAlarmsModel::removeInTurn(Turn turn, QUuid id)
+{
+    const QPointer<BrimAlarmsModel> self(this);
+    co_await turn.waitForEarlier();
+    if (!self || m_storageIssue || !contains(id))
+        co_return;
     BrimAlarmBook copy = m_book;
     copy.remove(id);
-    if (!m_store->save(copy.alarms()).ok()) {
+    const SaveResult saved = co_await save(copy.alarms());
+    if (!self)
+        co_return;
+    if (!saved.ok()) {
         track(OstrelEvent::brimAlarmStorageFailed);
         setText(m_message, removalNotSavedMessage());
-        return;
+        co_return;
     }
+    // As it is now: it may have fired while the change was saved.
+    const auto &alarms = m_book.alarms();
+    const BrimAlarm removed = *std::find_if(alarms.cbegin(), alarms.cend(), [&](const BrimAlarm &a) { return a.id == id; });
     m_message.reset();
-    publish(copy);
+    publish(keepingFired(copy));
     track(removed.firedAt ? OstrelEvent::brimAlarmDismissed : OstrelEvent::brimAlarmCancelled);
-    const QString identifier = removed.notificationID();
-    if (m_series) {
-        m_series->center().removePending({identifier});
-        m_series->center().removeDelivered({identifier});
-    }
-    m_scheduledSound.remove(identifier);
+    if (m_series)
+        m_series->center().removeDelivered({removed.notificationID()});
     synchronize(false);
 }
 
 void BrimAlarmsModel::retryStorage()
 {
-    auto loaded = m_store->load();
+    retryInTurn(takeTurn());
+}
+
+QCoro::Task<> BrimAlarmsModel::retryInTurn(Turn turn)
+{
+    const QPointer<BrimAlarmsModel> self(this);
+    co_await turn.waitForEarlier();
+    if (!self)
+        co_return;
+    LoadResult loaded = co_await load();
+    if (!self)
+        co_return;
     if (!loaded.ok()) {
         track(OstrelEvent::brimAlarmStorageFailed);
         setText(m_storageIssue, loaded.error().description());
-        return;
+        co_return;
     }
     // Completions that happened while saving failed win over the file.
     QHash<QUuid, BrimAlarm> inMemory;
@@ -235,17 +395,19 @@ void BrimAlarmsModel::retryStorage()
     auto book = BrimAlarmBook::make(merged);
     if (!book.ok()) {
         setText(m_storageIssue, book.error().description());
-        return;
+        co_return;
     }
-    const auto saved = m_store->save(merged);
+    const SaveResult saved = co_await save(merged);
+    if (!self)
+        co_return;
     if (!saved.ok()) {
         track(OstrelEvent::brimAlarmStorageFailed);
         setText(m_storageIssue, saved.error().description());
-        return;
+        co_return;
     }
     m_storageIssue.reset();
     m_archiveLoaded = true;
-    publish(std::move(book).value());
+    publish(keepingFired(book.value()));
     refresh(m_env.clock->now(), true);
     synchronize(false);
 }
@@ -254,15 +416,14 @@ void BrimAlarmsModel::shutdown()
 {
     m_closed = true;
     m_generation = QUuid::createUuid();
-}
-
-void BrimAlarmsModel::deliveryFailed(const QString &identifier)
-{
-    const QList<BrimAlarm> &alarms = m_book.alarms();
-    const bool ours = std::any_of(alarms.cbegin(), alarms.cend(),
-                                  [&](const BrimAlarm &a) { return a.notificationID() == identifier; });
-    if (m_series && ours && !m_closed)
-        m_series->fail(true, true);
+    // Quitting must not lose a change on its way to the file; only the
+    // worker and its answers run meanwhile.
+    while (m_storing > 0) {
+        QEventLoop loop;
+        connect(m_lastTurn.get(), &BrimCompletion::finished, &loop, &QEventLoop::quit);
+        if (!m_lastTurn->isDone())
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
 void BrimAlarmsModel::synchronize(bool requestPermission)
@@ -272,7 +433,9 @@ void BrimAlarmsModel::synchronize(bool requestPermission)
     if (!m_series)
         return;
     m_series->begin(requestPermission);
-    if (m_closed || !(m_archiveLoaded || !m_enabled))
+    if (!m_enabled)
+        m_missed.clear(); // not to be shown later, when they would come as a surprise
+    if (m_closed || !m_archiveLoaded || !m_enabled)
         return;
     auto worker = std::make_shared<Worker>();
     worker->generation = m_generation;
@@ -288,47 +451,21 @@ QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::sh
     const QPointer<BrimAlarmsModel> self(this);
     const QUuid generation = worker->generation;
     const auto current = [self, generation] { return self && self->isCurrent(generation); };
-    // A failed add is reported even after shutdown, as long as no newer run replaced this one.
-    const auto sameRun = [self, generation] { return self && self->m_generation == generation; };
     // The model may go away at any wait; the series stays.
     const std::shared_ptr<BrimNotificationSeries> series = m_series;
-    BrimTimerNotificationCenter &notifications = series->center();
 
     // One worker at a time: the one replaced finishes first.
     if (previous)
         co_await previous->wait();
+    if (!current() || (m_book.upcoming().isEmpty() && m_missed.isEmpty()))
+        co_return;
+
+    const std::optional<BrimTimerNotificationSettings> settings = co_await series->authorize(requestPermission, current);
     if (!current())
         co_return;
-
-    const QList<BrimNotificationRequest> pending = co_await notifications.pendingRequests();
-    if (!current())
-        co_return;
-
-    QSet<QString> known;
-    for (const BrimAlarm &alarm : m_book.alarms())
-        known.insert(alarm.notificationID());
-    QStringList stale;
-    for (const BrimNotificationRequest &request : pending) {
-        if (request.identifier.startsWith(identifierPrefix) && (!m_enabled || !known.contains(request.identifier)))
-            stale.append(request.identifier);
-    }
-    notifications.removePending(stale);
-    for (const QString &identifier : std::as_const(stale))
-        m_scheduledSound.remove(identifier);
-
-    if (!m_enabled) {
-        m_missed.clear();
-        co_return;
-    }
-    const QList<BrimAlarm> snapshot = m_book.upcoming();
-    if (snapshot.isEmpty() && m_missed.isEmpty())
-        co_return;
-
-    const std::optional<BrimTimerNotificationSettings> settings =
-        co_await series->authorize(requestPermission, current, current);
+    m_notifying = settings.has_value();
     if (!settings) {
-        if (current()) // not to be shown later, when they would come as a surprise
-            m_missed.clear();
+        m_missed.clear();
         co_return;
     }
 
@@ -337,41 +474,9 @@ QCoro::Task<> BrimAlarmsModel::runWorker(std::shared_ptr<Worker> worker, std::sh
         const BrimAlarm missed = m_missed.takeFirst();
         if (!contains(missed.id))
             continue;
-        const BrimDate now = BrimDate::fromSeconds(std::floor(m_env.clock->now().secondsSinceReference));
-        BrimNotificationRequest request = BrimNotificationSeries::request(missed.notificationID(), missed.title,
-                                                                          false, BrimNotificationTrigger::atDate(now));
-        if (!co_await series->add(std::move(request), sameRun, current))
+        BrimNotificationRequest request = notificationRequest(missed, true, false);
+        if (!co_await series->show(std::move(request), current))
             co_return;
-    }
-
-    for (const BrimAlarm &alarm : snapshot) {
-        if (!current())
-            co_return;
-        if (!(alarm.date > m_env.clock->now()))
-            continue;
-        const bool withSound = m_sound;
-        const QString identifier = alarm.notificationID();
-        // Tied to the absolute moment; fractions of a second are dropped.
-        const BrimDate moment = BrimDate::fromSeconds(std::floor(alarm.date.secondsSinceReference));
-        BrimNotificationRequest request = BrimNotificationSeries::request(
-            identifier, alarm.title, withSound, BrimNotificationTrigger::atDate(moment));
-        const bool added = co_await series->add(std::move(request), sameRun, current);
-        if (!added)
-            co_return;
-        if (!self) {
-            notifications.removePending({identifier});
-            co_return;
-        }
-        if (contains(alarm.id) && m_enabled) {
-            if (withSound)
-                m_scheduledSound.insert(identifier);
-            else
-                m_scheduledSound.remove(identifier);
-        } else {
-            notifications.removePending({identifier});
-            notifications.removeDelivered({identifier});
-            m_scheduledSound.remove(identifier);
-        }
     }
     if (current())
         series->complete(*settings);

@@ -3,7 +3,8 @@
 #include "models/BrimkitLogging.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
+
+using Status = BrimTimerNotificationSettings::AuthorizationStatus;
 
 const BrimNotificationSeries::Notes BrimNotificationSeries::timerNotes{
     QT_TRANSLATE_NOOP("BrimNotificationSeries",
@@ -24,11 +25,9 @@ const BrimNotificationSeries::Notes BrimNotificationSeries::alarmNotes{
 };
 
 BrimNotificationSeries::BrimNotificationSeries(std::shared_ptr<BrimTimerNotificationCenter> center,
-                                               std::shared_ptr<BrimTimeNotificationAuthorization> authorization,
                                                std::function<void(OstrelEvent)> track, const Notes &notes,
                                                std::function<void()> changed)
     : m_center(std::move(center))
-    , m_authorization(std::move(authorization))
     , m_track(std::move(track))
     , m_notes(notes)
     , m_changed(std::move(changed))
@@ -57,58 +56,50 @@ void BrimNotificationSeries::begin(bool requestPermission)
 }
 
 QCoro::Task<std::optional<BrimTimerNotificationSettings>>
-BrimNotificationSeries::authorize(bool requestPermission, Predicate isCurrent, Predicate mayNote)
+BrimNotificationSeries::authorize(bool requestPermission, Predicate isCurrent)
 {
+    // The series and the centre outlive the wait, even if the model does not.
     const auto self = shared_from_this();
-    const BrimTimeNotificationAuthorization::Answer answer =
-        co_await m_authorization->settings(requestPermission, isCurrent);
-    if (!answer.ok()) {
-        qCWarning(lcBrimkit) << "Notification settings unavailable:" << answer.error();
-        if (mayNote())
-            setNote(text(m_notes.schedulingFailed));
+    const auto center = m_center;
+    const BrimTimerNotificationSettings settings = co_await center->settings();
+    if (!isCurrent())
         co_return std::nullopt;
-    }
-    if (!answer.value() || !isCurrent())
-        co_return std::nullopt;
-    if (!answer.value()->allowsDelivery()) {
+    if (!settings.allowsDelivery()) {
+        if (requestPermission && settings.authorizationStatus == Status::denied && m_track)
+            m_track(OstrelEvent::brimNotificationDenied);
         setNote(text(m_notes.notificationsOff));
         co_return std::nullopt;
     }
-    co_return answer.value();
-}
-
-QCoro::Task<bool> BrimNotificationSeries::add(BrimNotificationRequest request, Predicate mayReport, Predicate mayNote)
-{
-    const auto self = shared_from_this();
-    const Result<void, QString> added = co_await m_center->add(std::move(request));
-    if (added.ok())
-        co_return true;
-    qCWarning(lcBrimkit) << "Could not schedule a notification:" << added.error();
-    fail(mayReport(), mayNote());
-    co_return false;
+    co_return settings;
 }
 
 void BrimNotificationSeries::complete(const BrimTimerNotificationSettings &settings)
 {
-    m_failureReported = false;
     if (settings.alertSetting == BrimTimerNotificationSettings::AlertSetting::disabled)
         setNote(text(m_notes.bannersOff));
 }
 
-void BrimNotificationSeries::fail(bool report, bool showNote)
+QCoro::Task<bool> BrimNotificationSeries::show(BrimNotificationRequest request, Predicate mayNote)
 {
-    if (report && !m_failureReported) {
+    const auto self = shared_from_this();
+    const auto center = m_center;
+    const Result<void, QString> shown = co_await center->show(std::move(request));
+    if (shown.ok()) {
+        m_failureReported = false; // showing works again: the next refusal is news
+        co_return true;
+    }
+    qCWarning(lcBrimkit) << "The desktop did not show a notification:" << shown.error();
+    fail(mayNote());
+    co_return false;
+}
+
+void BrimNotificationSeries::fail(bool showNote)
+{
+    if (!m_failureReported) {
         m_failureReported = true;
         if (m_track)
             m_track(OstrelEvent::brimNotificationFailed);
     }
     if (showNote)
         setNote(text(m_notes.schedulingFailed));
-}
-
-BrimNotificationRequest BrimNotificationSeries::request(QString identifier, QString body, bool sound,
-                                                        BrimNotificationTrigger trigger)
-{
-    return BrimNotificationRequest{std::move(identifier), QGuiApplication::applicationDisplayName(), std::move(body),
-                                   sound, trigger};
 }

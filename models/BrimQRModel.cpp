@@ -2,7 +2,6 @@
 
 #include "core/AtomicFile.h"
 #include "models/BrimkitLogging.h"
-#include "platform/BrimQR.h"
 
 #include <QFutureWatcher>
 #include <QPointer>
@@ -26,7 +25,7 @@ void BrimQRModel::setInput(const QString &input)
 
 void BrimQRModel::generate()
 {
-    const Result<QByteArray, BrimQRFailure> png = BrimQR::png(m_input);
+    const Result<QByteArray, BrimQRFailure> png = m_env.codec->png(m_input);
     if (png) {
         m_png = png.value();
         m_error.reset();
@@ -66,8 +65,7 @@ void BrimQRModel::chooseImage()
     m_env.panels->askImage(tr("Read QR Code"), [self = QPointer(this)](std::optional<QString> path) {
         if (!self || !path)
             return;
-        const QString file = *path;
-        self->startRead([file] { return BrimQR::readFile(file); });
+        self->startRead([codec = self->m_env.codec, file = *path] { return codec->readFile(file); });
     });
 }
 
@@ -81,7 +79,7 @@ void BrimQRModel::pasteImage()
         Q_EMIT changed();
         return;
     }
-    startRead([data = *data] { return BrimQR::read(data); });
+    startRead([codec = m_env.codec, data = *data] { return codec->read(data); });
 }
 
 void BrimQRModel::copyImage()

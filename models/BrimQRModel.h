@@ -7,6 +7,7 @@
 #include "core/Result.h"
 #include "models/BrimClipboard.h"
 #include "models/BrimFilePanels.h"
+#include "models/BrimQRCodec.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -22,6 +23,7 @@ public:
     struct Environment {
         std::shared_ptr<BrimClipboard> clipboard;
         std::shared_ptr<BrimFilePanels> panels;
+        std::shared_ptr<const BrimQRCodec> codec;
     };
 
     static inline const QString proposedFileName = QStringLiteral("QR-Code.png");

@@ -1,16 +1,49 @@
 #include "models/BrimTimePresentation.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 
+// Format strings are edited by hand, not with regular expressions: the times
+// shown in the tray are formatted often, and the idle app should not carry the
+// regular expression engine for them.
 namespace {
+
+bool isComma(QChar c)
+{
+    return c == u',' || c == u'\u060C';
+}
+
+// The end of the run of `letter` that starts at `from`.
+qsizetype runEnd(const QString &format, qsizetype from, QChar letter)
+{
+    while (from < format.size() && format[from] == letter)
+        ++from;
+    return from;
+}
 
 // The locale's long date without the weekday and with the month abbreviated:
 // "Nov 20, 2028" in en_US, "20. Nov. 2028" in de_DE.
 QString abbreviatedDateFormat(const QLocale &locale)
 {
-    static const QRegularExpression weekday(QStringLiteral("[,\u060C]?\\s*d{3,4}[,\u060C]?\\s*"));
-    QString format = locale.dateFormat(QLocale::LongFormat).remove(weekday);
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    for (qsizetype at = format.indexOf(u'd'); at >= 0; at = format.indexOf(u'd', at)) {
+        qsizetype end = runEnd(format, at, u'd');
+        if (end - at < 3) {
+            at = end;
+            continue;
+        }
+        // The weekday with a comma and the spaces around it.
+        qsizetype begin = at;
+        while (begin > 0 && format[begin - 1].isSpace())
+            --begin;
+        if (begin > 0 && isComma(format[begin - 1]))
+            --begin;
+        if (end < format.size() && isComma(format[end]))
+            ++end;
+        while (end < format.size() && format[end].isSpace())
+            ++end;
+        format.remove(begin, end - begin);
+        at = begin;
+    }
     return format.replace(QStringLiteral("MMMM"), QStringLiteral("MMM")).trimmed();
 }
 
@@ -18,8 +51,16 @@ QString abbreviatedDateFormat(const QLocale &locale)
 
 QString BrimTimePresentation::shortTimeFormat(const QLocale &locale)
 {
-    static const QRegularExpression seconds(QStringLiteral("[:.]?s+(\\.z+)?"));
-    return locale.timeFormat(QLocale::ShortFormat).remove(seconds).trimmed();
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    for (qsizetype at = format.indexOf(u's'); at >= 0; at = format.indexOf(u's', at)) {
+        qsizetype end = runEnd(format, at, u's');
+        if (end + 1 < format.size() && format[end] == u'.' && format[end + 1] == u'z')
+            end = runEnd(format, end + 1, u'z');
+        const qsizetype begin = at > 0 && (format[at - 1] == u':' || format[at - 1] == u'.') ? at - 1 : at;
+        format.remove(begin, end - begin);
+        at = begin;
+    }
+    return format.trimmed();
 }
 
 QString BrimTimePresentation::clockText(std::int64_t seconds)

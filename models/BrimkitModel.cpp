@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr int minimumMinutes = 1;
@@ -34,27 +35,22 @@ BrimkitModel::BrimkitModel(Environment environment, Options options, QObject *pa
     m_notificationEnabled = m_env.defaults->boolValue(notificationsKey).value_or(true);
     m_soundEnabled = m_env.defaults->boolValue(soundKey).value_or(true);
 
-    // Without a centre of the desktop's, the model runs without notifications.
+    // Without the desktop's notifications, the model runs without them.
     if (m_notifications) {
-        m_authorization = std::make_shared<BrimTimeNotificationAuthorization>(m_notifications, m_env.track);
         const QPointer<BrimkitModel> self(this);
-        m_series = std::make_shared<BrimNotificationSeries>(m_notifications, m_authorization, m_env.track,
+        m_series = std::make_shared<BrimNotificationSeries>(m_notifications, m_env.track,
                                                             BrimNotificationSeries::timerNotes, [self] {
                                                                 if (self)
                                                                     Q_EMIT self->changed();
                                                             });
-        m_notifications->setDeliveryFailureHandler([self](const QString &identifier) {
-            if (self)
-                self->onDeliveryFailed(identifier);
-        });
     }
 
     auto store = m_env.alarmStore ? m_env.alarmStore
                                   : std::make_shared<FileBrimAlarmStore>(FileBrimAlarmStore::defaultURL());
-    m_alarms = std::make_unique<BrimAlarmsModel>(std::move(store), m_notifications, m_authorization,
-                                                 m_notificationEnabled, m_soundEnabled,
+    m_alarms = std::make_unique<BrimAlarmsModel>(std::move(store), m_notifications, m_notificationEnabled,
+                                                 m_soundEnabled,
                                                  BrimAlarmsModel::Environment{m_env.clock, m_env.beep, m_env.track,
-                                                                              m_env.alarmTimer});
+                                                                              m_env.alarmTimer, m_env.alarmStoreOnWorker});
     m_alarmChanges = connect(m_alarms.get(), &BrimAlarmsModel::changed, this, &BrimkitModel::changed);
 
     if (!options.ticking)
@@ -64,11 +60,13 @@ BrimkitModel::BrimkitModel(Environment environment, Options options, QObject *pa
         m_observing = true;
     }
     m_tick.emplace();
-    m_tick->setInterval(1000);
-    // Precise, so a countdown's display steps once a second without skipping.
+    m_tick->setSingleShot(true);
+    // Precise: a coarse timer may fire 5 % of its wait late, minutes for an alarm hours away.
     m_tick->setTimerType(Qt::PreciseTimer);
     connect(&*m_tick, &QTimer::timeout, this, [this] { refresh(m_env.clock->now()); });
-    m_tick->start();
+    // Every change may move the next deadline.
+    connect(this, &BrimkitModel::changed, this, &BrimkitModel::armClock);
+    armClock();
 }
 
 BrimkitModel::~BrimkitModel()
@@ -112,12 +110,37 @@ void BrimkitModel::track(OstrelEvent event) const
         m_env.track(event);
 }
 
-void BrimkitModel::onDeliveryFailed(const QString &identifier)
+void BrimkitModel::armClock()
 {
-    if (identifier.startsWith(BrimAlarmsModel::identifierPrefix))
-        m_alarms->deliveryFailed(identifier);
-    else if (m_series && identifier == m_scheduledIdentifier)
-        m_series->fail(true, true);
+    if (!m_tick)
+        return;
+    const BrimDate now = m_env.clock->now();
+    std::optional<BrimDate> next;
+    const auto consider = [&next](BrimDate moment) {
+        if (!next || moment < *next)
+            next = moment;
+    };
+    if (const std::optional<BrimDate> deadline = m_countdown.deadline()) {
+        // The seconds shown change as the time left passes a whole second.
+        const double left = *deadline - now;
+        consider(left > 0 ? *deadline - (std::ceil(left) - 1) : now);
+    }
+    if (m_awakeUntil)
+        consider(*m_awakeUntil);
+    if (const std::optional<BrimDate> alarm = m_alarms->nextDue())
+        consider(*alarm);
+    m_nextStep = next;
+    if (!next) {
+        m_tick->stop();
+        return;
+    }
+    // A step lands a little after its moment, never just before it (the
+    // timer's clock and the wall clock differ by a fraction of a
+    // millisecond). Long waits are cut to an hour, so a wall-clock change
+    // that went unannounced is caught up with.
+    constexpr double slackMs = 3;
+    constexpr double longestWaitMs = 3600 * 1000;
+    m_tick->start(int(std::clamp(std::ceil((*next - now) * 1000 + slackMs), 0.0, longestWaitMs)));
 }
 
 void BrimkitModel::endAwake()
@@ -139,8 +162,10 @@ void BrimkitModel::refresh(BrimDate date)
     if (m_countdown.finishIfDue(date)) {
         m_completion = m_kind;
         track(m_kind == BrimTimerKind::timer ? OstrelEvent::brimTimerCompleted : OstrelEvent::brimPomodoroCompleted);
-        // A notification scheduled with sound plays it; never both.
-        if (m_soundEnabled && !m_scheduledSound && m_env.beep)
+        // The notification brings its sound; never both.
+        if (m_scheduledIdentifier && m_series)
+            notifyCompletion(completionRequest(*m_scheduledIdentifier, m_kind, m_scheduledSound));
+        else if (m_soundEnabled && m_env.beep)
             m_env.beep->beep();
         m_notificationGeneration = QUuid::createUuid();
     }
@@ -378,13 +403,17 @@ void BrimkitModel::shutdown()
 void BrimkitModel::clearNotification()
 {
     m_notificationGeneration = QUuid::createUuid();
-    if (m_scheduledIdentifier && m_notifications) {
-        const QStringList identifiers{*m_scheduledIdentifier};
-        m_notifications->removePending(identifiers);
-        m_notifications->removeDelivered(identifiers);
-    }
+    if (m_scheduledIdentifier && m_notifications)
+        m_notifications->removeDelivered({*m_scheduledIdentifier});
     m_scheduledIdentifier.reset();
     m_scheduledSound = false;
+}
+
+BrimNotificationRequest BrimkitModel::completionRequest(const QString &identifier, BrimTimerKind kind, bool sound)
+{
+    // The desktop names the application beside it: the title says what happened.
+    const BrimTimePresentation finished(BrimTimePresentation::TimerComplete{{}, kind, {}});
+    return BrimNotificationRequest{identifier, kind.completionTitle(), finished.detail(), sound};
 }
 
 void BrimkitModel::synchronizeNotification(bool requestPermission)
@@ -400,40 +429,34 @@ void BrimkitModel::synchronizeNotification(bool requestPermission)
 
 QCoro::Task<> BrimkitModel::scheduleNotification(QUuid generation, BrimDate deadline, bool requestPermission)
 {
-    // Every wait below may outlive this model or be overtaken by a newer
-    // countdown; the generation and deadline say whether the work still counts.
+    // The wait may outlive this model or be overtaken by a newer countdown;
+    // the generation and deadline say whether the work still counts.
     const QPointer<BrimkitModel> self(this);
-    const auto sameGeneration = [self, generation] { return self && self->m_notificationGeneration == generation; };
-    const auto current = [self, sameGeneration, deadline] {
-        return sameGeneration() && self->m_countdown.deadline() == deadline;
+    const auto current = [self, generation, deadline] {
+        return self && self->m_notificationGeneration == generation && self->m_countdown.deadline() == deadline;
     };
     const std::shared_ptr<BrimNotificationSeries> series = m_series;
-
-    const std::optional<BrimTimerNotificationSettings> settings =
-        co_await series->authorize(requestPermission, current, sameGeneration);
+    const std::optional<BrimTimerNotificationSettings> settings = co_await series->authorize(requestPermission, current);
     if (!settings)
         co_return;
-
     const BrimDate now = m_env.clock->now();
-    const double interval = deadline - now;
-    if (!(interval > 0)) {
+    if (!(deadline - now > 0)) {
         refresh(now);
         co_return;
     }
-    const bool withSound = m_soundEnabled;
-    const QString identifier = timerIdentifierPrefix + generation.toString(QUuid::WithoutBraces).toUpper();
-    BrimNotificationRequest request = BrimNotificationSeries::request(
-        identifier, m_kind.completionTitle(), withSound, BrimNotificationTrigger::afterInterval(std::max(interval, 1.0)));
-    m_scheduledIdentifier = identifier;
-
-    const bool added = co_await series->add(std::move(request), sameGeneration, sameGeneration);
-    if (!added)
-        co_return;
-    if (!sameGeneration()) {
-        // Overtaken while adding: take back what was just scheduled.
-        series->center().removePending({identifier});
-        co_return;
-    }
-    m_scheduledSound = withSound;
+    // Shown by the clock step that finishes the countdown.
+    m_scheduledIdentifier = timerIdentifierPrefix + generation.toString(QUuid::WithoutBraces).toUpper();
+    m_scheduledSound = m_soundEnabled;
     series->complete(*settings);
+}
+
+QCoro::Task<> BrimkitModel::notifyCompletion(BrimNotificationRequest request)
+{
+    const QPointer<BrimkitModel> self(this);
+    const std::shared_ptr<BrimSystemBeep> beep = m_env.beep;
+    const bool sound = request.sound;
+    const bool shown = co_await m_series->show(std::move(request), [self] { return !self.isNull(); });
+    // Refused: nothing sounded, so the model's own beep does.
+    if (!shown && sound && beep)
+        beep->beep();
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The one model behind the tray item: countdowns and focus sessions,
-// keep-awake, the timer settings and the one-second clock.
+// keep-awake, the timer settings and the clock. The clock wakes once a second
+// only while a countdown runs; otherwise it sleeps until the next deadline
+// (an alarm, the end of keep-awake) or a system event.
 
 #include "core/BrimAlarmStoring.h"
 #include "core/BrimClock.h"
@@ -13,7 +15,6 @@
 #include "models/BrimSystemBeep.h"
 #include "models/BrimSystemEvents.h"
 #include "models/BrimTimePresentation.h"
-#include "models/BrimTimeNotificationAuthorization.h"
 #include "models/BrimTimerNotificationCenter.h"
 #include "telemetry/OstrelEvent.h"
 
@@ -44,6 +45,8 @@ public:
         std::shared_ptr<BrimAlarmStoring> alarmStore;
         // Delivers alarms while the app is closed; absent, alarms ring only while it runs.
         std::shared_ptr<BrimAlarmTimer> alarmTimer;
+        // Off, the alarm store is called on the main thread (for stores in memory).
+        bool alarmStoreOnWorker = true;
     };
 
     struct Options {
@@ -92,9 +95,12 @@ public:
     int lastMinutes() const { return m_lastMinutes; }
     QUuid timerID() const { return m_timerID; }
     bool isTicking() const { return m_tick.has_value(); }
-    // Identifier of the timer notification scheduled or delivered, if any.
+    // When the clock steps next; nothing while nothing is due.
+    std::optional<BrimDate> nextStep() const { return m_nextStep; }
+    // Identifier of the timer notification to show at the deadline or shown, if any.
     const std::optional<QString> &scheduledIdentifier() const { return m_scheduledIdentifier; }
-    const std::shared_ptr<BrimTimeNotificationAuthorization> &authorization() const { return m_authorization; }
+    // The notification of a finished countdown of this kind.
+    static BrimNotificationRequest completionRequest(const QString &identifier, BrimTimerKind kind, bool sound);
     BrimAlarmsModel &alarms() { return *m_alarms; }
     const BrimAlarmsModel &alarms() const { return *m_alarms; }
 
@@ -120,7 +126,9 @@ Q_SIGNALS:
 
 private:
     void onSystemEvent(BrimSystemEvent event);
-    void onDeliveryFailed(const QString &identifier);
+    // Sets the clock for its next step.
+    void armClock();
+    QCoro::Task<> notifyCompletion(BrimNotificationRequest request);
     QCoro::Task<> holdAwake(quint64 generation, int minutes);
     // Ends keep-awake, including a start still waiting for the desktop.
     void endAwake();
@@ -143,13 +151,13 @@ private:
     bool m_soundEnabled = true;
 
     std::shared_ptr<BrimTimerNotificationCenter> m_notifications;
-    std::shared_ptr<BrimTimeNotificationAuthorization> m_authorization;
     std::shared_ptr<BrimNotificationSeries> m_series; // absent without a notification centre
     std::unique_ptr<BrimAlarmsModel> m_alarms;
     QMetaObject::Connection m_alarmChanges;
     std::uint32_t m_assertion = 0;
     quint64 m_awakeGeneration = 0; // replaced whenever a keep-awake start in flight must be ignored
-    std::optional<QTimer> m_tick;
+    std::optional<QTimer> m_tick; // single shot, set by armClock()
+    std::optional<BrimDate> m_nextStep;
     bool m_observing = false;
     QUuid m_notificationGeneration;
     std::optional<QString> m_scheduledIdentifier;

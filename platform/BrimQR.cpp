@@ -56,6 +56,42 @@ QImage framed(const QImage &modules)
     return image;
 }
 
+// The image bytes as a reader sees them, turned as the image says.
+struct ImageReading {
+    explicit ImageReading(const QByteArray &data)
+    {
+        buffer.setData(data);
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDevice(&buffer);
+        reader.setAutoTransform(true);
+    }
+    QBuffer buffer;
+    QImageReader reader;
+};
+
+// The texts of the codes in the image decoded at this size, each once; none
+// found is no failure here.
+Result<QStringList, BrimQRFailure> detectAt(const QByteArray &data, QSize scaled)
+{
+    ImageReading reading(data);
+    reading.reader.setScaledSize(scaled);
+    const QImage image = reading.reader.read();
+    if (image.isNull())
+        return Failure{BrimQRFailure::image};
+    const Result<QStringList, BrimQRFailure> detected = ZXingQRDetector::detect(image);
+    if (!detected)
+        return detected;
+    QStringList texts;
+    QSet<QString> seen;
+    for (const QString &text : *detected) {
+        if (!seen.contains(text)) {
+            seen.insert(text);
+            texts << text;
+        }
+    }
+    return texts;
+}
+
 } // namespace
 
 Result<QByteArray, BrimQRFailure> BrimQR::png(const QString &text)
@@ -85,32 +121,19 @@ Result<QStringList, BrimQRFailure> BrimQR::read(const QByteArray &data)
 {
     if (data.size() > BrimQRRules::maxImageBytes)
         return Failure{BrimQRFailure::image};
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
     // The header alone: nothing is decoded before the area is known to fit.
-    const QSize size = reader.size();
+    const QSize size = ImageReading(data).reader.size();
     if (!BrimQRRules::areaFits(size))
         return Failure{BrimQRFailure::image};
-    reader.setScaledSize(BrimQRRules::detectionSize(size));
-    const QImage image = reader.read();
-    if (image.isNull())
-        return Failure{BrimQRFailure::image};
-
-    const Result<QStringList, BrimQRFailure> detected = ZXingQRDetector::detect(image);
-    if (!detected)
-        return detected;
-    QStringList texts;
-    QSet<QString> seen;
-    for (const QString &text : *detected) {
-        if (!seen.contains(text)) {
-            seen.insert(text);
-            texts << text;
-        }
+    // A photo's code is mostly found on a small copy; the larger look only
+    // when that finds nothing.
+    if (const QSize quick = BrimQRRules::quickDetectionSize(size); quick.isValid()) {
+        const Result<QStringList, BrimQRFailure> texts = detectAt(data, quick);
+        if (!texts || !texts->isEmpty())
+            return texts;
     }
-    if (texts.isEmpty())
+    const Result<QStringList, BrimQRFailure> texts = detectAt(data, BrimQRRules::detectionSize(size));
+    if (texts && texts->isEmpty())
         return Failure{BrimQRFailure::noCode};
     return texts;
 }

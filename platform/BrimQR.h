@@ -5,6 +5,7 @@
 
 #include "core/BrimQRFailure.h"
 #include "core/Result.h"
+#include "models/BrimQRCodec.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,3 +28,11 @@ Result<QStringList, BrimQRFailure> read(const QByteArray &data);
 Result<QStringList, BrimQRFailure> readFile(const QString &path);
 
 } // namespace BrimQR
+
+// The codec above, as the QR model is given it.
+class SystemBrimQRCodec final : public BrimQRCodec {
+public:
+    Result<QByteArray, BrimQRFailure> png(const QString &text) const override { return BrimQR::png(text); }
+    Result<QStringList, BrimQRFailure> read(const QByteArray &data) const override { return BrimQR::read(data); }
+    Result<QStringList, BrimQRFailure> readFile(const QString &path) const override { return BrimQR::readFile(path); }
+};

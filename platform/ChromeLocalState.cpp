@@ -1,5 +1,6 @@
 #include "platform/ChromeLocalState.h"
 
+#include "core/HexDigit.h"
 #include "platform/PlatformLogging.h"
 
 #include <QFile>
@@ -357,16 +358,7 @@ private:
         return true;
     }
 
-    static int hexValue(char c)
-    {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
+    static int hexValue(char c) { return hexDigitValue(static_cast<unsigned char>(c)); }
 
     void skipSpace()
     {

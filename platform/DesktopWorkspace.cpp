@@ -1,7 +1,7 @@
 #include "platform/DesktopWorkspace.h"
 
+#include "core/XdgFolders.h"
 #include "models/BrimKnownBrowsers.h"
-#include "platform/AppPaths.h"
 #include "platform/ChromeLocalState.h"
 #include "platform/PlatformLogging.h"
 
@@ -89,7 +89,7 @@ QList<BrimChromeProfile> DesktopWorkspace::chromeProfiles(const QUrl &chrome) co
     const bool flatpak = QFileInfo(chrome.toLocalFile()).completeBaseName() == flatpakChrome;
     const QString folder = flatpak
         ? QDir::homePath() + QStringLiteral("/.var/app/com.google.Chrome/config/google-chrome")
-        : AppPaths::configHome() + QStringLiteral("/google-chrome");
+        : XdgFolders::configHome() + QStringLiteral("/google-chrome");
     return ChromeLocalState::read(folder + QStringLiteral("/Local State"));
 }
 

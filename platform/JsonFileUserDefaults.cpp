@@ -9,11 +9,38 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QMutex>
+#include <QTimer>
+
+struct JsonFileUserDefaults::Outcome {
+    QMutex mutex;
+    std::optional<QString> error;
+};
+
+namespace {
+// Folder, then the file replaced atomically; the failure's description.
+std::optional<QString> writeDefaults(const QString &path, const QByteArray &bytes)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return QStringLiteral("Cannot create the folder of %1").arg(path);
+    const auto written = writeFileAtomically(path, bytes);
+    if (!written)
+        return written.error();
+    return std::nullopt;
+}
+} // namespace
 
 JsonFileUserDefaults::JsonFileUserDefaults(QString path)
     : m_path(std::move(path))
+    , m_outcome(std::make_shared<Outcome>())
 {
+    m_writer.setMaxThreadCount(1);
     load();
+}
+
+JsonFileUserDefaults::~JsonFileUserDefaults()
+{
+    flush();
 }
 
 void JsonFileUserDefaults::load()
@@ -24,8 +51,8 @@ void JsonFileUserDefaults::load()
     if (!file.open(QIODevice::ReadOnly)) {
         // Unreadable but present: keep it exactly as it is.
         m_readOnly = true;
-        m_writeError = file.errorString();
-        qCWarning(lcPlatform) << "Settings not saved this run: cannot read" << m_path << *m_writeError;
+        m_outcome->error = file.errorString();
+        qCWarning(lcPlatform) << "Settings not saved this run: cannot read" << m_path << *m_outcome->error;
         return;
     }
     const QByteArray bytes = file.readAll();
@@ -61,7 +88,7 @@ std::optional<QJsonValue> JsonFileUserDefaults::object(const QString &key) const
 void JsonFileUserDefaults::set(const QString &key, const QJsonValue &value)
 {
     m_values.insert(key, value);
-    save();
+    changed();
 }
 
 void JsonFileUserDefaults::remove(const QString &key)
@@ -69,23 +96,41 @@ void JsonFileUserDefaults::remove(const QString &key)
     if (!m_values.contains(key))
         return;
     m_values.remove(key);
-    save();
+    changed();
 }
 
-void JsonFileUserDefaults::save()
+std::optional<QString> JsonFileUserDefaults::writeError() const
 {
-    if (m_readOnly)
+    const QMutexLocker lock(&m_outcome->mutex);
+    return m_outcome->error;
+}
+
+void JsonFileUserDefaults::changed()
+{
+    if (m_readOnly || m_writePending)
         return;
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
-        m_writeError = QStringLiteral("Cannot create the folder of %1").arg(m_path);
-        qCWarning(lcPlatform) << "Settings not saved:" << *m_writeError;
+    m_writePending = true;
+    // Once the turn's other changes are in.
+    QTimer::singleShot(0, &m_turn, [this] { startWrite(); });
+}
+
+void JsonFileUserDefaults::startWrite()
+{
+    if (!m_writePending)
         return;
-    }
-    const auto written = writeFileAtomically(m_path, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-    if (written) {
-        m_writeError.reset();
-    } else {
-        m_writeError = written.error();
-        qCWarning(lcPlatform) << "Settings not saved:" << *m_writeError;
-    }
+    m_writePending = false;
+    m_writer.start([path = m_path, bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented),
+                    outcome = m_outcome] {
+        std::optional<QString> error = writeDefaults(path, bytes);
+        if (error)
+            qCWarning(lcPlatform) << "Settings not saved:" << *error;
+        const QMutexLocker lock(&outcome->mutex);
+        outcome->error = std::move(error);
+    });
+}
+
+void JsonFileUserDefaults::flush()
+{
+    startWrite();
+    m_writer.waitForDone();
 }

@@ -1,6 +1,7 @@
 #include "platform/XdgAutostartLoginItems.h"
 
 #include "core/AtomicFile.h"
+#include "core/XdgFolders.h"
 #include "platform/AppInstallation.h"
 #include "platform/PlatformLogging.h"
 
@@ -121,8 +122,7 @@ XdgAutostartLoginItems::Locations XdgAutostartLoginItems::Locations::current()
     const AppInstallation installation = AppInstallation::current();
     QStringList configFolders = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
     Locations locations;
-    locations.userAutostartFolder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart");
+    locations.userAutostartFolder = XdgFolders::configHome() + QStringLiteral("/autostart");
     for (const QString &folder : std::as_const(configFolders)) {
         const QString autostart = folder + QStringLiteral("/autostart");
         if (autostart != locations.userAutostartFolder)

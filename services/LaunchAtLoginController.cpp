@@ -1,14 +1,29 @@
 #include "services/LaunchAtLoginController.h"
 
-#include "platform/AppInstallation.h"
-#include "platform/SystemLoginItems.h"
 #include "services/UILogging.h"
 
 #include <QPointer>
 
+namespace {
+LaunchAtLoginController::System &configured()
+{
+    static LaunchAtLoginController::System system;
+    return system;
+}
+
+std::shared_ptr<LoginItemService> systemService()
+{
+    return configured().service ? configured().service() : nullptr;
+}
+} // namespace
+
+void LaunchAtLoginController::configureSystem(System system)
+{
+    configured() = std::move(system);
+}
+
 LaunchAtLoginController::LaunchAtLoginController(QObject *parent)
-    : LaunchAtLoginController(makeSystemLoginItemService(),
-                              unavailableReason(AppBundle::main(), AppInstallation::current().isInstalled()), parent)
+    : LaunchAtLoginController(systemService(), unavailableReason(AppBundle::main(), configured().installed), parent)
 {
 }
 
@@ -49,22 +64,23 @@ void LaunchAtLoginController::setStatus(LoginItemStatus status)
 
 void LaunchAtLoginController::refreshStatus()
 {
-    setStatus(m_service->status());
+    setStatus(m_service ? m_service->status() : LoginItemStatus::notRegistered);
 }
 
 bool LaunchAtLoginController::canOpenSettings() const
 {
-    return m_service->canOpenSettings();
+    return m_service && m_service->canOpenSettings();
 }
 
 void LaunchAtLoginController::openSettings()
 {
-    m_service->openSettings();
+    if (m_service)
+        m_service->openSettings();
 }
 
 void LaunchAtLoginController::setEnabled(bool on)
 {
-    if (m_unavailableReason || m_isUpdating)
+    if (m_unavailableReason || m_isUpdating || !m_service)
         return;
     refreshStatus();
     if (on == isRegistered())

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QCoro/QCoroTask>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,7 +17,16 @@ class LaunchAtLoginController : public QObject {
     Q_OBJECT
 
 public:
-    // This application: the desktop's login-item service and this copy's reason.
+    // What the host application chose for this session: the desktop's
+    // login-item service, and whether this copy runs from an installation.
+    struct System {
+        std::function<std::shared_ptr<LoginItemService>()> service;
+        bool installed = false;
+    };
+    // Set once by the host before any view is made.
+    static void configureSystem(System system);
+
+    // This application: the configured service and this copy's reason.
     explicit LaunchAtLoginController(QObject *parent = nullptr);
     LaunchAtLoginController(std::shared_ptr<LoginItemService> service, std::optional<QString> unavailableReason,
                             QObject *parent = nullptr);

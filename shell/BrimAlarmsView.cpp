@@ -104,6 +104,8 @@ BrimAlarmsView::BrimAlarmsView(BrimAlarmsModel &model, std::shared_ptr<BrimClock
         if (isVisible())
             refresh();
     });
+    // The add is saved first: its title stays until the alarm shows.
+    connect(&m_model, &BrimAlarmsModel::added, m_title, &QLineEdit::clear);
     refresh();
 }
 
@@ -224,12 +226,8 @@ void BrimAlarmsView::add()
         return;
     if (m_lastAdd.isValid() && m_lastAdd.elapsed() < QApplication::doubleClickInterval())
         return;
-    const qsizetype before = m_model.book().alarms().size();
+    m_lastAdd.start();
     m_model.add(m_title->text(), BrimDate::fromDateTime(startOfMinute(m_date->dateTime())), m_clock->now());
-    if (m_model.book().alarms().size() > before) {
-        m_title->clear();
-        m_lastAdd.start();
-    }
     refresh();
 }
 

@@ -2,8 +2,6 @@
 
 #include "models/BrimTimePresentation.h"
 
-#include <QRegularExpression>
-
 BrimDateTimeField::BrimDateTimeField(QWidget *parent)
     : QDateTimeEdit(parent)
 {
@@ -14,9 +12,15 @@ BrimDateTimeField::BrimDateTimeField(QWidget *parent)
 QString BrimDateTimeField::displayFormatFor(const QLocale &locale)
 {
     // Two-digit years would be read as the 1900s when typed.
-    static const QRegularExpression shortYear(QStringLiteral("(?<!y)yy(?!y)"));
     QString date = locale.dateFormat(QLocale::ShortFormat);
-    date.replace(shortYear, QStringLiteral("yyyy"));
+    for (qsizetype at = date.indexOf(u'y'); at >= 0; at = date.indexOf(u'y', at)) {
+        qsizetype end = at;
+        while (end < date.size() && date[end] == u'y')
+            ++end;
+        if (end - at == 2)
+            date.insert(at, QStringLiteral("yy"));
+        at = end + (end - at == 2 ? 2 : 0);
+    }
     return date + QLatin1Char(' ') + BrimTimePresentation::shortTimeFormat(locale);
 }
 

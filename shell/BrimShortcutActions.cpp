@@ -11,11 +11,6 @@
 
 #include <QPointer>
 
-namespace {
-// The notification centre schedules; this is the soonest moment it takes.
-constexpr double immediately = 0.001;
-} // namespace
-
 BrimShortcutActions::BrimShortcutActions(BrimkitModel &model, Environment environment, QObject *parent)
     : QObject(parent)
     , m_model(model)
@@ -108,9 +103,8 @@ QCoro::Task<> BrimShortcutActions::announce(BrimTool tool, QString text)
             // One notification per tool: a new result replaces the last.
             const QString identifier = identifierPrefix + tool.rawValue();
             center->removeDelivered({identifier});
-            const BrimNotificationRequest request{identifier, tool.title(), text, false,
-                                                  BrimNotificationTrigger::afterInterval(immediately)};
-            const Result<void, QString> added = co_await center->add(request);
+            BrimNotificationRequest request{identifier, tool.title(), text, false};
+            const Result<void, QString> added = co_await center->show(std::move(request));
             if (!self || added.ok())
                 co_return;
             qCWarning(lcBrimkit) << "the shortcut's result was not announced:" << added.error();

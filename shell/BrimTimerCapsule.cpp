@@ -1,11 +1,11 @@
 #include "shell/BrimTimerCapsule.h"
 
-#include "models/BrimkitLogging.h"
 #include "models/BrimkitModel.h"
 #include "services/AppTheme.h"
 #include "services/DisabledReason.h"
 #include "shell/BrimClickGuard.h"
 #include "shell/BrimSymbols.h"
+#include "shell/CapsuleLogging.h"
 
 #include <QEnterEvent>
 #include <QFontDatabase>
@@ -92,7 +92,7 @@ QString BrimTimerCapsule::shortName(const QString &text, const QFontMetrics &met
     return cut.trimmed() + ellipsis;
 }
 
-BrimTimerCapsule::BrimTimerCapsule(BrimkitModel &model, BrimTimerWindow::Hooks hooks, QWidget *parent)
+BrimTimerCapsule::BrimTimerCapsule(BrimkitModel &model, CapsuleWindow::Hooks hooks, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
     , m_hooks(std::move(hooks))
@@ -317,7 +317,7 @@ void BrimTimerCapsule::changeEvent(QEvent *event)
 void BrimTimerCapsule::paintEvent(QPaintEvent *)
 {
     // Counted by bench/idle_cost.sh: a running countdown repaints once a second.
-    qCDebug(lcBrimkit) << "timer capsule painted";
+    qCDebug(lcCapsule) << "painted";
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QColor border = palette().color(QPalette::WindowText);

@@ -4,7 +4,7 @@
 // actions. Buttons act only on the presentation they were built from.
 
 #include "models/BrimTimePresentation.h"
-#include "shell/BrimTimerWindow.h"
+#include "shell/CapsuleWindow.h"
 
 #include <QWidget>
 
@@ -22,7 +22,7 @@ class BrimTimerCapsule : public QWidget {
 public:
     static constexpr int horizontalPadding = 16;
 
-    BrimTimerCapsule(BrimkitModel &model, BrimTimerWindow::Hooks hooks, QWidget *parent = nullptr);
+    BrimTimerCapsule(BrimkitModel &model, CapsuleWindow::Hooks hooks, QWidget *parent = nullptr);
 
     // Rebuilds from what the model presents now; nothing shows when it presents nothing.
     void present(bool expanded);
@@ -53,7 +53,7 @@ private:
     void secondaryClicked();
 
     BrimkitModel &m_model;
-    BrimTimerWindow::Hooks m_hooks;
+    CapsuleWindow::Hooks m_hooks;
     std::optional<BrimTimePresentation> m_shown;
     bool m_expanded = false;
     QString m_symbolName;

@@ -15,7 +15,7 @@ BrimTimerOptions::BrimTimerOptions(BrimkitModel &model, std::optional<DesktopNot
     : QWidget(parent)
     , m_model(model)
     , m_settings(std::move(settings))
-    , m_island(new QCheckBox(tr("Show timer capsule")))
+    , m_capsuleToggle(new QCheckBox(tr("Show timer capsule")))
     , m_notifications(new QCheckBox(tr("Completion notifications")))
     , m_sound(new QCheckBox(tr("Completion sound")))
     , m_note(new QLabel)
@@ -34,14 +34,14 @@ BrimTimerOptions::BrimTimerOptions(BrimkitModel &model, std::optional<DesktopNot
     settingsRow->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_island);
+    layout->addWidget(m_capsuleToggle);
     layout->addWidget(m_notifications);
     layout->addWidget(m_sound);
     layout->addWidget(m_note);
     layout->addLayout(settingsRow);
 
     // The model's setters persist and re-synchronise notifications.
-    connect(m_island, &QCheckBox::toggled, &m_model, &BrimkitModel::setIslandEnabled);
+    connect(m_capsuleToggle, &QCheckBox::toggled, &m_model, &BrimkitModel::setIslandEnabled);
     connect(m_notifications, &QCheckBox::toggled, &m_model, &BrimkitModel::setNotificationEnabled);
     connect(m_sound, &QCheckBox::toggled, &m_model, &BrimkitModel::setSoundEnabled);
     connect(m_openSettings, &QPushButton::clicked, this, [this] {
@@ -65,7 +65,7 @@ void BrimTimerOptions::showEvent(QShowEvent *event)
 void BrimTimerOptions::refresh()
 {
     const std::pair<QCheckBox *, bool> toggles[] = {
-        {m_island, m_model.islandEnabled()},
+        {m_capsuleToggle, m_model.islandEnabled()},
         {m_notifications, m_model.notificationEnabled()},
         {m_sound, m_model.soundEnabled()},
     };

@@ -31,7 +31,7 @@ private:
 
     BrimkitModel &m_model;
     std::optional<DesktopNotificationSettings> m_settings;
-    QCheckBox *m_island;
+    QCheckBox *m_capsuleToggle;
     QCheckBox *m_notifications;
     QCheckBox *m_sound;
     QLabel *m_note;

@@ -15,7 +15,7 @@ QRectF mirrored(const QRectF &r) { return QRectF(r.x(), -(r.y() + r.height()), r
 
 } // namespace
 
-BrimTimerOverlayController::BrimTimerOverlayController(BrimkitModel &model, std::shared_ptr<BrimTimerDesktop> desktop,
+BrimTimerOverlayController::BrimTimerOverlayController(BrimkitModel &model, std::shared_ptr<CapsuleDesktop> desktop,
                                                        QObject *parent)
     : QObject(parent)
     , m_model(model)
@@ -24,14 +24,14 @@ BrimTimerOverlayController::BrimTimerOverlayController(BrimkitModel &model, std:
     // Both observers run the update on a later turn of the event loop, once
     // per turn however many changes arrive; a destroyed controller drops it.
     m_subscription = connect(&m_model, &BrimkitModel::changed, this, &BrimTimerOverlayController::scheduleUpdate);
-    m_screenObserver = connect(m_desktop.get(), &BrimTimerDesktop::screensChanged, this,
+    m_screenObserver = connect(m_desktop.get(), &CapsuleDesktop::screensChanged, this,
                                &BrimTimerOverlayController::scheduleUpdate);
     update();
 }
 
 BrimTimerOverlayController::~BrimTimerOverlayController() { close(); }
 
-QRect BrimTimerOverlayController::frameOnScreen(const BrimTimerDesktop::Screen &screen, QSize size)
+QRect BrimTimerOverlayController::frameOnScreen(const CapsuleDesktop::Screen &screen, QSize size)
 {
     // No camera housing on these screens: the top inset is 0.
     const QRectF frame = BrimTimerPlacement::frame(mirrored(screen.geometry), mirrored(screen.available), 0, size);
@@ -79,7 +79,7 @@ void BrimTimerOverlayController::update()
         m_window->orderFront();
 }
 
-BrimTimerWindow::Hooks BrimTimerOverlayController::hooks()
+CapsuleWindow::Hooks BrimTimerOverlayController::hooks()
 {
     QPointer<BrimTimerOverlayController> self(this);
     return {

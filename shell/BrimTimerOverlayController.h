@@ -3,7 +3,7 @@
 // the model's time presentation, expands it on hover, pin or completion, and
 // collapses it shortly after the pointer leaves.
 
-#include "shell/BrimTimerDesktop.h"
+#include "shell/CapsuleDesktop.h"
 
 #include <QObject>
 
@@ -21,7 +21,7 @@ public:
     static constexpr int minimumHeight = 44;
     static constexpr std::chrono::milliseconds collapseDelay{350};
 
-    BrimTimerOverlayController(BrimkitModel &model, std::shared_ptr<BrimTimerDesktop> desktop,
+    BrimTimerOverlayController(BrimkitModel &model, std::shared_ptr<CapsuleDesktop> desktop,
                                QObject *parent = nullptr);
     ~BrimTimerOverlayController() override;
 
@@ -33,18 +33,18 @@ public:
 
     // The capsule's frame on a screen, in Qt's coordinates: the one place
     // where the placement rule's upward y meets Qt's downward y.
-    static QRect frameOnScreen(const BrimTimerDesktop::Screen &screen, QSize size);
+    static QRect frameOnScreen(const CapsuleDesktop::Screen &screen, QSize size);
 
 private:
     void scheduleUpdate();
     void update();
     void setHover(bool entered);
     void togglePin();
-    BrimTimerWindow::Hooks hooks();
+    CapsuleWindow::Hooks hooks();
 
     BrimkitModel &m_model;
-    std::shared_ptr<BrimTimerDesktop> m_desktop;
-    std::unique_ptr<BrimTimerWindow> m_window;
+    std::shared_ptr<CapsuleDesktop> m_desktop;
+    std::unique_ptr<CapsuleWindow> m_window;
     QMetaObject::Connection m_subscription;
     QMetaObject::Connection m_screenObserver;
     bool m_hovered = false;

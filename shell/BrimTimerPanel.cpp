@@ -1,6 +1,6 @@
 #include "shell/BrimTimerPanel.h"
 
-#include "platform/OverlayWindowHints.h"
+#include "platform/CapsuleWindowHints.h"
 #include "shell/BrimTimerCapsule.h"
 
 #include <QPainterPath>
@@ -9,7 +9,7 @@
 #include <QWindow>
 
 BrimTimerPanel::BrimTimerPanel(BrimkitModel &model, Hooks hooks)
-    : QWidget(nullptr, OverlayWindowHints::flags())
+    : QWidget(nullptr, CapsuleWindowHints::flags())
     , m_capsule(new BrimTimerCapsule(model, std::move(hooks)))
 {
     setWindowTitle(tr("Brimkit Timer"));
@@ -22,7 +22,7 @@ BrimTimerPanel::BrimTimerPanel(BrimkitModel &model, Hooks hooks)
     // The native window exists from the start, so the window system learns
     // what it is before it is first shown.
     winId();
-    OverlayWindowHints::describe(*windowHandle());
+    CapsuleWindowHints::describe(*windowHandle());
 }
 
 void BrimTimerPanel::present(bool expanded)

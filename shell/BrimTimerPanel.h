@@ -3,14 +3,14 @@
 // workspace, never focused and not movable. Created once, hidden when
 // nothing is presented, destroyed with its controller.
 
-#include "shell/BrimTimerWindow.h"
+#include "shell/CapsuleWindow.h"
 
 #include <QWidget>
 
 class BrimkitModel;
 class BrimTimerCapsule;
 
-class BrimTimerPanel final : public QWidget, public BrimTimerWindow {
+class BrimTimerPanel final : public QWidget, public CapsuleWindow {
     Q_OBJECT
 
 public:

@@ -6,7 +6,7 @@
 #include "shell/BrimkitStatusItem.h"
 #include "shell/BrimShortcutActions.h"
 #include "shell/BrimTimerOverlayController.h"
-#include "shell/SystemBrimTimerDesktop.h"
+#include "shell/SystemCapsuleDesktop.h"
 
 #include <QPointer>
 
@@ -39,7 +39,7 @@ void BrimkitDelegate::applicationDidFinishLaunching()
     connect(m_statusItem.get(), &BrimkitStatusItem::activated, this, &BrimkitDelegate::togglePanel);
     connect(m_statusItem.get(), &BrimkitStatusItem::openRequested, this, &BrimkitDelegate::showPanel);
     m_statusItem->show();
-    m_timerOverlay = std::make_unique<BrimTimerOverlayController>(*m_model, std::make_shared<SystemBrimTimerDesktop>());
+    m_capsule = std::make_unique<BrimTimerOverlayController>(*m_model, std::make_shared<SystemCapsuleDesktop>());
     startShortcuts();
 }
 
@@ -105,8 +105,8 @@ void BrimkitDelegate::applicationWillTerminate()
     m_terminated = true;
     if (m_panel)
         m_panel->hide();
-    if (m_timerOverlay)
-        m_timerOverlay->close();
+    if (m_capsule)
+        m_capsule->close();
     // The keys go back to the desktop at once, not when the process ends.
     if (m_panelEnvironment.shortcuts)
         m_panelEnvironment.shortcuts->stop();

@@ -48,7 +48,7 @@ private:
     std::unique_ptr<BrimkitPanel> m_panel;
     std::unique_ptr<BrimkitStatusItem> m_statusItem;
     // Absent until launch has finished.
-    std::unique_ptr<BrimTimerOverlayController> m_timerOverlay;
+    std::unique_ptr<BrimTimerOverlayController> m_capsule;
     std::unique_ptr<BrimShortcutActions> m_shortcutActions;
     bool m_launched = false;
     bool m_terminated = false;

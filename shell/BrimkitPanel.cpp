@@ -7,6 +7,7 @@
 #include "models/BrimkitModel.h"
 #include "models/BrimQRModel.h"
 #include "models/BrimTextModel.h"
+#include "platform/HeapRelease.h"
 #include "services/AppTheme.h"
 #include "shell/BrimAlarmsView.h"
 #include "shell/BrimAppsControls.h"
@@ -32,6 +33,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -39,6 +41,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -49,6 +52,8 @@ constexpr int bodySpacing = 12;
 // A click on the tray may first take the focus from the panel, closing it,
 // and then reach the icon.
 constexpr int reopenGuardMs = 300;
+// How long the panel stays hidden before it gives back its window.
+constexpr int releaseAfterMs = 5000;
 constexpr int minimumPaneHeight = 160;
 
 // The message bar's rounded, faintly tinted background.
@@ -114,7 +119,7 @@ BrimkitPanel::BrimkitPanel(BrimkitModel &model, AppUpdates *updates, Environment
           BrimColorModel::Environment{aside().around(m_env.colorSampler), m_env.defaults, m_env.clipboard}))
     , m_textTool(std::make_unique<BrimTextModel>(m_env.clipboard))
     , m_qrTool(std::make_unique<BrimQRModel>(
-          BrimQRModel::Environment{m_env.clipboard, aside().around(m_env.filePanels)}))
+          BrimQRModel::Environment{m_env.clipboard, aside().around(m_env.filePanels), m_env.qrCodec}))
 {
     setWindowTitle(QApplication::applicationDisplayName());
     setAccessibleName(QApplication::applicationDisplayName());
@@ -130,6 +135,11 @@ BrimkitPanel::BrimkitPanel(BrimkitModel &model, AppUpdates *updates, Environment
     layout->addWidget(createMessageBar());
     layout->addWidget(createBody());
     layout->addWidget(createFooter());
+
+    m_releaseTimer = new QTimer(this);
+    m_releaseTimer->setSingleShot(true);
+    m_releaseTimer->setInterval(releaseAfterMs);
+    connect(m_releaseTimer, &QTimer::timeout, this, &BrimkitPanel::releaseWhileHidden);
 
     auto *quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     connect(quit, &QShortcut::activated, this, &BrimkitPanel::quitRequested);
@@ -626,6 +636,22 @@ void BrimkitPanel::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     if (isVisible() && m_anchor.isValid())
         place();
+}
+
+void BrimkitPanel::hideEvent(QHideEvent *event)
+{
+    m_releaseTimer->start();
+    QWidget::hideEvent(event);
+}
+
+void BrimkitPanel::releaseWhileHidden()
+{
+    if (isVisible())
+        return;
+    destroy();
+    // Rendered symbols are made again when next drawn.
+    QPixmapCache::clear();
+    HeapRelease::returnFreedPages();
 }
 
 void BrimkitPanel::changeEvent(QEvent *event)

@@ -30,6 +30,7 @@ class BrimWorkspace;
 class AppUpdates;
 class BrimkitModel;
 class BrimPanelCustomization;
+class BrimQRCodec;
 class BrimQRModel;
 class BrimShortcutsModel;
 class BrimTextModel;
@@ -37,6 +38,7 @@ class BrimToolGrid;
 class OstrelSignals;
 class QLabel;
 class QScrollArea;
+class QTimer;
 class QToolButton;
 class QVBoxLayout;
 
@@ -53,6 +55,7 @@ public:
         std::shared_ptr<BrimFileReveal> fileReveal;
         // Browsers and the suite's other applications.
         std::shared_ptr<BrimWorkspace> workspace;
+        std::shared_ptr<const BrimQRCodec> qrCodec;
         // The feedback window and the usage-statistics switches.
         OstrelSignals *signals = nullptr;
         std::optional<DesktopNotificationSettings> notificationSettings;
@@ -107,6 +110,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -129,6 +133,8 @@ private:
     BrimPanelAside aside();
     bool stepAside();
     void comeBack();
+    // Hidden a while: the window and its drawing surface go (showing makes them again).
+    void releaseWhileHidden();
 
     BrimkitModel &m_model;
     AppUpdates *m_updates;
@@ -141,6 +147,7 @@ private:
     std::optional<BrimTool> m_selected;
     QRect m_anchor;
     QElapsedTimer m_hiddenAt;
+    QTimer *m_releaseTimer = nullptr;
     bool m_firstPaintPending = false;
     bool m_returning = false;
     QPointer<QWidget> m_returnFocus;

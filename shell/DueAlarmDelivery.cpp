@@ -5,23 +5,23 @@
 #include "core/FileBrimAlarmStore.h"
 #include "models/BrimkitLogging.h"
 #include "models/BrimkitModel.h"
-#include "models/BrimNotificationSeries.h"
+#include "models/BrimAlarmsModel.h"
 #include "platform/AppPaths.h"
 #include "platform/CanberraSystemBeep.h"
 #include "platform/JsonFileUserDefaults.h"
 #include "platform/SingleInstance.h"
 #include "platform/SystemBrimTimerNotifications.h"
 
-#include <QEventLoop>
 #include <QSet>
-#include <QTimer>
 
 #include <chrono>
-#include <cmath>
+#include <vector>
 
 namespace {
 // Below the alarm file lock's patience, so an app started meanwhile still loads.
 constexpr std::chrono::milliseconds replyTimeout{2000};
+// Later than this after its moment, an alarm is told as missed.
+constexpr double lateness = 60;
 
 // Hands each alarm's notification to the server; the identifiers it took.
 QSet<QString> notify(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> player, const QList<BrimAlarm> &due,
@@ -29,30 +29,23 @@ QSet<QString> notify(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> pl
 {
     SystemBrimTimerNotifications notifications(std::move(bus), player);
     notifications.setReplyTimeout(replyTimeout);
-    QSet<QString> taken;
-    qsizetype answered = 0;
-    QEventLoop loop;
-    QObject::connect(&notifications, &SystemBrimTimerNotifications::delivered, &loop,
-                     [&](const QString &identifier, bool ok) {
-                         if (ok)
-                             taken.insert(identifier);
-                         if (++answered == due.size())
-                             loop.quit();
-                     });
-    // Each call ends by its own timeout; this only guards against a lost answer.
-    QTimer::singleShot(replyTimeout * 3, &loop, [&loop] { loop.quit(); });
-    const BrimDate now = BrimDate::fromSeconds(std::floor(SystemBrimClock().now().secondsSinceReference));
+    // Missed when the timer ran late (the machine was off or asleep at the moment).
+    const BrimDate now = SystemBrimClock().now();
+    // All in flight at once, so the lock is held for one answer's time at most.
+    std::vector<std::pair<QString, QCoro::Task<Result<void, QString>>>> shown;
     for (const BrimAlarm &alarm : due) {
-        // Due at once: the server is told as soon as the loop runs.
-        const auto added = QCoro::waitFor(notifications.add(BrimNotificationSeries::request(
-            alarm.notificationID(), alarm.title, sound, BrimNotificationTrigger::atDate(now))));
-        if (!added.ok()) {
-            qCWarning(lcBrimkit) << "Alarm" << alarm.notificationID() << "was not notified:" << added.error();
-            ++answered;
-        }
+        const bool missed = now - alarm.date > lateness;
+        shown.emplace_back(alarm.notificationID(),
+                           notifications.show(BrimAlarmsModel::notificationRequest(alarm, missed, sound)));
     }
-    if (answered < due.size())
-        loop.exec();
+    QSet<QString> taken;
+    for (auto &[identifier, task] : shown) {
+        const Result<void, QString> result = QCoro::waitFor(std::move(task));
+        if (result.ok())
+            taken.insert(identifier);
+        else
+            qCWarning(lcBrimkit) << "Alarm" << identifier << "was not notified:" << result.error();
+    }
     return taken;
 }
 

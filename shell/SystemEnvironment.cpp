@@ -1,6 +1,9 @@
 #include "shell/SystemEnvironment.h"
 
+#include "core/XdgFolders.h"
+#include "platform/AppInstallation.h"
 #include "platform/AppPaths.h"
+#include "platform/BrimQR.h"
 #include "platform/CanberraSystemBeep.h"
 #include "platform/DesktopWorkspace.h"
 #include "platform/FileManagerReveal.h"
@@ -8,11 +11,13 @@
 #include "platform/LinuxSystemEvents.h"
 #include "platform/PortalColorSampler.h"
 #include "platform/SystemClipboard.h"
-#include "platform/SystemGlobalShortcuts.h"
 #include "platform/SystemBrimTimerNotifications.h"
+#include "platform/SystemGlobalShortcuts.h"
+#include "platform/SystemLoginItems.h"
 #include "platform/SystemdAlarmTimer.h"
 #include "platform/X11ColorSampler.h"
 #include "models/BrimShortcutsModel.h"
+#include "services/LaunchAtLoginController.h"
 #include "services/OstrelSignals.h"
 #include "shell/QFileDialogPanels.h"
 
@@ -26,7 +31,7 @@ namespace {
 // the delivery must find the same alarm and settings files as the app.
 SystemdAlarmTimer::Config alarmTimerConfig()
 {
-    SystemdAlarmTimer::Config config{AppPaths::configHome() + QStringLiteral("/systemd/user"),
+    SystemdAlarmTimer::Config config{XdgFolders::configHome() + QStringLiteral("/systemd/user"),
                                      QCoreApplication::applicationFilePath(), {}};
     for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
         const QString value = qEnvironmentVariable(name);
@@ -36,6 +41,11 @@ SystemdAlarmTimer::Config alarmTimerConfig()
     return config;
 }
 } // namespace
+
+void configureSystemServices()
+{
+    LaunchAtLoginController::configureSystem({makeSystemLoginItemService, AppInstallation::current().isInstalled()});
+}
 
 BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> defaults)
 {
@@ -61,7 +71,8 @@ BrimkitPanel::Environment makeSystemPanelEnvironment(std::shared_ptr<UserDefault
     env.colorSampler = std::make_shared<PortalColorSampler>(QDBusConnection::sessionBus(), std::make_shared<X11ColorSampler>());
     env.filePanels = std::make_shared<QFileDialogPanels>();
     env.fileReveal = std::make_shared<FileManagerReveal>(QDBusConnection::sessionBus());
-    env.workspace = std::make_shared<DesktopWorkspace>(DesktopEntries(AppPaths::dataDirs()));
+    env.workspace = std::make_shared<DesktopWorkspace>(DesktopEntries(XdgFolders::dataDirs()));
+    env.qrCodec = std::make_shared<SystemBrimQRCodec>();
     env.signals = &OstrelSignals::shared();
     env.notificationSettings = DesktopNotificationSettings::current();
     env.shortcuts = std::make_shared<BrimShortcutsModel>(

@@ -95,6 +95,7 @@ int main(int argc, char **argv)
     // One defaults store for the whole process, so no writer overwrites another.
     auto defaults = std::make_shared<JsonFileUserDefaults>(AppPaths::defaultsFile());
     OstrelSignals::configureShared(defaults);
+    configureSystemServices();
 
     BrimkitDelegate delegate(makeSystemEnvironment(defaults), makeSystemPanelEnvironment(defaults));
     QObject::connect(&delegate, &BrimkitDelegate::quitRequested, &app, [] { QApplication::quit(); });

@@ -1,6 +1,8 @@
 #include "telemetry/TelemetrySession.h"
 
-#include <QRegularExpression>
+#include <QStringList>
+
+#include <algorithm>
 
 TelemetrySession::TelemetrySession(std::shared_ptr<UserDefaults> defaults, const QString &app)
     : m_defaults(std::move(defaults))
@@ -62,7 +64,11 @@ void TelemetrySession::clearUpdateInstallation()
 
 bool TelemetrySession::isValidVersion(const QString &version)
 {
-    // Anchored to the whole text: "$" alone would accept a trailing line feed.
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]+(\\.[0-9]+)*")));
-    return version.toUtf8().size() <= 64 && pattern.match(version).hasMatch();
+    // Digits in groups parted by single dots, and nothing else.
+    if (version.toUtf8().size() > 64)
+        return false;
+    const QStringList groups = version.split(u'.');
+    return std::all_of(groups.cbegin(), groups.cend(), [](const QString &group) {
+        return !group.isEmpty() && std::all_of(group.cbegin(), group.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    });
 }

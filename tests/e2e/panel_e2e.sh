@@ -251,6 +251,14 @@ echo "ok: Copy HEX put $copied on the clipboard"
 keys Escape Escape
 wait_for 3 panel_hidden || fail "Escape did not close the panel"
 
+# Hidden over 5 s, the panel gives back its window; a click makes it again.
+sleep 6
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+wait_for 5 panel_shown || fail "the panel did not come back after giving back its window"
+shot reopened
+keys Escape
+echo "ok: the panel reopens after giving back its window"
+
 kill -TERM "$app_pid"
 status=0
 wait "$app_pid" || status=$?

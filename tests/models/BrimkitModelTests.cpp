@@ -141,6 +141,26 @@ TEST_F(ModelFixture, ShutdownReleasesEverythingAndStopsTheClock)
     EXPECT_EQ(tracked.back(), QStringLiteral("brim.timercancelled"));
 }
 
+TEST_F(ModelFixture, TheClockStepsEachSecondOnlyWhileACountdownRunsElseAtTheNextDeadline)
+{
+    auto model = makeModel(true);
+    EXPECT_FALSE(model->nextStep()); // nothing due: no wake-ups at all
+    model->startAwake(30);
+    EXPECT_EQ(model->nextStep(), t0 + 1800);
+    model->alarms().add(QStringLiteral("Tea"), t0 + 600, t0);
+    EXPECT_EQ(model->nextStep(), t0 + 600);
+    model->startTimer(25, BrimTimerKind::focus);
+    advance(*model, 0.4); // the shown seconds change when the time left passes a whole second
+    EXPECT_EQ(model->nextStep(), t0 + 1);
+    advance(*model, 0.6);
+    EXPECT_EQ(model->nextStep(), t0 + 2);
+    model->pauseOrResume();
+    EXPECT_EQ(model->nextStep(), t0 + 600);
+    model->stopAwake();
+    model->alarms().remove(model->alarms().book().alarms().first().id);
+    EXPECT_FALSE(model->nextStep());
+}
+
 TEST_F(ModelFixture, SettingsReadTypedAndPersistAndAModelThatDoesNotTickStandsStill)
 {
     defaults->setString(QStringLiteral("brimkitTimerIsland"), QStringLiteral("false"));

@@ -1,4 +1,5 @@
 #include "models/BrimQRModel.h"
+#include "platform/BrimQR.h"
 #include "tests/support/FakeClipboard.h"
 #include "tests/support/FakeFilePanels.h"
 #include "tests/support/QRSamples.h"
@@ -13,7 +14,8 @@ namespace {
 struct QRModel : ::testing::Test {
     std::shared_ptr<FakeClipboard> clipboard = std::make_shared<FakeClipboard>();
     std::shared_ptr<FakeFilePanels> panels = std::make_shared<FakeFilePanels>();
-    std::unique_ptr<BrimQRModel> model = std::make_unique<BrimQRModel>(BrimQRModel::Environment{clipboard, panels});
+    std::shared_ptr<const BrimQRCodec> codec = std::make_shared<SystemBrimQRCodec>();
+    std::unique_ptr<BrimQRModel> model = std::make_unique<BrimQRModel>(BrimQRModel::Environment{clipboard, panels, codec});
     QTemporaryDir dir;
 
     bool settled() { return QTest::qWaitFor([&] { return !model->busy(); }, 20'000); }
@@ -107,7 +109,7 @@ TEST_F(QRModel, AModelGoneMeanwhileIsLeftAlone)
     QThreadPool::globalInstance()->waitForDone();
     QCoreApplication::processEvents();
 
-    model = std::make_unique<BrimQRModel>(BrimQRModel::Environment{clipboard, panels});
+    model = std::make_unique<BrimQRModel>(BrimQRModel::Environment{clipboard, panels, codec});
     model->chooseImage();
     model.reset();
     panels->answer(file(QStringLiteral("late.png"), *clipboard->image));

@@ -40,8 +40,8 @@ struct ClosedAppTimer : ::testing::Test {
     std::unique_ptr<BrimAlarmsModel> start(std::shared_ptr<CountingTimer> timer)
     {
         auto model = std::make_unique<BrimAlarmsModel>(
-            store, nullptr, nullptr, true, true,
-            BrimAlarmsModel::Environment{std::make_shared<FixedBrimClock>(clock), nullptr, {}, timer});
+            store, nullptr, true, true,
+            BrimAlarmsModel::Environment{std::make_shared<FixedBrimClock>(clock), nullptr, {}, timer, false});
         settle(*timer);
         return model;
     }

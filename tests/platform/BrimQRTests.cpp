@@ -1,3 +1,4 @@
+#include "core/BrimQRRules.h"
 #include "platform/BrimQR.h"
 #include "tests/support/QRSamples.h"
 
@@ -77,11 +78,22 @@ TEST(BrimQR, ReadsEveryCodeOnceWithinTheLimits)
         {"10,000 x 4,001", encodedImage(qrCanvas({10'000, 4'001}, {{first, {4'000, 1'000}}}), "JPEG"), imageFailure},
         {"no code", encodedImage(qrCanvas({300, 200}, {}), "JPEG"),
          QStringLiteral("No readable QR code was found in this image.")},
+        // Too small for the quick look at a quarter of the size; the larger look finds it.
+        {"small code in a large photo", encodedImage(qrCanvas({4800, 2400}, {{second, {3000, 1500}}}), "JPEG", 90), second},
         {"not an image", codePNG.mid(200), imageFailure},
         {"nothing", QByteArray(), imageFailure},
     };
     for (const auto &c : cases)
         EXPECT_EQ(outcome(BrimQR::read(c.data)), c.outcome) << c.name;
+}
+
+TEST(BrimQRRules, ALargeImageIsLookedAtSmallFirstAtAFractionAJpegDecodesDirectly)
+{
+    const std::pair<QSize, QSize> cases[] = {
+        {{8000, 5000}, {2000, 1250}}, {{10'000, 4'000}, {1250, 500}}, {{4096, 3072}, {2048, 1536}},
+        {{2400, 1800}, {1200, 900}}, {{2399, 1800}, {}}, {{100, 8000}, {25, 2000}}};
+    for (const auto &[size, quick] : cases)
+        EXPECT_EQ(BrimQRRules::quickDetectionSize(size), quick) << size.width() << "x" << size.height();
 }
 
 TEST(BrimQR, FilesAreMeasuredBeforeTheyAreRead)

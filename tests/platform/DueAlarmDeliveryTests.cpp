@@ -1,6 +1,7 @@
 // The delivery command the systemd timer starts, run as the real program
 // against a fake notification server and a real alarm file.
 #include "core/FileBrimAlarmStore.h"
+#include "models/BrimAlarmsModel.h"
 #include "models/BrimkitModel.h"
 #include "platform/JsonFileUserDefaults.h"
 #include "tests/core/AlarmTestSupport.h"
@@ -51,20 +52,26 @@ struct DueAlarmDelivery : ::testing::Test {
 
 TEST_F(DueAlarmDelivery, DueAlarmsAreNotifiedOnceAndRecordedFired)
 {
-    const QList<BrimAlarm> alarms{alarm("Due", -30), alarm("Later", 3600), alarm("Done", -600, now - 590)};
+    const QList<BrimAlarm> alarms{alarm("Due", -30), alarm("Later", 3600), alarm("Done", -600, now - 590),
+                                  alarm("Late", -7200)};
     ASSERT_TRUE(FileBrimAlarmStore(file).save(alarms).ok());
     EXPECT_EQ(deliver(), 0);
-    ASSERT_EQ(server.notified.size(), 1);
-    EXPECT_EQ(server.notified[0].appName + u'/' + server.notified[0].body, QStringLiteral("Ostrel Brimkit/Due"));
+    ASSERT_EQ(server.notified.size(), 2);
+    // The app's name is the sender; the alarm's title leads; a late one says it was missed.
+    const auto shown = [&](int i) { return server.notified[i].appName + u'/' + server.notified[i].summary + u'/' + server.notified[i].body; };
+    EXPECT_EQ(shown(0), BrimAlarmsModel::notificationRequest(alarms[0], false, true).body.prepend(QStringLiteral("Ostrel Brimkit/Due/")));
+    EXPECT_EQ(shown(1), BrimAlarmsModel::notificationRequest(alarms[3], true, true).body.prepend(QStringLiteral("Ostrel Brimkit/Late/")));
+    EXPECT_TRUE(server.notified[1].body.startsWith(QStringLiteral("Missed while Brimkit was closed. It was due ")));
     EXPECT_EQ(server.notified[0].hints.value(QStringLiteral("sound-name")), QStringLiteral("alarm-clock-elapsed"));
     QList<BrimAlarm> after = stored();
     ASSERT_GE(after[0].firedAt.value_or(BrimDate{}), now);
     after[0].firedAt.reset();
-    EXPECT_EQ(after, alarms) << "only the due alarm changed";
+    after[3].firedAt.reset();
+    EXPECT_EQ(after, alarms) << "only the due alarms changed";
 
     const QByteArray recorded = bytes();
     EXPECT_EQ(deliver(), 0);
-    EXPECT_EQ(server.notified.size(), 1) << "a second run notifies nothing";
+    EXPECT_EQ(server.notified.size(), 2) << "a second run notifies nothing";
     EXPECT_EQ(bytes(), recorded);
 
     // Sound off in the settings: the server is asked for silence.
@@ -72,8 +79,8 @@ TEST_F(DueAlarmDelivery, DueAlarmsAreNotifiedOnceAndRecordedFired)
         .set(BrimkitModel::soundKey, false);
     ASSERT_TRUE(FileBrimAlarmStore(file).save(stored() << alarm("Quiet", -1)).ok());
     EXPECT_EQ(deliver(), 0);
-    ASSERT_EQ(server.notified.size(), 2);
-    EXPECT_EQ(server.notified[1].hints.value(QStringLiteral("suppress-sound")), true);
+    ASSERT_EQ(server.notified.size(), 3);
+    EXPECT_EQ(server.notified[2].hints.value(QStringLiteral("suppress-sound")), true);
 }
 
 TEST_F(DueAlarmDelivery, LeavesTheFileAloneWhenItCannotReadItOrTheAppRuns)

@@ -1,5 +1,6 @@
 #include "platform/JsonFileUserDefaults.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -30,6 +31,9 @@ TEST(JsonFileUserDefaults, KeepsTypedValuesAndMovesAnUnparsableFileAside)
         EXPECT_TRUE(aside.open(QIODevice::ReadOnly) && aside.readAll() == bad);
         EXPECT_FALSE(defaults.object(QStringLiteral("a")));
         defaults.setBool(QStringLiteral("a"), true);
+        EXPECT_FALSE(QFile::exists(path)); // written once the turn ends
+        QCoreApplication::processEvents();
+        defaults.flush();
         EXPECT_EQ(JsonFileUserDefaults(path).boolValue(QStringLiteral("a")), true);
         QFile::remove(*defaults.setAsidePath());
     }

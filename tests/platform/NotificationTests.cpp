@@ -3,30 +3,18 @@
 #include "FakeNotificationServer.h"
 #include "tests/support/ModelFakes.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <limits>
 
 using namespace std::chrono_literals;
 using Settings = BrimTimerNotificationSettings;
 using A = Settings::AuthorizationStatus;
 using S = Settings::AlertSetting;
-using Trigger = BrimNotificationTrigger;
 
 namespace {
-BrimNotificationRequest request(const QString &id, Trigger trigger, const QString &body = {}, bool sound = false)
+BrimNotificationRequest request(const QString &id, bool sound = false)
 {
-    return {id, QStringLiteral("Ostrel Brimkit"), body.isEmpty() ? id : body, sound, trigger};
-}
-
-// QCoro::waitFor needs a default-constructible result; Result has none.
-template <class T>
-T awaited(QCoro::Task<T> task)
-{
-    std::optional<T> out;
-    QCoro::waitFor([&]() -> QCoro::Task<> { out.emplace(co_await std::move(task)); }());
-    return std::move(*out);
+    return {id, QStringLiteral("Title ") + id, QStringLiteral("Body ") + id, sound};
 }
 
 class NotificationTest : public ::testing::Test {
@@ -35,24 +23,8 @@ protected:
     {
         ASSERT_TRUE(bus.ok()) << "dbus-daemon did not start";
         center->setReplyTimeout(300ms);
-        center->setDeliveryFailureHandler([this](const QString &id) { failed << id; });
-        QObject::connect(center.get(), &SystemBrimTimerNotifications::delivered, [this] { ++deliveries; });
     }
-    void addOk(const BrimNotificationRequest &r) { ASSERT_TRUE(QCoro::waitFor(center->add(r)).ok()); }
-    QStringList pending()
-    {
-        QStringList ids;
-        for (const BrimNotificationRequest &r : QCoro::waitFor(center->pendingRequests()))
-            ids << r.identifier;
-        return ids;
-    }
-    QStringList shown() const
-    {
-        QStringList bodies;
-        for (const auto &n : server->notified)
-            bodies << n.body;
-        return bodies;
-    }
+    Result<void, QString> show(const BrimNotificationRequest &r) { return QCoro::waitFor(center->show(r)); }
     bool waitFor(const std::function<bool()> &done) { return QTest::qWaitFor(done, 3000); }
 
     PrivateBus bus;
@@ -60,47 +32,16 @@ protected:
     std::shared_ptr<CountingBeep> sound = std::make_shared<CountingBeep>();
     std::unique_ptr<SystemBrimTimerNotifications> center =
         std::make_unique<SystemBrimTimerNotifications>(bus.connect(), sound);
-    int deliveries = 0; // server replies received
-    QStringList failed; // refused at delivery
 };
 
-TEST_F(NotificationTest, RequestsFireAtTheirMomentInOrderUnlessReplacedOrWithdrawn)
+TEST_F(NotificationTest, ShownAtOnceUnderTheApplicationsName)
 {
     ASSERT_TRUE(server->start());
-    const BrimDate now = BrimDate::fromDateTime(QDateTime::currentDateTimeUtc());
-    QElapsedTimer clock;
-    clock.start();
-    addOk(request(QStringLiteral("a"), Trigger::afterInterval(60), QStringLiteral("old")));
-    addOk(request(QStringLiteral("a"), Trigger::afterInterval(0.3), QStringLiteral("new"))); // replaces
-    addOk(request(QStringLiteral("b"), Trigger::afterInterval(0.1)));
-    addOk(request(QStringLiteral("c"), Trigger::afterInterval(60)));
-    addOk(request(QStringLiteral("second"), Trigger::atDate(now - 10)));
-    addOk(request(QStringLiteral("first"), Trigger::atDate(now - 3600)));
-    addOk(request(QStringLiteral("far"), Trigger::atDate(now + 7000.0 * 365 * 86400)));
-    center->removePending({QStringLiteral("b")});
-    ASSERT_TRUE(waitFor([&] { return server->notified.size() >= 3; }));
-    EXPECT_GE(clock.elapsed(), 290);
-    QTest::qWait(100);
-    EXPECT_EQ(shown(), (QStringList{QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("new")}));
-    EXPECT_EQ(pending(), (QStringList{QStringLiteral("c"), QStringLiteral("far")}));
+    ASSERT_TRUE(show(request(QStringLiteral("a"))).ok());
     const FakeNotificationServer::NotifyCall expected{
-        QStringLiteral("Ostrel Brimkit"), 0, QStringLiteral("app.ostrel.brimkit"), QStringLiteral("Ostrel Brimkit"),
-        QStringLiteral("new"), {}, {{QStringLiteral("desktop-entry"), QStringLiteral("app.ostrel.brimkit")}}, -1};
-    EXPECT_EQ(server->notified.last(), expected);
-}
-
-TEST_F(NotificationTest, InvalidRequestsAreRefusedAndNothingIsScheduled)
-{
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    const Trigger triggers[] = {Trigger::afterInterval(0), Trigger::afterInterval(-5), Trigger::afterInterval(nan),
-        Trigger::afterInterval(inf), Trigger::afterInterval(1e300), Trigger::atDate(BrimDate::fromSeconds(nan)), Trigger::atDate(BrimDate::fromSeconds(1e12))};
-    EXPECT_FALSE(awaited(center->add(request(QString(), Trigger::afterInterval(1)))).ok());
-    for (const Trigger &trigger : triggers) {
-        const auto result = awaited(center->add(request(QStringLiteral("x"), trigger)));
-        EXPECT_TRUE(!result.ok() && !result.error().isEmpty()) << trigger.interval;
-    }
-    EXPECT_TRUE(pending().isEmpty());
+        QStringLiteral("Ostrel Brimkit"), 0, QStringLiteral("app.ostrel.brimkit"), QStringLiteral("Title a"),
+        QStringLiteral("Body a"), {}, {{QStringLiteral("desktop-entry"), QStringLiteral("app.ostrel.brimkit")}}, -1};
+    EXPECT_EQ(server->notified, QList{expected});
 }
 
 TEST_F(NotificationTest, RemoveDeliveredClosesTheServersIdOnceItIsKnownUnlessTheUserClosedIt)
@@ -108,16 +49,15 @@ TEST_F(NotificationTest, RemoveDeliveredClosesTheServersIdOnceItIsKnownUnlessThe
     server->holdNotify = true;
     ASSERT_TRUE(server->start());
     center->setReplyTimeout(3000ms);
-    addOk(request(QStringLiteral("a"), Trigger::afterInterval(0.01)));
+    auto first = center->show(request(QStringLiteral("a")));
     ASSERT_TRUE(waitFor([&] { return server->notified.size() == 1; }));
     center->removeDelivered({QStringLiteral("a")}); // the server is still answering: closed once its id arrives
     server->holdNotify = false;
     server->releaseHeld();
-    addOk(request(QStringLiteral("b"), Trigger::afterInterval(0.01)));
-    ASSERT_TRUE(waitFor([&] { return deliveries == 2; }));
+    ASSERT_TRUE(QCoro::waitFor(first).ok());
+    ASSERT_TRUE(show(request(QStringLiteral("b"))).ok());
     center->removeDelivered({QStringLiteral("b")});
-    addOk(request(QStringLiteral("c"), Trigger::afterInterval(0.01)));
-    ASSERT_TRUE(waitFor([&] { return deliveries == 3; }));
+    ASSERT_TRUE(show(request(QStringLiteral("c"))).ok());
     server->emitClosed(43); // closed by the user on the desktop: nothing left to withdraw
     QTest::qWait(100);
     center->removeDelivered({QStringLiteral("c")});
@@ -129,23 +69,23 @@ TEST_F(NotificationTest, DestroyedWhileCallsAreOutstandingIsSafe)
 {
     server->holdNotify = true;
     ASSERT_TRUE(server->start());
-    addOk(request(QStringLiteral("a"), Trigger::afterInterval(0.01)));
+    auto shown = center->show(request(QStringLiteral("a")));
     ASSERT_TRUE(waitFor([&] { return server->notified.size() == 1; }));
     server->silent = true;
     auto settings = center->settings();
     center.reset();
     server->releaseHeld();
+    EXPECT_FALSE(QCoro::waitFor(shown).ok());
     EXPECT_EQ(QCoro::waitFor(settings).authorizationStatus, A::authorized);
 }
 
-TEST_F(NotificationTest, ServerThatNeverAnswersIsADeliveryFailureAndWeSoundOurselves)
+TEST_F(NotificationTest, AServerThatNeverAnswersIsARefusalAndNothingSounds)
 {
     server->silent = true;
     ASSERT_TRUE(server->start());
-    addOk(request(QStringLiteral("a"), Trigger::afterInterval(0.01), {}, true));
-    ASSERT_TRUE(waitFor([&] { return !failed.isEmpty(); }));
-    EXPECT_EQ(failed, QStringList{QStringLiteral("a")});
-    EXPECT_EQ(sound->notificationSounds, 1);
+    const auto shown = show(request(QStringLiteral("a"), true));
+    EXPECT_TRUE(!shown.ok() && !shown.error().isEmpty());
+    EXPECT_EQ(sound->notificationSounds, 0); // the caller beeps instead
 }
 
 TEST_F(NotificationTest, SoundHintWhereTheServerPlaysSoundOtherwiseLocalPlayback)
@@ -162,10 +102,8 @@ TEST_F(NotificationTest, SoundHintWhereTheServerPlaysSoundOtherwiseLocalPlayback
         ASSERT_TRUE(server.start());
         const auto sound = std::make_shared<CountingBeep>();
         SystemBrimTimerNotifications center(bus.connect(), sound);
-        for (const QString &id : {QStringLiteral("a"), QStringLiteral("b")}) { // the second uses cached capabilities
-            ASSERT_TRUE(awaited(center.add(request(id, Trigger::afterInterval(0.01), id, row.requestSound))).ok());
-            ASSERT_TRUE(waitFor([&] { return !server.notified.isEmpty() && server.notified.last().body == id; }));
-        }
+        for (const QString &id : {QStringLiteral("a"), QStringLiteral("b")}) // the second uses cached capabilities
+            ASSERT_TRUE(QCoro::waitFor(center.show(request(id, row.requestSound))).ok());
         for (auto n : std::as_const(server.notified)) {
             n.hints.remove(QStringLiteral("desktop-entry"));
             EXPECT_EQ(n.hints, row.hints);
@@ -197,8 +135,6 @@ TEST(NotificationSettings, FollowTheServerAndItsDoNotDisturbState)
         SystemBrimTimerNotifications center(bus.connect(), nullptr);
         center.setReplyTimeout(300ms);
         EXPECT_EQ(QCoro::waitFor(center.settings()), row.expected);
-        const auto granted = awaited(center.requestAuthorization());
-        EXPECT_TRUE(granted.ok() && granted.value() == (row.expected.authorizationStatus == A::authorized));
         if (row.running) { // the name goes: no longer authorized
             server.stop();
             EXPECT_EQ(QCoro::waitFor(center.settings()).authorizationStatus, A::denied);

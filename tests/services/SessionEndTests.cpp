@@ -20,11 +20,13 @@ TEST(SessionEndChild, RunsUntilQuit)
     const QString path = qEnvironmentVariable(childStoreVariable);
     if (path.isEmpty())
         GTEST_SKIP() << "only runs as the child of SessionEnd tests";
-    ASSERT_TRUE(OstrelSignals::configureShared(std::make_shared<JsonFileUserDefaults>(path), testBundle()));
+    const auto store = std::make_shared<JsonFileUserDefaults>(path);
+    ASSERT_TRUE(OstrelSignals::configureShared(store, testBundle()));
     EXPECT_FALSE(OstrelSignals::configureShared(std::make_shared<MemoryUserDefaults>(), testBundle()));
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::terminationRequested, [] { QCoreApplication::quit(); });
     OstrelSignals::shared().start();
+    store->flush(); // the marker is on disk before anyone may kill us
     std::fputs("READY\n", stdout);
     std::fflush(stdout);
     QCoreApplication::exec();

@@ -24,8 +24,8 @@ struct AlarmsView : ::testing::Test {
     void make()
     {
         view.reset();
-        model = std::make_unique<BrimAlarmsModel>(store, nullptr, nullptr, false, false,
-                                                  BrimAlarmsModel::Environment{clock, std::make_shared<CountingBeep>(), {}, {}});
+        model = std::make_unique<BrimAlarmsModel>(store, nullptr, false, false,
+                                                  BrimAlarmsModel::Environment{clock, std::make_shared<CountingBeep>(), {}, {}, false});
         view = std::make_unique<BrimAlarmsView>(*model, clock, reveal);
         view->resize(BrimkitPanel::contentWidth, 400);
         view->show();

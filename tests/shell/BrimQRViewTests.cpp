@@ -1,4 +1,5 @@
 #include "models/BrimQRModel.h"
+#include "platform/BrimQR.h"
 #include "shell/BrimQRView.h"
 #include "shell/QFileDialogPanels.h"
 #include "tests/shell/ShellFixture.h"
@@ -28,7 +29,7 @@ public Q_SLOTS:
 
 struct QRView : ::testing::Test {
     std::shared_ptr<FakeClipboard> clipboard = std::make_shared<FakeClipboard>();
-    BrimQRModel model{{clipboard, std::make_shared<FakeFilePanels>()}};
+    BrimQRModel model{{clipboard, std::make_shared<FakeFilePanels>(), std::make_shared<SystemBrimQRCodec>()}};
     BrimQRView view{model};
 
     QRView()

@@ -5,6 +5,7 @@
 #include "models/BrimColorSampler.h"
 #include "models/BrimFileReveal.h"
 #include "models/BrimWorkspace.h"
+#include "platform/BrimQR.h"
 #include "services/OstrelSignals.h"
 #include "shell/BrimkitPanel.h"
 #include "tests/support/FakeClipboard.h"
@@ -41,6 +42,7 @@ inline BrimkitPanel::Environment fakePanelEnvironment(std::shared_ptr<BrimClock>
     env.filePanels = std::make_shared<FakeFilePanels>();
     env.fileReveal = std::make_shared<RecordingReveal>();
     env.workspace = std::make_shared<EmptyWorkspace>();
+    env.qrCodec = std::make_shared<SystemBrimQRCodec>();
     env.signals = &OstrelSignals::shared();
     return env;
 }

@@ -47,8 +47,8 @@ struct ShortcutsDelegate : ::testing::Test, FakeModelEnvironment {
     // The one announcement on show: "title: body".
     QString announced() const
     {
-        const auto &pending = center->pending;
-        return pending.size() == 1 ? pending[0].title + QStringLiteral(": ") + pending[0].body : QString();
+        const auto &shown = center->shown;
+        return shown.isEmpty() ? QString() : shown.last().title + QStringLiteral(": ") + shown.last().body;
     }
 };
 } // namespace
@@ -115,11 +115,11 @@ TEST_F(ShortcutsDelegate, LinksAndColorsLandOnTheClipboardAndTheResultIsAnnounce
     EXPECT_EQ(clipboard->writes, 2);
 
     // No notification server: the panel's message bar says it instead.
-    center->pending.clear();
+    center->shown.clear();
     center->current.authorizationStatus = FakeNotificationCenter::Status::denied;
     sampler->answer = {BrimSampledColor::Outcome::unavailable, std::nullopt};
     press(Action::pickColor);
-    EXPECT_TRUE(center->pending.isEmpty());
+    EXPECT_TRUE(center->shown.isEmpty());
     EXPECT_EQ(delegate->model().message(), BrimColorModel::unavailableMessage());
 }
 

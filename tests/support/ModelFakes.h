@@ -89,7 +89,7 @@ struct FakeModelEnvironment {
     BrimkitModel::Environment environment()
     {
         return {clock, defaults, power, beep, events, [this](OstrelEvent e) { tracked << e.rawValue(); }, center, store,
-                nullptr};
+                nullptr, false};
     }
     std::unique_ptr<BrimkitModel> makeModel(bool ticking = false)
     {

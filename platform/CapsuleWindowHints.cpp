@@ -1,4 +1,4 @@
-#include "platform/OverlayWindowHints.h"
+#include "platform/CapsuleWindowHints.h"
 
 #include "platform/PlatformLogging.h"
 
@@ -10,13 +10,13 @@
 #include <cstdlib>
 #include <cstring>
 
-// On X11 the overlay bypasses the window manager (override-redirect). A
+// On X11 the capsule bypasses the window manager (override-redirect). A
 // managed window with the EWMH states above, sticky and skip-taskbar/pager
 // still sinks below a focused full-screen window, as the EWMH stacking order
 // demands; an unmanaged one stays on top, shows on every workspace, has no
 // taskbar or pager entry, is never focused or moved by the window manager,
 // and never joins focus cycling.
-Qt::WindowFlags OverlayWindowHints::flags()
+Qt::WindowFlags CapsuleWindowHints::flags()
 {
     return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
         | Qt::X11BypassWindowManagerHint;
@@ -42,7 +42,7 @@ xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 
 } // namespace
 
-void OverlayWindowHints::describe(QWindow &window)
+void CapsuleWindowHints::describe(QWindow &window)
 {
     // The offscreen platform offers the X11 interface too, without a connection.
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -59,7 +59,7 @@ void OverlayWindowHints::describe(QWindow &window)
                                                     static_cast<xcb_window_t>(window.winId()), property,
                                                     XCB_ATOM_ATOM, 32, 1, &type);
     if (xcb_generic_error_t *error = xcb_request_check(connection, cookie)) {
-        qCWarning(lcPlatform) << "Could not set the overlay's window type, X11 error" << int(error->error_code);
+        qCWarning(lcPlatform) << "Could not set the capsule's window type, X11 error" << int(error->error_code);
         std::free(error);
     }
 }

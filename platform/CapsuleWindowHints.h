@@ -1,14 +1,14 @@
 #pragma once
-// How a small always-visible overlay (the timer capsule) is told apart from
+// How the timer capsule, small and always in view, is told apart from
 // ordinary windows by the window system.
 
 #include <Qt>
 
 class QWindow;
 
-class OverlayWindowHints {
+class CapsuleWindowHints {
 public:
-    OverlayWindowHints() = delete;
+    CapsuleWindowHints() = delete;
 
     // Frameless, above other windows, never focused, with no taskbar entry.
     static Qt::WindowFlags flags();

@@ -3,7 +3,7 @@
 // sit on, its window, and delayed work. Injected so the controller can be
 // driven with fakes and a clock of the test's choosing.
 
-#include "shell/BrimTimerWindow.h"
+#include "shell/CapsuleWindow.h"
 
 #include <QObject>
 #include <QRect>
@@ -14,7 +14,7 @@
 
 class BrimkitModel;
 
-class BrimTimerDesktop : public QObject {
+class CapsuleDesktop : public QObject {
     Q_OBJECT
 
 public:
@@ -28,7 +28,7 @@ public:
 
     // The screen that shows the capsule; absent when there is none.
     virtual std::optional<Screen> screen() const = 0;
-    virtual std::unique_ptr<BrimTimerWindow> makeWindow(BrimkitModel &model, BrimTimerWindow::Hooks hooks) = 0;
+    virtual std::unique_ptr<CapsuleWindow> makeWindow(BrimkitModel &model, CapsuleWindow::Hooks hooks) = 0;
     // Runs `work` once after `delay`; destroying the handle first cancels it.
     virtual std::unique_ptr<QObject> after(std::chrono::milliseconds delay, std::function<void()> work) = 0;
 

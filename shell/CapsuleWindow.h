@@ -6,7 +6,7 @@
 
 #include <functional>
 
-class BrimTimerWindow {
+class CapsuleWindow {
 public:
     // What the capsule reports back; the controller holds itself weakly in both.
     struct Hooks {
@@ -14,7 +14,7 @@ public:
         std::function<void()> toggle;
     };
 
-    virtual ~BrimTimerWindow() = default;
+    virtual ~CapsuleWindow() = default;
 
     // Rebuilds the content, collapsed or expanded, from what the model presents now.
     virtual void present(bool expanded) = 0;

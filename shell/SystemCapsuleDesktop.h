@@ -2,18 +2,18 @@
 // The desktop as the timer capsule meets it: the primary screen (Linux
 // screens have no camera housing), the capsule window, and Qt timers.
 
-#include "shell/BrimTimerDesktop.h"
+#include "shell/CapsuleDesktop.h"
 
 class QScreen;
 
-class SystemBrimTimerDesktop final : public BrimTimerDesktop {
+class SystemCapsuleDesktop final : public CapsuleDesktop {
     Q_OBJECT
 
 public:
-    explicit SystemBrimTimerDesktop(QObject *parent = nullptr);
+    explicit SystemCapsuleDesktop(QObject *parent = nullptr);
 
     std::optional<Screen> screen() const override;
-    std::unique_ptr<BrimTimerWindow> makeWindow(BrimkitModel &model, BrimTimerWindow::Hooks hooks) override;
+    std::unique_ptr<CapsuleWindow> makeWindow(BrimkitModel &model, CapsuleWindow::Hooks hooks) override;
     std::unique_ptr<QObject> after(std::chrono::milliseconds delay, std::function<void()> work) override;
 
 private:

@@ -11,17 +11,17 @@ namespace {
 
 // One 1280x800 screen under a 32-pixel top panel, the capsule window as plain
 // state, and delayed work on a clock that moves only when the test says so.
-class FakeDesktop final : public BrimTimerDesktop {
+class FakeDesktop final : public CapsuleDesktop {
 public:
     std::optional<Screen> current = Screen{{0, 0, 1280, 800}, {0, 32, 1280, 768}};
-    BrimTimerWindow::Hooks hooks;
+    CapsuleWindow::Hooks hooks;
     int made = 0, contentHeight = 30;
     bool shown = false, destroyed = false;
     QRect frame;
     QList<int> widths; // each width taken, in order
 
     std::optional<Screen> screen() const override { return current; }
-    std::unique_ptr<BrimTimerWindow> makeWindow(BrimkitModel &, BrimTimerWindow::Hooks h) override
+    std::unique_ptr<CapsuleWindow> makeWindow(BrimkitModel &, CapsuleWindow::Hooks h) override
     {
         ++made;
         hooks = h;
@@ -46,7 +46,7 @@ public:
     }
 
 private:
-    struct Window final : BrimTimerWindow {
+    struct Window final : CapsuleWindow {
         explicit Window(FakeDesktop &d) : d(d) {}
         ~Window() override { d.destroyed = true; }
         void present(bool) override {}
@@ -71,7 +71,7 @@ private:
     std::vector<Pending> m_pending;
 };
 
-struct Overlay : ShellFixture {
+struct CapsuleController : ShellFixture {
     std::shared_ptr<FakeDesktop> desktop = std::make_shared<FakeDesktop>();
     std::unique_ptr<BrimTimerOverlayController> controller =
         std::make_unique<BrimTimerOverlayController>(model, desktop);
@@ -81,7 +81,7 @@ struct Overlay : ShellFixture {
 
 } // namespace
 
-TEST_F(Overlay, HiddenWithoutPresentationOrCapsuleAndPinReset)
+TEST_F(CapsuleController, HiddenWithoutPresentationOrCapsuleAndPinReset)
 {
     model.startTimer(25, BrimTimerKind::focus);
     EXPECT_EQ(desktop->made, 0) << "updates wait for the next event-loop turn";
@@ -108,7 +108,7 @@ TEST_F(Overlay, HiddenWithoutPresentationOrCapsuleAndPinReset)
 }
 
 // Completion shows expanded: the capsule's end-to-end run sees it.
-TEST_F(Overlay, ExpandsOnHoverAndPin)
+TEST_F(CapsuleController, ExpandsOnHoverAndPin)
 {
     model.startTimer(1, BrimTimerKind::timer);
     settle();
@@ -137,19 +137,19 @@ TEST_F(Overlay, ExpandsOnHoverAndPin)
     EXPECT_EQ(desktop->frame.width(), 216);
 }
 
-TEST_F(Overlay, WaitsForAScreenAndFollowsScreenChanges)
+TEST_F(CapsuleController, WaitsForAScreenAndFollowsScreenChanges)
 {
     desktop->current.reset();
     model.startTimer(25, BrimTimerKind::focus);
     settle();
     EXPECT_EQ(desktop->made, 0);
-    desktop->current = BrimTimerDesktop::Screen{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}};
+    desktop->current = CapsuleDesktop::Screen{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}};
     Q_EMIT desktop->screensChanged();
     settle();
     EXPECT_EQ(desktop->frame, QRect(852, 4, 216, 44));
 }
 
-TEST_F(Overlay, CloseLeavesNothingThatReachesTheController)
+TEST_F(CapsuleController, CloseLeavesNothingThatReachesTheController)
 {
     model.startTimer(25, BrimTimerKind::focus);
     settle();
