@@ -74,9 +74,23 @@ void BrimTimerOverlayController::update()
         m_window = m_desktop->makeWindow(m_model, hooks());
     m_window->present(expanded);
     const int height = std::max(m_window->fittingHeight(width), minimumHeight);
-    m_window->setFrame(frameOnScreen(*screen, QSize(width, height)));
+    const QRect frame = frameOnScreen(*screen, QSize(width, height));
+    if (frame.intersects(m_panelFrame)) {
+        m_window->orderOut();
+        m_hovered = false; // the pointer cannot leave what is not shown
+        return;
+    }
+    m_window->setFrame(frame);
     if (!m_window->isShown())
         m_window->orderFront();
+}
+
+void BrimTimerOverlayController::setPanelFrame(const QRect &frame)
+{
+    if (frame == m_panelFrame)
+        return;
+    m_panelFrame = frame;
+    update();
 }
 
 CapsuleWindow::Hooks BrimTimerOverlayController::hooks()

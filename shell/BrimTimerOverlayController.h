@@ -6,6 +6,7 @@
 #include "shell/CapsuleDesktop.h"
 
 #include <QObject>
+#include <QRect>
 
 #include <chrono>
 #include <memory>
@@ -28,6 +29,11 @@ public:
     // Removes the window and every observer; nothing calls back afterwards.
     void close();
 
+    // Where the tool panel shows (empty while it is closed). The capsule stays
+    // above every window, so where the two would meet it steps out of the
+    // panel's way until the panel closes: the panel is what the user opened.
+    void setPanelFrame(const QRect &frame);
+
     bool isHovered() const { return m_hovered; }
     bool isPinned() const { return m_pinned; }
 
@@ -47,6 +53,7 @@ private:
     std::unique_ptr<CapsuleWindow> m_window;
     QMetaObject::Connection m_subscription;
     QMetaObject::Connection m_screenObserver;
+    QRect m_panelFrame;
     bool m_hovered = false;
     bool m_pinned = false;
     std::unique_ptr<QObject> m_collapse;

@@ -64,6 +64,10 @@ BrimkitPanel &BrimkitDelegate::panel()
     if (!m_panel) {
         m_panel = std::make_unique<BrimkitPanel>(*m_model, m_updates.get(), m_panelEnvironment);
         connect(m_panel.get(), &BrimkitPanel::quitRequested, this, &BrimkitDelegate::quitRequested);
+        connect(m_panel.get(), &BrimkitPanel::frameChanged, this, [this](const QRect &frame) {
+            if (m_capsule)
+                m_capsule->setPanelFrame(frame);
+        });
     }
     return *m_panel;
 }

@@ -636,12 +636,28 @@ void BrimkitPanel::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     if (isVisible() && m_anchor.isValid())
         place();
+    if (isVisible())
+        Q_EMIT frameChanged(frameGeometry());
 }
 
 void BrimkitPanel::hideEvent(QHideEvent *event)
 {
     m_releaseTimer->start();
     QWidget::hideEvent(event);
+    Q_EMIT frameChanged(QRect());
+}
+
+void BrimkitPanel::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    Q_EMIT frameChanged(frameGeometry());
+}
+
+void BrimkitPanel::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (isVisible())
+        Q_EMIT frameChanged(frameGeometry());
 }
 
 void BrimkitPanel::releaseWhileHidden()

@@ -103,6 +103,8 @@ public:
 
 Q_SIGNALS:
     void quitRequested();
+    // Where the panel is on screen while it shows; an empty rectangle once hidden.
+    void frameChanged(const QRect &frame);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -111,6 +113,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

@@ -107,6 +107,17 @@ TEST_F(CapsuleController, HiddenWithoutPresentationOrCapsuleAndPinReset)
     EXPECT_FALSE(desktop->destroyed);
 }
 
+TEST_F(CapsuleController, StepsOutOfTheOpenPanelsWayOnlyWhereTheyMeet)
+{
+    model.startTimer(25, BrimTimerKind::focus);
+    settle();
+    for (const auto &[panel, shown] : std::vector<std::pair<QRect, bool>>{
+             {QRect(592, 32, 688, 567), false}, {QRect(800, 32, 480, 567), true}, {QRect(), true}}) {
+        controller->setPanelFrame(panel);
+        EXPECT_EQ(desktop->shown, shown) << panel.x();
+    }
+}
+
 // Completion shows expanded: the capsule's end-to-end run sees it.
 TEST_F(CapsuleController, ExpandsOnHoverAndPin)
 {
