@@ -3,8 +3,11 @@
 #include "PrivateBus.h"
 
 #include "tests/support/ModelFakes.h"
+#include "tests/support/Patience.h"
 
 #include <QDBusArgument>
+#include <QSemaphore>
+#include <QSet>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -17,7 +20,7 @@ const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString reason = QStringLiteral("Ostrel Brimkit keep awake");
 using Status = InhibitPowerAssertions;
 
-enum class Answer { absent, grant, refuse, nonsense, silent, late, slow };
+enum class Answer { absent, grant, refuse, nonsense, silent, late };
 
 // The fake logind hands out pipe write ends; we keep the read ends to see them close.
 struct Pipes {
@@ -51,9 +54,8 @@ QString tokenOf(const QDBusMessage &call)
 std::optional<QDBusMessage> reply(const QDBusMessage &call, Answer answer, const std::function<QVariant()> &granted)
 {
     switch (answer) {
-    case Answer::late:
-    case Answer::slow: // on the fake's own thread: a portal that is still starting
-        QThread::msleep(answer == Answer::slow ? 3000 : 300);
+    case Answer::late: // on the fake's own thread: a portal that is still starting
+        QThread::msleep(300);
         [[fallthrough]];
     case Answer::grant:
         return call.createReply(granted());
@@ -73,17 +75,22 @@ protected:
         portal.reset();
         logind.reset();
         if (portalAnswer != Answer::absent)
-            portal = std::make_unique<FakeDBusService>(
-                session, QStringLiteral("org.freedesktop.portal.Desktop"), portalPath, [=](const QDBusMessage &call) {
-                    if (call.member() == QLatin1String("Close"))
-                        return std::optional(call.createReply());
-                    return reply(call, portalAnswer, [&] { return QVariant::fromValue(QDBusObjectPath(requestPath(call))); });
-                });
+            portalAnswers([=](const QDBusMessage &call) {
+                return reply(call, portalAnswer, [&] { return QVariant::fromValue(QDBusObjectPath(requestPath(call))); });
+            });
         if (logindAnswer != Answer::absent)
             logind = std::make_unique<FakeDBusService>(
                 system, QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
                 [=, p = pipes](const QDBusMessage &call) { return reply(call, logindAnswer, [&] { return p->grant(); }); });
         return std::make_unique<InhibitPowerAssertions>(session.connect(), system.connect(), timeoutMs);
+    }
+    // A portal on the bus from now on; Close is always answered.
+    void portalAnswers(const FakeDBusService::Responder &inhibit)
+    {
+        portal = std::make_unique<FakeDBusService>(
+            session, QStringLiteral("org.freedesktop.portal.Desktop"), portalPath, [=](const QDBusMessage &call) {
+                return call.member() == QLatin1String("Close") ? std::optional(call.createReply()) : inhibit(call);
+            });
     }
     static BrimPowerAssertion hold(InhibitPowerAssertions &assertions)
     {
@@ -167,11 +174,11 @@ TEST_F(InhibitPowerAssertionsTest, EachInhibitorIsHeldUntilItsReleaseOrTheAdapte
         // Unknown and already released identifiers change nothing.
         for (std::uint32_t unknown : {first.identifier, 0u, second.identifier + 100})
             assertions->release(unknown);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return released(0); }, 2000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return released(0); }, patienceMs));
         EXPECT_FALSE(released(1));
         EXPECT_EQ(assertions->heldCount(), 1u);
         assertions.reset();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return released(1); }, 2000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return released(1); }, patienceMs));
     }
 }
 
@@ -182,7 +189,7 @@ TEST_F(InhibitPowerAssertionsTest, LatePortalAnswersAreWithdrawn)
     // The request the portal would create for our token is closed all the same.
     const QString token = tokenOf(portal->calls(QStringLiteral("Inhibit")).value(0));
     ASSERT_FALSE(token.isEmpty());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths().size() == 1; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths().size() == 1; }, patienceMs));
     EXPECT_TRUE(closedPaths().value(0).endsWith(QLatin1Char('/') + token));
 
     // An inhibitor arriving after the adapter is gone is given back.
@@ -190,22 +197,86 @@ TEST_F(InhibitPowerAssertionsTest, LatePortalAnswersAreWithdrawn)
     auto pending = assertions->preventIdleSleep(reason);
     assertions.reset();
     EXPECT_EQ(QCoro::waitFor(pending).status, Status::statusUnavailable);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths().size() == 1; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closedPaths().size() == 1; }, patienceMs));
 }
 
-// The portal takes 3 s: the model waits without holding the event loop.
+// A portal that is still starting answers once the test's event loop has
+// turned ten times: the model waits for it without holding the loop.
 TEST_F(InhibitPowerAssertionsTest, KeepAwakeWaitsForASlowPortalWithoutStallingTheEventLoop)
 {
+    auto gate = std::make_shared<QSemaphore>();
     BrimkitModel::Environment environment = FakeModelEnvironment().environment();
-    environment.power = start(Answer::slow, Answer::absent, 5000);
+    environment.power = start(Answer::absent, Answer::absent, patienceMs);
+    portalAnswers([=](const QDBusMessage &call) {
+        gate->acquire();
+        return std::optional(call.createReply(QVariant::fromValue(QDBusObjectPath(requestPath(call)))));
+    });
     BrimkitModel model(std::move(environment), BrimkitModel::Options{false});
     int turns = 0;
     QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&] { ++turns; });
-    probe.start(100);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (++turns == 10)
+            gate->release();
+    });
+    probe.start(10);
     model.startAwake(30);
     EXPECT_FALSE(model.awakeUntil());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return model.awakeUntil().has_value(); }, 8000));
-    EXPECT_GE(turns, 10) << "the loop stood still while the portal answered";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model.awakeUntil().has_value(); }, patienceMs));
+}
+
+// No portal: the failure text; a portal that appears later is used on the next try.
+TEST_F(InhibitPowerAssertionsTest, KeepAwakeFailsWithoutAPortalAndWorksOnceOneAppears)
+{
+    BrimkitModel::Environment environment = FakeModelEnvironment().environment();
+    environment.power = start(Answer::absent, Answer::absent);
+    BrimkitModel model(std::move(environment), BrimkitModel::Options{false});
+    model.startAwake(30);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.message().has_value(); }, patienceMs));
+    EXPECT_EQ(model.message(), QStringLiteral("Keep awake could not start (system error 1)."));
+    EXPECT_FALSE(model.awakeUntil());
+
+    portalAnswers([](const QDBusMessage &call) {
+        return std::optional(call.createReply(QVariant::fromValue(QDBusObjectPath(requestPath(call)))));
+    });
+    model.startAwake(30);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model.awakeUntil().has_value(); }, patienceMs));
+    EXPECT_EQ(portal->calls(QStringLiteral("Inhibit")).size(), 1);
+}
+
+// The portal answers after our time-out, with the handle our token predicts
+// or (as older portals do) one of its own: either way the inhibitor it
+// granted is closed again, counted on the portal's side.
+TEST_F(InhibitPowerAssertionsTest, NoInhibitorGrantedAfterTheTimeOutIsLeftHeld)
+{
+    for (const bool ownHandle : {false, true}) {
+        SCOPED_TRACE(ownHandle ? "the portal's own handle" : "the handle from our token");
+        auto gate = std::make_shared<QSemaphore>();
+        auto held = std::make_shared<QSet<QString>>();
+        auto granted = std::make_shared<QAtomicInt>(0);
+        auto assertions = start(Answer::absent, Answer::absent, 100);
+        portal = std::make_unique<FakeDBusService>(
+            session, QStringLiteral("org.freedesktop.portal.Desktop"), portalPath, [=](const QDBusMessage &call) {
+                // Only the fake's thread touches `held`.
+                if (call.member() == QLatin1String("Close")) {
+                    held->remove(call.path());
+                    return std::optional(call.createReply());
+                }
+                gate->acquire();
+                const QString handle = ownHandle ? portalPath + QStringLiteral("/request/own/1") : requestPath(call);
+                held->insert(handle);
+                granted->fetchAndAddOrdered(1);
+                return std::optional(call.createReply(QVariant::fromValue(QDBusObjectPath(handle))));
+            });
+        EXPECT_EQ(hold(*assertions).status, Status::statusUnavailable);
+        gate->release();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return granted->loadAcquire() == 1; }, patienceMs));
+        // Close comes after the grant on the portal's connection; a round trip
+        // through the portal's thread shows whether it has been handled.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return portal->calls(QStringLiteral("Close")).size() == (ownHandle ? 2 : 1); },
+                                    patienceMs));
+        EXPECT_EQ(assertions->heldCount(), 0u);
+        portal.reset(); // joins the portal's thread
+        EXPECT_TRUE(held->isEmpty()) << held->values().join(QLatin1Char(' ')).toStdString();
+    }
 }
 } // namespace

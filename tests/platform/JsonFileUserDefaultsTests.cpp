@@ -1,5 +1,9 @@
 #include "platform/JsonFileUserDefaults.h"
 
+#include "SmallFileSystem.h"
+
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -33,4 +37,70 @@ TEST(JsonFileUserDefaults, KeepsTypedValuesAndMovesAnUnparsableFileAside)
         EXPECT_EQ(JsonFileUserDefaults(path).boolValue(QStringLiteral("a")), true);
         QFile::remove(*defaults.setAsidePath());
     }
+}
+
+// Each write meets a full disk, then a read-only folder: the file keeps its
+// old bytes, the store says why it did not save, and the first write after
+// the fault saves everything set meanwhile. Also a damaged file on a
+// read-only disk: it cannot be moved aside, so nothing is saved, and saying
+// so matters.
+TEST(JsonFileUserDefaults, DiskFaultsKeepTheOldFileAndAreReported)
+{
+    QTemporaryDir dir;
+    SmallFileSystem disk(dir.path());
+    if (!disk.ok())
+        GTEST_SKIP() << "cannot mount a small file system here: " << disk.error().toStdString();
+    // A write may wait for the event loop.
+    const auto settle = [] { QCoreApplication::processEvents(); QCoreApplication::sendPostedEvents(); };
+    const auto bytes = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    };
+    const QString path = dir.filePath(QStringLiteral("app/defaults.json"));
+    JsonFileUserDefaults defaults(path);
+    defaults.setBool(QStringLiteral("kept"), true);
+    settle();
+    ASSERT_FALSE(defaults.writeError());
+    const QByteArray before = bytes(path);
+
+    const struct { const char *fault; std::function<bool()> begin, end; const char *reason; } faults[] = {
+        {"full disk", [&] { return disk.fill(); }, [&] { disk.drain(); return true; }, "No space left on device"},
+        {"read-only", [&] { return disk.setReadOnly(true); }, [&] { return disk.setReadOnly(false); }, "Read-only file system"},
+    };
+    int round = 0;
+    for (const auto &f : faults) {
+        SCOPED_TRACE(f.fault);
+        ASSERT_TRUE(f.begin());
+        const QString key = QStringLiteral("during %1").arg(++round);
+        for (const std::function<void()> &write : std::initializer_list<std::function<void()>>{
+                 [&] { defaults.setInteger(key, round); }, [&] { defaults.remove(QStringLiteral("kept")); }}) {
+            write();
+            settle();
+            ASSERT_TRUE(defaults.writeError());
+            EXPECT_TRUE(defaults.writeError()->contains(QLatin1String(f.reason))) << defaults.writeError()->toStdString();
+            EXPECT_EQ(bytes(path), before);
+            EXPECT_EQ(QDir(dir.filePath(QStringLiteral("app"))).entryList(QDir::Files | QDir::Hidden),
+                      QStringList{QStringLiteral("defaults.json")}) << "a temporary file was left";
+        }
+        ASSERT_TRUE(f.end());
+        defaults.setBool(QStringLiteral("after %1").arg(round), true);
+        settle();
+        EXPECT_FALSE(defaults.writeError());
+        JsonFileUserDefaults reread(path);
+        EXPECT_EQ(reread.integerValue(key), round);
+        EXPECT_FALSE(reread.object(QStringLiteral("kept")));
+    }
+
+    const QByteArray damaged("{\"kept\": tru");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(damaged) == damaged.size());
+    file.close();
+    ASSERT_TRUE(disk.setReadOnly(true));
+    JsonFileUserDefaults stuck(path);
+    EXPECT_FALSE(stuck.setAsidePath());
+    stuck.setBool(QStringLiteral("kept"), true);
+    settle();
+    EXPECT_TRUE(stuck.writeError()) << "reported as saved";
+    EXPECT_EQ(bytes(path), damaged);
+    ASSERT_TRUE(disk.setReadOnly(false));
 }
