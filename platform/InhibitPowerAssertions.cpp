@@ -2,6 +2,7 @@
 
 #include "platform/PlatformLogging.h"
 #include "platform/PortalRequest.h"
+#include "platform/PortalResults.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroDBus>
@@ -136,26 +137,19 @@ QCoro::Task<InhibitPowerAssertions::Attempt> InhibitPowerAssertions::inhibitThro
             closePortalRequest(state->session, expected);
         QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [state, expected](QDBusPendingCallWatcher *late) {
             late->deleteLater();
-            const QDBusPendingReply<QDBusObjectPath> reply = *late;
-            const QString handle = reply.isError() ? QString() : reply.value().path();
-            if (!handle.isEmpty() && handle != expected)
-                closePortalRequest(state->session, handle);
+            const auto handle = PortalResults::inhibitHandle(late->reply());
+            if (handle.ok() && handle.value().path() != expected)
+                closePortalRequest(state->session, handle.value().path());
         });
         co_return Attempt{statusUnavailable, {}};
     }
     watcher->deleteLater();
-    const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
-    if (reply.isError()) {
-        const QDBusError error = reply.error();
-        qCWarning(lcPlatform) << "The portal did not inhibit suspend:" << error.name() << error.message();
-        co_return Attempt{statusOfError(error), {}};
+    const Result<QDBusObjectPath, QDBusError> handle = PortalResults::inhibitHandle(watcher->reply());
+    if (!handle.ok()) {
+        qCWarning(lcPlatform) << "The portal did not inhibit suspend:" << handle.error().name() << handle.error().message();
+        co_return Attempt{statusOfError(handle.error()), {}};
     }
-    const QDBusObjectPath handle = reply.value();
-    if (handle.path().isEmpty()) {
-        qCWarning(lcPlatform) << "The portal answered Inhibit without a request handle";
-        co_return Attempt{statusBadReply, {}};
-    }
-    co_return Attempt{0, Hold{handle, {}}};
+    co_return Attempt{0, Hold{handle.value(), {}}};
 }
 
 QCoro::Task<InhibitPowerAssertions::Attempt> InhibitPowerAssertions::inhibitThroughLogind(std::shared_ptr<State> state,
