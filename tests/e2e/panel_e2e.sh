@@ -26,7 +26,6 @@ fail() {
   exit 1
 }
 panel() { xdotool search --onlyvisible --name '^Ostrel Brimkit$' 2>/dev/null | head -n1; }
-panel_shown() { [[ -n $(panel) ]]; }
 shot() { sleep 0.3; import -window "$(panel)" "$shots/panel-$1.png"; }
 keys() { xdotool key --delay 40 "$@"; sleep 0.2; }
 alarms_are() { # <python expression over the titles and fired flags, in file order>

@@ -131,7 +131,7 @@ TEST(AppUpdates, OnlyTheNewestWaitInstallsAndNoneAfterTearDown)
             ASSERT_TRUE(h.updater->delegate->shouldPostponeRelaunch({}, [&] { ++installs; }));
             h.busy = false;
             if (!tearDown) {
-                QTest::qWait(150);
+                EXPECT_TRUE(QTest::qWaitFor([&] { return installs == 1; }, patienceMs));
                 EXPECT_EQ(h.installs, 0);
             }
         }
