@@ -14,7 +14,6 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 
-#include <memory>
 
 namespace {
 
@@ -158,20 +157,22 @@ public:
     int received = 0;
 };
 
-std::unique_ptr<QCoreApplication> application;
-std::unique_ptr<Receiver> receiver;
+// Kept to the end of the process: torn down at exit, the connection would
+// outlive the application object it needs.
+QCoreApplication *application = nullptr;
+Receiver *receiver = nullptr;
 QDBusConnection *bus = nullptr;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    application = std::make_unique<QCoreApplication>(*argc, *argv);
+    application = new QCoreApplication(*argc, *argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     bus = new QDBusConnection(fuzzBus());
     FUZZ_CHECK(bus->isConnected());
-    receiver = std::make_unique<Receiver>();
-    FUZZ_CHECK(bus->registerVirtualObject(QStringLiteral("/fuzz"), receiver.get()));
+    receiver = new Receiver;
+    FUZZ_CHECK(bus->registerVirtualObject(QStringLiteral("/fuzz"), receiver));
     return 0;
 }
 
