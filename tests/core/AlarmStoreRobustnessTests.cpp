@@ -51,7 +51,7 @@ TEST(FileBrimAlarmStoreCrash, KilledSaverLeavesTheOldOrTheNewList)
     };
     std::mt19937 rng(42);
     int sawFirst = 0, sawSecond = 0;
-    constexpr int kills = 200;
+    constexpr int kills = 100;
     for (int i = 0; i < kills; ++i) {
         int reports[2];
         ASSERT_EQ(::pipe(reports), 0);
@@ -73,7 +73,7 @@ TEST(FileBrimAlarmStoreCrash, KilledSaverLeavesTheOldOrTheNewList)
             }
         }
         ::close(reports[1]);
-        const std::uint32_t killAfter = std::uniform_int_distribution<std::uint32_t>(1, 4)(rng);
+        const std::uint32_t killAfter = std::uniform_int_distribution<std::uint32_t>(1, 2)(rng);
         Progress report{0, 0};
         while (report.saves < killAfter)
             ASSERT_EQ(::read(reports[0], &report, sizeof report), ssize_t(sizeof report)) << "the saver died";

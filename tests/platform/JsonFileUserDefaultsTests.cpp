@@ -61,15 +61,15 @@ TEST(JsonFileUserDefaults, DiskFaultsKeepTheOldFileAndAreReported)
     defaults.setBool(QStringLiteral("kept"), true);
     settle();
     ASSERT_FALSE(defaults.writeError());
-    const QByteArray before = bytes(path);
 
     const struct { const char *fault; std::function<bool()> begin, end; const char *reason; } faults[] = {
         {"full disk", [&] { return disk.fill(); }, [&] { disk.drain(); return true; }, "No space left on device"},
-        {"read-only", [&] { return disk.setReadOnly(true); }, [&] { return disk.setReadOnly(false); }, "Read-only file system"},
+        {"read-only", [&] { return disk.setReadOnly(true); }, [&] { return disk.setReadOnly(false); }, "is not writable"},
     };
     int round = 0;
     for (const auto &f : faults) {
         SCOPED_TRACE(f.fault);
+        const QByteArray before = bytes(path);
         ASSERT_TRUE(f.begin());
         const QString key = QStringLiteral("during %1").arg(++round);
         for (const std::function<void()> &write : std::initializer_list<std::function<void()>>{
