@@ -24,11 +24,11 @@ row() { # <fault> <tried> <command...>
 
 echo "| fault | tried | outcome | time |"
 echo "|---|---|---|---|"
-row "portal absent then present; portal answering after the time-out" "$rounds x 3 tests" \
+row "portal absent then present (then slow); portal answering too late, 3 ways" "$rounds x 4" \
   "$build/tests/platform/PlatformTests" --gtest_repeat="$rounds" \
   --gtest_filter='InhibitPowerAssertionsTest.KeepAwake*:InhibitPowerAssertionsTest.NoInhibitor*'
 row "sound server restarted under the microphone controller" "$rounds restarts" \
   env BRIMKIT_STRESS_ROUNDS="$rounds" "$build/tests/platform/MicrophoneTests" \
   --gtest_filter='Microphone.FollowsTheDefaultSourceAcrossServerRestarts'
-row "settings file on a full disk and a read-only disk" "$rounds x 5 writes" \
+row "settings file on a full disk and a read-only disk" "$rounds x 5 faulted writes" \
   "$build/tests/platform/PlatformTests" --gtest_repeat="$rounds" --gtest_filter='JsonFileUserDefaults.DiskFaults*'
