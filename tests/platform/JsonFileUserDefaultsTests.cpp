@@ -8,30 +8,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// How unparsable files are moved aside is the settings-file fuzz target's
-// property, its awkward inputs in fuzz/corpus/FuzzSettingsFile.
-TEST(JsonFileUserDefaults, KeepsTypedValues)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("sub/defaults.json"));
-    {
-        JsonFileUserDefaults defaults(path); // the folder is made on the first write
-        defaults.setBool(QStringLiteral("b"), false);
-        defaults.setString(QStringLiteral("s"), QStringLiteral("x"));
-        defaults.setInteger(QStringLiteral("i"), 7);
-        EXPECT_FALSE(defaults.writeError());
-    }
-    JsonFileUserDefaults again(path);
-    EXPECT_EQ(again.boolValue(QStringLiteral("b")), false);
-    EXPECT_EQ(again.stringValue(QStringLiteral("s")), QStringLiteral("x"));
-    EXPECT_EQ(again.integerValue(QStringLiteral("i")), 7);
-}
-
-// Each write meets a full disk, then a read-only folder: the file keeps its
+// Typed values round trip, and unparsable files are moved aside, in the
+// settings-file fuzz target (seeds in fuzz/corpus/FuzzSettingsFile). Here:
+// each write meets a full disk, then a read-only folder: the file keeps its
 // old bytes, the store says why it did not save, and the first write after
-// the fault saves everything set meanwhile. Also a damaged file on a
-// read-only disk: it cannot be moved aside, so nothing is saved, and saying
-// so matters.
+// the fault saves everything set meanwhile (the folder made on the way).
+// Also a damaged file on a read-only disk: it cannot be moved aside, so
+// nothing is saved, and saying so matters.
 TEST(JsonFileUserDefaults, DiskFaultsKeepTheOldFileAndAreReported)
 {
     QTemporaryDir dir;

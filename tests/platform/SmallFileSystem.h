@@ -13,10 +13,9 @@
 
 class SmallFileSystem {
 public:
-    explicit SmallFileSystem(QString at, const char *size = "size=256k")
-        : m_at(std::move(at)), m_native(QFile::encodeName(m_at)), m_size(size)
+    explicit SmallFileSystem(const QString &at) : m_at(at), m_native(QFile::encodeName(at))
     {
-        if (::mount("tmpfs", m_native.constData(), "tmpfs", MS_NOSUID | MS_NODEV, m_size) != 0)
+        if (::mount("tmpfs", m_native.constData(), "tmpfs", MS_NOSUID | MS_NODEV, size) != 0)
             m_error = QString::fromLocal8Bit(std::strerror(errno));
     }
     ~SmallFileSystem()
@@ -24,37 +23,30 @@ public:
         if (ok())
             ::umount2(m_native.constData(), MNT_DETACH);
     }
-    SmallFileSystem(const SmallFileSystem &) = delete;
-    SmallFileSystem &operator=(const SmallFileSystem &) = delete;
-
     bool ok() const { return m_error.isEmpty(); }
     const QString &error() const { return m_error; }
-
     bool setReadOnly(bool readOnly)
     {
         const unsigned long flags = MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0);
-        return ::mount(nullptr, m_native.constData(), nullptr, flags, m_size) == 0;
+        return ::mount(nullptr, m_native.constData(), nullptr, flags, size) == 0;
     }
     // Takes every free byte with one file; false if the disk did not fill up.
     bool fill()
     {
-        QFile filler(fillerPath());
+        QFile filler(QDir(m_at).filePath(QStringLiteral(".filler")));
         if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return false;
-        const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size()) {
+        while (filler.write(QByteArray(4096, 'x')) == 4096) {
         }
         while (filler.write("x", 1) == 1) { // whatever did not fit in a whole block
         }
         return errno == ENOSPC;
     }
-    void drain() { QFile::remove(fillerPath()); }
+    void drain() { QFile::remove(QDir(m_at).filePath(QStringLiteral(".filler"))); }
 
 private:
-    QString fillerPath() const { return QDir(m_at).filePath(QStringLiteral(".filler")); }
-
+    static constexpr const char *size = "size=256k";
     QString m_at;
     QByteArray m_native;
-    const char *m_size;
     QString m_error;
 };
