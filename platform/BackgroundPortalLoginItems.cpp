@@ -78,7 +78,7 @@ QCoro::Task<Result<void, QString>> BackgroundPortalLoginItems::request(bool auto
         co_return Failure{answer.error()};
 
     std::optional<QByteArray> state;
-    const bool granted = answer->code == 0 && answer->results.value(QStringLiteral("autostart")).toBool();
+    const bool granted = answer->code == 0 && PortalResults::autostartGranted(answer->results);
     if (autostart) {
         // A cancelled dialog or a "no" leaves the request waiting for the user's approval.
         if (answer->code > 1)

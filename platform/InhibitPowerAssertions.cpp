@@ -1,11 +1,15 @@
 #include "platform/InhibitPowerAssertions.h"
 
 #include "platform/PlatformLogging.h"
+#include "platform/PortalRequest.h"
+#include "platform/PortalResults.h"
 
 #include <QCoreApplication>
 #include <QCoro/QCoroDBus>
+#include <QCoro/QCoroSignal>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QGuiApplication>
 #include <QVariantMap>
@@ -64,17 +68,10 @@ QString reasonText(std::int32_t status)
     }
 }
 
-// The handle the portal derives from our unique name and the token we pass,
-// so an answer that comes after our timeout can still be withdrawn.
-QString expectedRequestPath(const QDBusConnection &bus, const QString &token)
-{
-    QString sender = bus.baseService();
-    if (sender.isEmpty())
-        return {};
-    sender.remove(0, 1); // the leading ':'
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return portalPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
-}
+// How long a portal that missed our time-out still gets to answer, so the
+// inhibitor it then hands out can be given back. Portals started by D-Bus
+// activation have been seen to take longer than the usual 25 s.
+constexpr int lateAnswerMs = 120'000;
 
 void closePortalRequest(const QDBusConnection &bus, const QString &path)
 {
@@ -139,26 +136,34 @@ QCoro::Task<InhibitPowerAssertions::Attempt> InhibitPowerAssertions::inhibitThro
                                                        QStringLiteral("Inhibit"));
     const QVariantMap options{{QStringLiteral("reason"), reason}, {QStringLiteral("handle_token"), token}};
     call << QString() << portalSuspendFlag << options;
-    QDBusPendingReply<QDBusObjectPath> reply = state->session.asyncCall(call, state->timeoutMs);
-    co_await reply;
-
-    if (reply.isError()) {
-        const QDBusError error = reply.error();
-        qCWarning(lcPlatform) << "The portal did not inhibit suspend:" << error.name() << error.message();
-        // A portal that answers late still inhibits; withdraw that request.
-        if (isTimeout(error)) {
-            const QString late = expectedRequestPath(state->session, token);
-            if (!late.isEmpty())
-                closePortalRequest(state->session, late);
-        }
-        co_return Attempt{statusOfError(error), {}};
+    // Our own wait is short; the call itself stays open longer, so that an
+    // answer after our time-out is still seen and its inhibitor given back.
+    // Parented to the application, so a call still open at exit is no leak.
+    auto *watcher = new QDBusPendingCallWatcher(state->session.asyncCall(call, lateAnswerMs), QCoreApplication::instance());
+    const auto answered = co_await qCoro(watcher, &QDBusPendingCallWatcher::finished,
+                                         std::chrono::milliseconds(state->timeoutMs));
+    if (!answered) {
+        qCWarning(lcPlatform) << "The portal did not answer Inhibit within" << state->timeoutMs << "ms";
+        // A portal that derives the handle from our token is told at once, in
+        // case it never answers; one that picks its own is told when it does.
+        const QString expected = PortalRequest::expectedPath(state->session, token);
+        if (!expected.isEmpty())
+            closePortalRequest(state->session, expected);
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [state, expected](QDBusPendingCallWatcher *late) {
+            late->deleteLater();
+            const auto handle = PortalResults::inhibitHandle(late->reply());
+            if (handle.ok() && handle.value().path() != expected)
+                closePortalRequest(state->session, handle.value().path());
+        });
+        co_return Attempt{statusUnavailable, {}};
     }
-    const QDBusObjectPath handle = reply.value();
-    if (handle.path().isEmpty()) {
-        qCWarning(lcPlatform) << "The portal answered Inhibit without a request handle";
-        co_return Attempt{statusBadReply, {}};
+    watcher->deleteLater();
+    const Result<QDBusObjectPath, QDBusError> handle = PortalResults::inhibitHandle(watcher->reply());
+    if (!handle.ok()) {
+        qCWarning(lcPlatform) << "The portal did not inhibit suspend:" << handle.error().name() << handle.error().message();
+        co_return Attempt{statusOfError(handle.error()), {}};
     }
-    co_return Attempt{0, Hold{handle, {}}};
+    co_return Attempt{0, Hold{handle.value(), {}}};
 }
 
 QCoro::Task<InhibitPowerAssertions::Attempt> InhibitPowerAssertions::inhibitThroughLogind(std::shared_ptr<State> state,

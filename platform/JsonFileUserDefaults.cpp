@@ -72,8 +72,9 @@ void JsonFileUserDefaults::load()
         qCWarning(lcPlatform) << "Unreadable settings file moved aside to" << aside;
         m_setAsidePath = aside;
     } else {
-        qCWarning(lcPlatform) << "Settings not saved this run: unreadable" << m_path << "could not be moved aside";
         m_readOnly = true;
+        m_writeError = QStringLiteral("%1 is unreadable and could not be moved aside").arg(m_path);
+        qCWarning(lcPlatform) << "Settings not saved this run:" << *m_writeError;
     }
 }
 

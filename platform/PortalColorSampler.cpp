@@ -2,6 +2,7 @@
 
 #include "platform/PlatformLogging.h"
 #include "platform/PortalRequest.h"
+#include "platform/PortalResults.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -18,21 +19,6 @@ const QString responseSignal = QStringLiteral("Response");
 constexpr uint responseSuccess = 0;
 constexpr uint responseCancelled = 1;
 
-// The Response's "color": three doubles, (ddd).
-std::optional<std::array<double, 3>> colorOf(const QVariantMap &results)
-{
-    const QVariant value = results.value(QStringLiteral("color"));
-    if (value.userType() != qMetaTypeId<QDBusArgument>())
-        return std::nullopt;
-    const auto argument = value.value<QDBusArgument>();
-    if (argument.currentSignature() != QLatin1String("(ddd)"))
-        return std::nullopt;
-    std::array<double, 3> srgb{};
-    argument.beginStructure();
-    argument >> srgb[0] >> srgb[1] >> srgb[2];
-    argument.endStructure();
-    return srgb;
-}
 } // namespace
 
 PortalColorSampler::PortalColorSampler(QDBusConnection bus, std::shared_ptr<BrimColorSampler> fallback,
@@ -112,19 +98,18 @@ void PortalColorSampler::onResponse(const QDBusMessage &response)
     if (response.path() != m_requestPath)
         return;
     stopListening();
-    const QVariantList arguments = response.arguments();
-    const uint code = arguments.value(0).toUInt();
-    if (arguments.size() < 2) {
-        qCWarning(lcPlatform) << "portal PickColor response without results:" << response.signature();
+    const auto answer = PortalResults::response(response);
+    if (!answer) {
+        qCWarning(lcPlatform) << "portal PickColor response of another shape:" << response.signature();
         finish({BrimSampledColor::Outcome::picked, std::nullopt});
         return;
     }
+    const uint code = answer->code;
     switch (code) {
     case responseSuccess: {
-        const auto results = qdbus_cast<QVariantMap>(arguments.at(1));
-        const auto srgb = colorOf(results);
+        const auto srgb = PortalResults::color(answer->results);
         if (!srgb)
-            qCWarning(lcPlatform) << "portal PickColor answered without a readable color:" << results.keys();
+            qCWarning(lcPlatform) << "portal PickColor answered without a readable color:" << answer->results.keys();
         finish({BrimSampledColor::Outcome::picked, srgb});
         return;
     }

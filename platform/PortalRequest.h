@@ -5,6 +5,7 @@
 // answer is never missed.
 
 #include "core/Result.h"
+#include "platform/PortalResults.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -36,11 +37,7 @@ public:
         return path + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
     }
 
-    struct Response {
-        // 0 success, 1 cancelled by the user, 2 ended otherwise.
-        uint code = 2;
-        QVariantMap results;
-    };
+    using Response = PortalResults::Response;
 
     // `arguments` come before the options map; handle_token is added to `options`.
     // Fails with a description when the call fails or nothing answers in time.

@@ -46,7 +46,7 @@ PulseMicrophoneAudio::~PulseMicrophoneAudio()
 
 MicrophoneAudio::DeviceID PulseMicrophoneAudio::defaultInputDevice() const
 {
-    return m_source ? m_source->index + 1 : 0;
+    return m_source ? m_source->deviceID() : 0;
 }
 
 std::optional<bool> PulseMicrophoneAudio::inputMute(DeviceID device) const
@@ -223,7 +223,7 @@ void PulseMicrophoneAudio::Callbacks::onSourceInfo(pa_context *context, const pa
 {
     PulseMicrophoneAudio *audio = self(userdata);
     if (info) {
-        audio->m_found = Source{info->index, QString::fromUtf8(info->description), info->mute != 0};
+        audio->m_found = PulseSource::from(*info);
         return;
     }
     // A default that vanished meanwhile answers "no such entity": there is no source then.

@@ -7,6 +7,7 @@
 // again. Device identifiers are source indices plus one, because index 0 is a
 // real source and 0 means "none" to callers.
 
+#include "platform/PulseSource.h"
 #include "platform/QtPulseMainloop.h"
 #include "services/MicrophoneAudio.h"
 
@@ -36,12 +37,7 @@ public:
     void observe(Observer observer) override { m_observer = std::move(observer); }
 
 private:
-    struct Source {
-        std::uint32_t index = 0;
-        QString description;
-        bool muted = false;
-        friend bool operator==(const Source &, const Source &) = default;
-    };
+    using Source = PulseSource;
 
     bool isCurrent(DeviceID device) const { return device != 0 && device == defaultInputDevice(); }
     void connectToServer();

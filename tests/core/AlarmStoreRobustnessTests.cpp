@@ -5,12 +5,11 @@
 #include "core/FileBrimAlarmStore.h"
 #include "tests/core/AlarmTestSupport.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <poll.h>
+#include <ctime>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,7 +30,12 @@ TEST(AlarmArchiveProperty, EncodeDecodeGivesBackEveryAcceptedList)
 }
 
 // A child saves two lists in turn and is killed at random instants; each time
-// the file must read as one of the two lists.
+// the file must read as one of the two lists. The child reports every finished
+// save and how long it took, by its own clock, so the kill points follow its
+// progress rather than this process's idea of time: the save after which it is
+// killed is drawn at random (so either list may be the last complete one, at
+// any speed), and the delay within the next save is a random share of the
+// child's own last save.
 TEST(FileBrimAlarmStoreCrash, KilledSaverLeavesTheOldOrTheNewList)
 {
     QTemporaryDir dir;
@@ -41,41 +45,43 @@ TEST(FileBrimAlarmStoreCrash, KilledSaverLeavesTheOldOrTheNewList)
     const QList<BrimAlarm> second = gen.list(3);
     ASSERT_TRUE(FileBrimAlarmStore(path).save(first).ok());
 
-    // Kill within a few saves' time, however slow this build or machine is.
-    QElapsedTimer clock;
-    clock.start();
-    for (int k = 0; k < 4; ++k)
-        ASSERT_TRUE(FileBrimAlarmStore(path).save(k % 2 ? second : first).ok());
-    const auto window = static_cast<useconds_t>(std::max<qint64>(12000, clock.nsecsElapsed() / 1000));
-
+    struct Progress {
+        std::uint32_t saves; // finished so far
+        std::uint32_t lastMicros;
+    };
     std::mt19937 rng(42);
     int sawFirst = 0, sawSecond = 0;
-    constexpr int kills = 200;
+    constexpr int kills = 100;
     for (int i = 0; i < kills; ++i) {
-        int ready[2];
-        ASSERT_EQ(::pipe(ready), 0);
+        int reports[2];
+        ASSERT_EQ(::pipe(reports), 0);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            ::close(ready[0]);
-            const char byte = 1;
-            (void)!::write(ready[1], &byte, 1);
+            ::close(reports[0]);
             FileBrimAlarmStore store(path);
-            for (unsigned k = 0;; ++k) {
+            for (std::uint32_t k = 0;; ++k) {
+                timespec begin{}, end{};
+                ::clock_gettime(CLOCK_MONOTONIC, &begin);
                 if (!store.save(k % 2 ? first : second).ok())
                     ::_exit(3);
+                ::clock_gettime(CLOCK_MONOTONIC, &end);
+                const auto micros = (end.tv_sec - begin.tv_sec) * 1'000'000 + (end.tv_nsec - begin.tv_nsec) / 1000;
+                const Progress report{k + 1, static_cast<std::uint32_t>(micros)};
+                if (::write(reports[1], &report, sizeof report) != sizeof report)
+                    ::_exit(4);
             }
         }
-        ::close(ready[1]);
-        // A random moment within about four saves (check, encode, write,
-        // fsync, rename, fsync) into the loop.
-        pollfd wait{ready[0], POLLIN, 0};
-        ASSERT_EQ(::poll(&wait, 1, 10000), 1);
-        ::usleep(std::uniform_int_distribution<useconds_t>(0, window)(rng));
+        ::close(reports[1]);
+        const std::uint32_t killAfter = std::uniform_int_distribution<std::uint32_t>(1, 2)(rng);
+        Progress report{0, 0};
+        while (report.saves < killAfter)
+            ASSERT_EQ(::read(reports[0], &report, sizeof report), ssize_t(sizeof report)) << "the saver died";
+        ::usleep(std::uniform_int_distribution<std::uint32_t>(0, report.lastMicros)(rng));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ::close(ready[0]);
+        ::close(reports[0]);
         ASSERT_TRUE(WIFSIGNALED(status)) << "saver stopped by itself with status " << status;
 
         const auto loaded = FileBrimAlarmStore(path).load();
@@ -87,7 +93,8 @@ TEST(FileBrimAlarmStoreCrash, KilledSaverLeavesTheOldOrTheNewList)
         else
             FAIL() << "kill " << i << " left a list that was never saved";
     }
-    // Both outcomes occur, so the kills did land in different phases of the loop.
+    // Whatever the machine's speed, the last complete save is as often the
+    // first list as the second, so both outcomes occur.
     EXPECT_GT(sawFirst, 0);
     EXPECT_GT(sawSecond, 0);
     RecordProperty("sawFirst", sawFirst);

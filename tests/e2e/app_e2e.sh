@@ -26,7 +26,6 @@ fail() {
   exit 1
 }
 instances() { pgrep -c -x -f "$app" || true; }
-popup_visible() { xdotool search --onlyvisible --name '^Ostrel Brimkit$' >/dev/null 2>&1; }
 focus_running() {
   dbus-send --session --print-reply=literal --dest=app.ostrel.brimkit /app/ostrel/brimkit \
     app.ostrel.brimkit.StatusTitle 2>/dev/null | grep -Eq '^ *2[45]:'
@@ -59,7 +58,7 @@ shoot idle
 
 "$app" || fail "second launch exited with $?"
 [[ $(instances) == 1 ]] || fail "expected one instance, found $(instances)"
-wait_for 10 popup_visible || fail "second launch did not open the pop-up"
+wait_for 10 panel_shown || fail "second launch did not open the pop-up"
 echo "ok: second launch exited and opened the pop-up of the one instance"
 
 # The panel focuses its first card, Keep Awake: Space opens it with the

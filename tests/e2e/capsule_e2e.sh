@@ -46,7 +46,11 @@ click_button() { # primary|secondary
 }
 keep_focus() { [[ $(xdotool getwindowfocus) == "$holder" ]] || fail "clicking $1 took the focus"; }
 # The panel opens on its first card; Escape closes the tool that was opened, then the panel.
-pop_up_keys() { "$app"; sleep 0.5; xdotool key "$@"; sleep 0.3; xdotool key Escape Escape; }
+pop_up_keys() {
+  "$app"
+  wait_for 5 panel_shown || fail "the panel did not open"
+  xdotool key "$@"; sleep 0.3; xdotool key Escape Escape
+}
 # Before the first card: Customize tools. Its pane opens on the eight tool
 # switches (none locked while no countdown runs); "Show timer capsule" follows.
 toggle_capsule_option() { pop_up_keys shift+Tab space Tab Tab Tab Tab Tab Tab Tab Tab space; }

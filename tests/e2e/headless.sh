@@ -16,13 +16,19 @@ scratch() {
   trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 }
 
+# Waits until the command succeeds. The seconds are what a quiet machine
+# needs; a loaded one gets ten times as long, since a wait that holds ends at
+# once and only a hang should fail (BRIMKIT_PATIENCE sets the factor).
 wait_for() { # <seconds> <command...>
-  local deadline=$((SECONDS + $1)); shift
+  local deadline=$((SECONDS + $1 * ${BRIMKIT_PATIENCE:-10})); shift
   until "$@"; do
     ((SECONDS < deadline)) || return 1
     sleep 0.1
   done
 }
+
+# The tool panel is on screen.
+panel_shown() { xdotool search --onlyvisible --name '^Ostrel Brimkit$' >/dev/null 2>&1; }
 
 notifications_up() {
   dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \

@@ -31,7 +31,6 @@ fail() {
   exit 1
 }
 panel() { xdotool search --onlyvisible --name '^Ostrel Brimkit$' 2>/dev/null | head -n1; }
-panel_shown() { [[ -n $(panel) ]]; }
 panel_hidden() { [[ -z $(panel) ]]; }
 shot() { sleep 0.3; import -window "$(panel)" "$shots/panel-$1.png"; }
 screen() { sleep 0.3; import -window root "$shots/panel-$1.png"; }

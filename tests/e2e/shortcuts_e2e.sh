@@ -26,7 +26,6 @@ fail() {
 focus_running() { [[ "$(title)" =~ ^2[45]: ]]; }
 focus_kept() { [[ $(xdotool getwindowfocus) == "$holder" ]] || fail "$1 took the focus"; }
 clipboard_is() { [[ "$(xclip -o -selection clipboard 2>/dev/null)" == "$1" ]]; }
-popup_visible() { xdotool search --onlyvisible --name '^Ostrel Brimkit$' >/dev/null 2>&1; }
 notified() { (($(dunstctl count displayed 2>/dev/null || echo 0) > 0)); }
 
 # openbox holds Ctrl+Alt+K for itself.
@@ -77,7 +76,7 @@ echo "ok: Ctrl+Alt+L put the cleaned link on the clipboard and said so"
 # The panel by its shortcut; Customize tools sits before the first card. The
 # Shortcuts rows are at the foot of the settings.
 xdotool key ctrl+alt+o
-wait_for 5 popup_visible || fail "Ctrl+Alt+O did not open the panel"
+wait_for 5 panel_shown || fail "Ctrl+Alt+O did not open the panel"
 xdotool key shift+Tab space
 sleep 0.5
 panel=$(xdotool search --onlyvisible --name '^Ostrel Brimkit$' | head -n1)
@@ -87,6 +86,6 @@ for _ in 1 2 3 4 5; do xdotool click 5; done
 sleep 0.5
 import -window "$panel" "$shots/shortcuts-settings.png"
 xdotool key ctrl+alt+o
-wait_for 5 eval '! popup_visible' || fail "Ctrl+Alt+O did not close the panel"
+wait_for 5 eval '! panel_shown' || fail "Ctrl+Alt+O did not close the panel"
 echo "ok: Ctrl+Alt+O opens and closes the panel"
 echo "1 passed, 0 failed"

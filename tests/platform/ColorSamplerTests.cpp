@@ -1,6 +1,7 @@
 #include "platform/PortalColorSampler.h"
 
 #include "PrivateBus.h"
+#include "tests/support/Patience.h"
 
 #include <QDBusArgument>
 #include <QDBusObjectPath>
@@ -82,9 +83,9 @@ TEST(PortalColorSampler, AnswersWithTheColorOrACancelOrTheFallback)
         sampler.pick(record); // while open
 
         if (portal && row.portal != Portal::noMethod) {
-            ASSERT_TRUE(QTest::qWaitFor([&] { return portal->calls("PickColor").size() == 1; }, 5000));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return portal->calls("PickColor").size() == 1; }, patienceMs));
             // Until the sampler has the handle (an own one must be listened to).
-            ASSERT_TRUE(QTest::qWaitFor([&] { return sampler.findChildren<QDBusPendingCallWatcher *>().isEmpty(); }));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return sampler.findChildren<QDBusPendingCallWatcher *>().isEmpty(); }, patienceMs));
             if (row.portal == Portal::leaves) {
                 portal.reset();
             } else {
@@ -96,7 +97,7 @@ TEST(PortalColorSampler, AnswersWithTheColorOrACancelOrTheFallback)
                                                         "Response") << row.response << results);
             }
         }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, patienceMs));
         EXPECT_EQ(answers[0].outcome, Outcome::cancelled); // the second pick, refused at once
         EXPECT_EQ(answers[1].outcome, row.outcome);
         EXPECT_EQ(answers[1].srgb, row.srgb);

@@ -2,6 +2,7 @@
 #include "platform/SystemGlobalShortcuts.h"
 
 #include "PrivateBus.h"
+#include "tests/support/Patience.h"
 
 #include <QDBusArgument>
 #include <QDBusObjectPath>
@@ -67,7 +68,7 @@ TEST(GlobalShortcutsPortal, BindsEveryActionFollowsTheDesktopAndFallsBackWhenItL
     int changes = 0;
     shortcuts.start({[&](Action action) { activated << action; }, [&] { ++changes; }},
                     {{Action::startFocus, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F)}});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shortcuts.mechanism() == BrimShortcutMechanism::desktopService; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shortcuts.mechanism() == BrimShortcutMechanism::desktopService; }, patienceMs));
     EXPECT_EQ(shortcuts.trigger(Action::startFocus), QStringLiteral("Ctrl+Alt+F"));
     EXPECT_EQ(shortcuts.trigger(Action::cancelTimer), QString());
 
@@ -85,27 +86,27 @@ TEST(GlobalShortcutsPortal, BindsEveryActionFollowsTheDesktopAndFallsBackWhenItL
               QStringLiteral("app.ostrel.brimkit"));
 
     portal->signal(QStringLiteral("Activated"), {QStringLiteral("startFocus"), quint64(1), QVariantMap()});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !activated.isEmpty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !activated.isEmpty(); }, patienceMs));
     EXPECT_EQ(activated, QList<Action>{Action::startFocus});
 
     const int before = changes;
     portal->signal(QStringLiteral("ShortcutsChanged"), {triggers(QStringLiteral("startFocus"), QStringLiteral("Meta+F"))});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return changes > before; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changes > before; }, patienceMs));
     EXPECT_EQ(shortcuts.trigger(Action::startFocus), QStringLiteral("Meta+F"));
 
     shortcuts.configure();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !portal->service.calls(QStringLiteral("ConfigureShortcuts")).isEmpty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !portal->service.calls(QStringLiteral("ConfigureShortcuts")).isEmpty(); }, patienceMs));
 
     // Without key grabs to fall back on, nothing is left.
     portal.reset();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shortcuts.mechanism() == BrimShortcutMechanism::none; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shortcuts.mechanism() == BrimShortcutMechanism::none; }, patienceMs));
     EXPECT_EQ(shortcuts.trigger(Action::startFocus), QString());
 
     // A portal that comes back is taken again.
     portal = std::make_unique<FakePortal>(bus);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return shortcuts.mechanism() == BrimShortcutMechanism::desktopService; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shortcuts.mechanism() == BrimShortcutMechanism::desktopService; }, patienceMs));
     shortcuts.stop();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !portal->service.calls(QStringLiteral("Close")).isEmpty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !portal->service.calls(QStringLiteral("Close")).isEmpty(); }, patienceMs));
 }
 
 TEST(GlobalShortcutsPortal, TriggersAreWrittenTheWayTheDesktopReadsThem)

@@ -1,6 +1,7 @@
 #include "platform/LinuxSystemEvents.h"
 
 #include "PrivateBus.h"
+#include "tests/support/Patience.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -23,7 +24,7 @@ using Events = QList<BrimSystemEvent>;
 struct Recorder {
     Events events;
     BrimSystemEvents::Handler handler() { return [this](BrimSystemEvent event) { events.append(event); }; }
-    bool waitFor(qsizetype count, int ms = 2000) { return QTest::qWaitFor([&] { return events.size() >= count; }, ms); }
+    bool waitFor(qsizetype count, int ms = patienceMs) { return QTest::qWaitFor([&] { return events.size() >= count; }, ms); }
 };
 
 // A stand-in for /etc: "etc/localtime", a link into "zoneinfo/".

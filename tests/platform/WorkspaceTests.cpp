@@ -2,6 +2,7 @@
 // temporary XDG folders; launched programs are a recorder of their arguments.
 #include "models/BrimBrowser.h"
 #include "platform/DesktopWorkspace.h"
+#include "tests/support/Patience.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,7 +60,7 @@ struct Workspace : ::testing::Test {
     // The recorded arguments, the first being the recorder's session id.
     QStringList recorded()
     {
-        if (!QTest::qWaitFor([&] { return QFile::exists(record); }, 5000))
+        if (!QTest::qWaitFor([&] { return QFile::exists(record); }, patienceMs))
             return {QStringLiteral("<not started>")};
         QFile file(record);
         file.open(QIODevice::ReadOnly);

@@ -2,6 +2,7 @@
 #include "services/DockPresence.h"
 #include "services/WidgetDockWindowList.h"
 #include "tests/support/WidgetQueries.h"
+#include "tests/support/Patience.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -181,7 +182,7 @@ TEST(DockPresence, FollowsTopLevelWidgets)
     auto list = std::make_shared<WidgetDockWindowList>(Policy::accessory);
     DockPresence presence(list);
     presence.start();
-    const auto settlesAt = [&](Policy p) { return QTest::qWaitFor([&] { return presence.policy() == p; }, 2000); };
+    const auto settlesAt = [&](Policy p) { return QTest::qWaitFor([&] { return presence.policy() == p; }, patienceMs); };
     EXPECT_TRUE(settlesAt(Policy::accessory));
 
     document.show();

@@ -2,6 +2,7 @@
 #include "services/LaunchAtLoginSettings.h"
 
 #include "tests/support/WidgetQueries.h"
+#include "tests/support/Patience.h"
 
 #include <QCheckBox>
 #include <QTest>
@@ -77,7 +78,7 @@ TEST(LaunchAtLogin, OnlyARealChangeReachesTheService)
         LaunchAtLoginController controller(service, c.reason);
         controller.setEnabled(c.on);
         controller.setEnabled(c.on); // ignored while the first is in flight
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !controller.isUpdating(); }, 2000)) << c.name;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !controller.isUpdating(); }, patienceMs)) << c.name;
         EXPECT_EQ(service->registrations, c.registrations) << c.name;
         EXPECT_EQ(service->unregistrations, c.unregistrations) << c.name;
     }
@@ -94,14 +95,14 @@ TEST(LaunchAtLogin, AFailureIsShownAndTheToggleShowsTheStatusAgain)
     toggle->click();
     EXPECT_TRUE(shows(view, QStringLiteral("Updating startup preference…")));
     EXPECT_FALSE(toggle->isEnabled());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller->isUpdating(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller->isUpdating(); }, patienceMs));
     EXPECT_TRUE(shows(view, QStringLiteral("Could not change launch at login: The autostart folder could not be created.")));
     EXPECT_FALSE(toggle->isChecked());
     EXPECT_TRUE(toggle->isEnabled());
 
     service->failure.reset();
     toggle->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller->isUpdating(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !controller->isUpdating(); }, patienceMs));
     EXPECT_TRUE(toggle->isChecked());
     EXPECT_FALSE(controller->errorMessage()) << "an old failure stays after a success";
 }

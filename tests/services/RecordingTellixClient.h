@@ -7,6 +7,7 @@
 #include "core/UserDefaults.h"
 #include "services/OstrelSignals.h"
 #include "telemetry/TellixClient.h"
+#include "tests/support/Patience.h"
 
 #include <QCoro/QCoroTimer>
 #include <QTest>
@@ -72,7 +73,7 @@ struct SignalsHarness {
     // Lets the operation chain run dry.
     void settle()
     {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !facade.hasPendingOperations(); }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !facade.hasPendingOperations(); }, patienceMs));
         QCoreApplication::processEvents();
     }
 

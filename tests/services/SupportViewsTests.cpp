@@ -3,6 +3,7 @@
 #include "telemetry/TelemetryPreferences.h"
 
 #include "RecordingTellixClient.h"
+#include "tests/support/Patience.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -90,7 +91,7 @@ TEST(BetaSupportView, SendingReportsTheOutcomeAndKeepsTextOnFailure)
         EXPECT_FALSE(h.send()->isEnabled());
         EXPECT_FALSE(h.editor()->isEnabled());
 
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !h.view.isSending(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !h.view.isSending(); }, patienceMs));
         ASSERT_EQ(h.client->reports.size(), 1u);
         EXPECT_EQ(h.client->reports[0].message, QStringLiteral("  Crashed on wake.  "));
         EXPECT_TRUE(h.client->reports[0].bug);

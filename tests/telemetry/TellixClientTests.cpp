@@ -1,6 +1,7 @@
 #include "telemetry/TellixClient.h"
 
 #include "LoopbackHttpsServer.h"
+#include "tests/support/Patience.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -28,7 +29,7 @@ QJsonObject json(const ReceivedRequest &request)
 // Turns the event loop until `done` holds. Unlike QTest::qWaitFor it does not
 // sleep between turns: a TLS exchange needs many turns.
 template <class Predicate>
-bool spinUntil(Predicate done, int timeoutMs = 15000)
+bool spinUntil(Predicate done, int timeoutMs = patienceMs)
 {
     QElapsedTimer timer;
     timer.start();
@@ -66,7 +67,7 @@ protected:
         return makeClient(options);
     }
 
-    bool waitForRequests(int count, int timeoutMs = 15000)
+    bool waitForRequests(int count, int timeoutMs = patienceMs)
     {
         return spinUntil([&] { return server.requests().size() >= count; }, timeoutMs);
     }
@@ -130,7 +131,7 @@ TEST_F(TellixClientTest, DeliveredMeansAFinalSuccessStatus)
         QSignalSpy sent(client.get(), &TellixClient::sent);
         client->setConsent(true, installation, false);
         client->event(OstrelEvent::appOpened);
-        ASSERT_TRUE(spinUntil([&] { return sent.count() == 1; }, 15000));
+        ASSERT_TRUE(spinUntil([&] { return sent.count() == 1; }));
         EXPECT_EQ(sent.at(0).at(0).toString(), QStringLiteral("v1/events"));
         EXPECT_EQ(sent.at(0).at(1).toBool(), c.delivered);
         QTest::qWait(20);
@@ -214,7 +215,7 @@ TEST_F(TellixClientTest, WithdrawingConsentAbortsTheStalledRequestAtOnce)
     EXPECT_FALSE(client->installation());
     EXPECT_FALSE(client->locationConsent());
     EXPECT_EQ(client->generation(), generation + 1);
-    EXPECT_TRUE(spinUntil([&] { return server.connectionsClosed() >= 1; }, 5000));
+    EXPECT_TRUE(spinUntil([&] { return server.connectionsClosed() >= 1; }));
 
     client->event(OstrelEvent::brimTimerCancelled); // ignored while off
     EXPECT_EQ(client->pendingCount(), 0);

@@ -1,4 +1,5 @@
 #include "tests/updates/UpdatesHarness.h"
+#include "tests/support/Patience.h"
 
 #include <QAction>
 
@@ -84,7 +85,7 @@ TEST(AppUpdates, AHeldBackUpdateInstallsOnceWithinASecondOfTheWorkEnding)
     EXPECT_EQ(h.installs, 0) << "installed while busy";
 
     h.busy = false;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return h.installs > 0; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return h.installs > 0; }, patienceMs));
     EXPECT_EQ(h.updates.message(), AppUpdates::installingMessage());
     QTest::qWait(1100);
     EXPECT_EQ(h.installs, 1);
@@ -130,7 +131,7 @@ TEST(AppUpdates, OnlyTheNewestWaitInstallsAndNoneAfterTearDown)
             ASSERT_TRUE(h.updater->delegate->shouldPostponeRelaunch({}, [&] { ++installs; }));
             h.busy = false;
             if (!tearDown) {
-                QTest::qWait(150);
+                EXPECT_TRUE(QTest::qWaitFor([&] { return installs == 1; }, patienceMs));
                 EXPECT_EQ(h.installs, 0);
             }
         }

@@ -5,6 +5,7 @@
 #include "services/OstrelSignals.h"
 #include "tests/services/RecordingTellixClient.h"
 #include "updates/AppUpdates.h"
+#include "tests/support/Patience.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ struct Harness {
     Events events()
     {
         QTest::qWait(0);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !facade.hasPendingOperations(); }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !facade.hasPendingOperations(); }, patienceMs));
         Events events = client->events;
         std::erase(events, OstrelEvent::appOpened);
         return events;
