@@ -73,8 +73,10 @@ void JsonFileUserDefaults::load()
         m_setAsidePath = aside;
     } else {
         m_readOnly = true;
-        m_writeError = QStringLiteral("%1 is unreadable and could not be moved aside").arg(m_path);
-        qCWarning(lcPlatform) << "Settings not saved this run:" << *m_writeError;
+        const QString reason = QStringLiteral("%1 is unreadable and could not be moved aside").arg(m_path);
+        qCWarning(lcPlatform) << "Settings not saved this run:" << reason;
+        const QMutexLocker lock(&m_outcome->mutex);
+        m_outcome->error = reason;
     }
 }
 
