@@ -120,7 +120,7 @@ run_app() { # <label> <capsule: true|false>
   xdotool key Tab Tab space Tab Tab space; sleep 1.5
   import -window root "${BRIMKIT_IDLE_SHOT:-/dev/null}" 2>/dev/null || true
   xdotool key Escape Escape
-  sleep 1
+  sleep 7 # steady state: the panel has given back its window
   local painted; painted=$(grep -c 'capsule: painted' "$log" || true)
   measure "$1" $app
   painted=$(( $(grep -c 'capsule: painted' "$log" || true) - painted ))

@@ -58,9 +58,13 @@ QList<std::pair<QString, QString>> DesktopEntries::allIds() const
     QSet<QString> seen;
     for (const QString &dir : m_dataDirs) {
         const QString base = dir + QStringLiteral("/applications/");
-        QDirIterator files(base, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
+        // Matched by hand: a name filter would load and run the regular
+        // expression engine, whose pages then stay with the idle app.
+        QDirIterator files(base, QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             const QString path = files.next();
+            if (!path.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive))
+                continue;
             // kde/foo.desktop has the id kde-foo.
             QString id = path.mid(base.size());
             id.chop(int(qstrlen(".desktop")));

@@ -32,6 +32,29 @@ void choosePlatform()
         qputenv("QT_QPA_PLATFORM", "wayland");
 }
 
+// With MIT-SHM every repaint of a region the X server may still be reading
+// (the capsule's digits, once a second) first waits for a round trip to the
+// server. Our windows are small and the server local: the pixels go through
+// the socket instead, and a running countdown costs one wake-up a second.
+// Qt reads the switch while it connects; the programs we start never see it.
+class DrawingWithoutSharedMemory {
+public:
+    DrawingWithoutSharedMemory()
+        : m_set(!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+    {
+        if (m_set)
+            qputenv("QT_XCB_NO_MITSHM", "1");
+    }
+    void connected() const
+    {
+        if (m_set)
+            qunsetenv("QT_XCB_NO_MITSHM");
+    }
+
+private:
+    bool m_set;
+};
+
 // Qt aborts when it finds no display; say why in one line instead.
 bool displayAvailable(const BrimkitCommandLine &command)
 {
@@ -80,7 +103,9 @@ int main(int argc, char **argv)
     }
 
     choosePlatform();
+    const DrawingWithoutSharedMemory drawing;
     QApplication app(argc, argv);
+    drawing.connected();
     // A tray app: closing the pop-up or a dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
