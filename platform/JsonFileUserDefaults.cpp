@@ -73,8 +73,9 @@ void JsonFileUserDefaults::load()
         m_setAsidePath = aside;
     } else {
         m_readOnly = true;
-        m_writeError = QStringLiteral("%1 is unreadable and could not be moved aside").arg(m_path);
-        qCWarning(lcPlatform) << "Settings not saved this run:" << *m_writeError;
+        // No write runs after this, so the error stays what writeError() says.
+        m_outcome->error = QStringLiteral("%1 is unreadable and could not be moved aside").arg(m_path);
+        qCWarning(lcPlatform) << "Settings not saved this run:" << *m_outcome->error;
     }
 }
 
