@@ -46,7 +46,7 @@ XML
   wait_for 5 grep -q . "$work/address" || fail "dbus-daemon did not start"
   export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/address")
 }
-app_up() { [[ -n "$(title)" ]]; }
+app_up() { [[ -n "$(app_bus_name)" ]]; }
 start_app() {
   : >"$work/app.log"
   "$app" >"$work/app.log" 2>&1 9>&- &
