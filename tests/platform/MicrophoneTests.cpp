@@ -1,4 +1,5 @@
 // The microphone controller over the PulseAudio adapter and a real server.
+#include "core/BrimClock.h"
 #include "platform/PulseMicrophoneAudio.h"
 #include "services/MicrophoneController.h"
 
@@ -16,7 +17,7 @@ const QString confirming = QStringLiteral("Confirming microphone change…");
 struct Microphone {
     std::shared_ptr<FixedBrimClock> clock = std::make_shared<FixedBrimClock>();
     std::shared_ptr<PulseMicrophoneAudio> audio = std::make_shared<PulseMicrophoneAudio>();
-    MicrophoneController controller{audio, clock};
+    MicrophoneController controller{audio, [c = clock] { return c->now().secondsSinceReference; }};
     Microphone() { controller.start(); }
     // The adapter has heard back from the server that the change took.
     bool applied(bool muted)
