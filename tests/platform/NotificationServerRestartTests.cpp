@@ -36,7 +36,8 @@ struct Session {
     bool serverUp() { return control.interface()->isServiceRegistered(serverName).value(); }
     void startServer()
     {
-        QStringList command = QProcess::splitCommand(dunst);
+        QStringList command = QProcess::splitCommand(dunst); // /usr/bin/env VARIABLE=… dunst
+        command.insert(1, QStringLiteral("DBUS_SESSION_BUS_ADDRESS=") + bus.address());
         QProcess::startDetached(command.takeFirst(), command);
         EXPECT_TRUE(waitFor([&] { return serverUp(); })) << "dunst did not take the name";
     }
@@ -84,7 +85,7 @@ TEST(NotificationServerRestart, TheCompletionReachesTheServerThatCameBackOrIsRef
                                            QStringLiteral("tcp")});
     ASSERT_TRUE(display.waitForReadyRead(patienceMs)) << "Xvfb did not start";
     QTemporaryDir home; // no user's dunstrc
-    const QString dunst = QStringLiteral("/usr/bin/env DISPLAY=:%1 XDG_CONFIG_HOME=%2 dunst")
+    const QString dunst = QStringLiteral("/usr/bin/env DISPLAY=:%1 XDG_CONFIG_HOME=%2 /usr/bin/dunst")
                               .arg(QString::fromLatin1(display.readLine()).trimmed(), home.path());
     const QString refused = BrimNotificationSeries::text(BrimNotificationSeries::timerNotes.schedulingFailed);
     const QString off = BrimNotificationSeries::text(BrimNotificationSeries::timerNotes.notificationsOff);
@@ -102,9 +103,8 @@ TEST(NotificationServerRestart, TheCompletionReachesTheServerThatCameBackOrIsRef
             s.startServer();
         s.finishCountdown();
         if (row.restarted || row.activatable) {
-            ASSERT_TRUE(waitFor([&] { return s.serverUp() && s.shownByServer() == 1; }));
             // dunst plays no sounds: the adapter does, once; the model does not beep.
-            ASSERT_TRUE(waitFor([&] { return s.fakes.beep->notificationSounds == 1; }));
+            ASSERT_TRUE(waitFor([&] { return s.shownByServer() == 1 && s.fakes.beep->notificationSounds == 1; }));
             EXPECT_EQ(s.fakes.beep->count, 0);
             EXPECT_FALSE(s.model->notificationNote());
             continue;
@@ -115,12 +115,11 @@ TEST(NotificationServerRestart, TheCompletionReachesTheServerThatCameBackOrIsRef
         s.startCountdown();
         EXPECT_EQ(s.model->notificationNote(), off);
         s.finishCountdown();
-        EXPECT_EQ(s.fakes.count("brimNotificationFailed"), 1);
+        EXPECT_EQ(s.fakes.count("brim.notificationfailed"), 1);
         s.startServer();
         s.startCountdown();
         s.finishCountdown();
-        ASSERT_TRUE(waitFor([&] { return s.shownByServer() == 1; }));
-        EXPECT_EQ(s.fakes.beep->notificationSounds, 1);
+        ASSERT_TRUE(waitFor([&] { return s.shownByServer() == 1 && s.fakes.beep->notificationSounds == 1; }));
         EXPECT_FALSE(s.model->notificationNote());
     }
     display.terminate();
