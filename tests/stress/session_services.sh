@@ -27,4 +27,4 @@ row "dunst killed during a countdown: restarted by hand, started by the bus, or 
   dbus-run-session -- "$build/tests/platform/NotificationTests" --gtest_repeat="$rounds" \
   --gtest_filter='NotificationServerRestart.*'
 row "session bus killed under the app (with and without a save pending)" "$rounds x 2" \
-  "$here/../e2e/bus_loss_e2e.sh" "$build/ostrel-brimkit" "$rounds"
+  "$here/../e2e/bus_loss_e2e.sh" "$build/shell/ostrel-brimkit" "$rounds"
