@@ -43,7 +43,6 @@ pids+=($!)
 wait_for 10 grep -qs ready "$work/portal.log" || fail "fake portal did not start"
 
 start_trayer
-trayer_pid=${pids[-1]}
 
 "$app" >"$work/app.log" 2>&1 &
 app_pid=$!

@@ -79,9 +79,10 @@ hold_focus() {
 }
 
 tray_up() { xdotool search --classname panel >/dev/null 2>&1; }
-start_trayer() {
+start_trayer() { # its process id goes to `trayer_pid`
   trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
-  pids+=($!)
+  trayer_pid=$!
+  pids+=($trayer_pid)
   wait_for 10 tray_up || fail "trayer did not start"
 }
 

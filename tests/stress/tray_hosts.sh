@@ -43,7 +43,6 @@ echo "|---|---|---|---|"
 
 # XEmbed: trayer, which Qt docks into.
 start_trayer
-trayer_pid=${pids[-1]}
 "$app" >"$work/app.log" 2>&1 &
 app_pid=$!
 pids+=($app_pid)
@@ -54,7 +53,6 @@ for ((round = 1; round <= rounds; round++)); do
   kill "$trayer_pid"
   wait_for 5 eval '! tray_up' || fail "trayer did not go"
   start_trayer
-  trayer_pid=${pids[-1]}
   up=$(now_ms)
   if ! wait_for 2 docked ostrel-brimkit; then failed=$((failed + 1)); continue; fi
   echo $(($(now_ms) - up)) >>"$work/trayer.times"
