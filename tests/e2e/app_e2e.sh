@@ -90,7 +90,7 @@ kill "$trayer_pid"
 wait_for 5 eval '! tray_up' || fail "trayer did not go"
 start_trayer
 wait_for 2 docked ostrel-brimkit || fail "the icon did not dock into the restarted tray"
-eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --classname ostrel-brimkit | head -1)")"
+eval "$(xdotool getwindowgeometry --shell "$docked_id")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
 wait_for 5 panel_shown || fail "a click on the icon in the restarted tray opened no panel"
 echo "ok: the icon docked into a restarted tray and opens the panel"

@@ -56,7 +56,7 @@ for ((round = 1; round <= rounds; round++)); do
   up=$(now_ms)
   if ! wait_for 2 docked ostrel-brimkit; then failed=$((failed + 1)); continue; fi
   echo $(($(now_ms) - up)) >>"$work/trayer.times"
-  eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --classname ostrel-brimkit | head -1)")"
+  eval "$(xdotool getwindowgeometry --shell "$docked_id")"
   opens_from $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) || failed=$((failed + 1))
 done
 report "trayer (XEmbed)" "$work/trayer.times" "$failed"
