@@ -455,7 +455,11 @@ QCoro::Task<> BrimkitModel::notifyCompletion(BrimNotificationRequest request)
     const QPointer<BrimkitModel> self(this);
     const std::shared_ptr<BrimSystemBeep> beep = m_env.beep;
     const bool sound = request.sound;
-    const bool shown = co_await m_series->show(std::move(request), [self] { return !self.isNull(); });
+    // Named: a lambda made inside the co_await is destroyed twice by g++ 12,
+    // which releases the model's guard twice once the call has suspended.
+    const BrimNotificationSeries::Predicate present = [self] { return !self.isNull(); };
+    const std::shared_ptr<BrimNotificationSeries> series = m_series;
+    const bool shown = co_await series->show(std::move(request), present);
     // Refused: nothing sounded, so the model's own beep does.
     if (!shown && sound && beep)
         beep->beep();

@@ -1,5 +1,7 @@
 #include "BuildInfo.h"
+#include "models/BrimkitLogging.h"
 #include "platform/AppPaths.h"
+#include "platform/BusDisconnection.h"
 #include "platform/JsonFileUserDefaults.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
@@ -116,6 +118,14 @@ int main(int argc, char **argv)
     // SIGTERM at logout quits through the same steps as the Quit command.
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::terminationRequested, &app, [] { QApplication::quit(); });
+    // So does the loss of the session bus: the tray item, the notifications and
+    // the single-instance name are gone with it, and a restarted bus is a new
+    // session that would not know them.
+    BusDisconnection busLoss(QDBusConnection::sessionBus());
+    QObject::connect(&busLoss, &BusDisconnection::lost, &app, [] {
+        qCWarning(lcBrimkit) << "Quitting: the session bus is gone";
+        QApplication::quit();
+    });
 
     // One defaults store for the whole process, so no writer overwrites another.
     auto defaults = std::make_shared<JsonFileUserDefaults>(AppPaths::defaultsFile());

@@ -3,9 +3,9 @@
 # a second launch exits and leaves one instance showing the pop-up, keep-awake
 # takes an inhibitor from the (fake) portal, a focus session shows in the
 # 22-pixel slot as a dark number on the light panel and its tooltip follows the
-# countdown while on screen, and SIGTERM ends the app cleanly with the
-# inhibitor released. Screenshots of the slot go to the given folder (also
-# enlarged eight times, for a look).
+# countdown while on screen, the icon docks again into a restarted tray, and
+# SIGTERM ends the app cleanly with the inhibitor released. Screenshots of
+# the slot go to the given folder (also enlarged eight times, for a look).
 set -euo pipefail
 app=$1 portal=$2 shots=$3
 
@@ -42,10 +42,7 @@ tip_changed() { import -window "$tip" "$work/tip.png"; [[ $(compare -metric AE "
 pids+=($!)
 wait_for 10 grep -qs ready "$work/portal.log" || fail "fake portal did not start"
 
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
-pids+=($!)
-tray_ready() { xdotool search --classname panel >/dev/null 2>&1; }
-wait_for 10 tray_ready || fail "trayer did not start"
+start_trayer
 
 "$app" >"$work/app.log" 2>&1 &
 app_pid=$!
@@ -85,6 +82,18 @@ wait_for 5 tip_shown || fail "no tooltip appeared"
 import -window "$tip" "$shots/tray-tooltip.png"
 wait_for 3 tip_changed || fail "the tooltip on screen kept its old text"
 echo "ok: the tooltip on screen follows the countdown"
+
+# The tray host restarts: the icon docks into the new one by itself, and a
+# click on it still opens the panel.
+xdotool mousemove 640 400
+kill "$trayer_pid"
+wait_for 5 eval '! tray_up' || fail "trayer did not go"
+start_trayer
+wait_for 2 docked ostrel-brimkit || fail "the icon did not dock into the restarted tray"
+eval "$(xdotool getwindowgeometry --shell "$docked_id")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+wait_for 5 panel_shown || fail "a click on the icon in the restarted tray opened no panel"
+echo "ok: the icon docked into a restarted tray and opens the panel"
 
 kill -TERM "$app_pid"
 status=0

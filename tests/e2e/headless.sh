@@ -50,13 +50,14 @@ isolate_home() {
   export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no-system-bus
 }
 
-# A window of the given class sits inside trayer's panel (its tray icon docked).
+# A window of the given class sits inside trayer's panel (its tray icon
+# docked); its id goes to `docked_id`.
 docked() { # <window class name>
   local w parent
   for w in $(xdotool search --onlyvisible --classname "$1" 2>/dev/null); do
     parent=$w
     while parent=$(xwininfo -children -id "$parent" | awk '/Parent window id/ {print $4}') && [[ "$parent" != 0x0 ]]; do
-      xprop -id "$parent" WM_CLASS 2>/dev/null | grep -q '"trayer"' && return 0
+      xprop -id "$parent" WM_CLASS 2>/dev/null | grep -q '"trayer"' && docked_id=$w && return 0
     done
   done
   return 1
@@ -79,9 +80,10 @@ hold_focus() {
 }
 
 tray_up() { xdotool search --classname panel >/dev/null 2>&1; }
-start_trayer() {
+start_trayer() { # its process id goes to `trayer_pid`
   trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
-  pids+=($!)
+  trayer_pid=$!
+  pids+=($trayer_pid)
   wait_for 10 tray_up || fail "trayer did not start"
 }
 
