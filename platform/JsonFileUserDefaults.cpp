@@ -73,8 +73,9 @@ void JsonFileUserDefaults::load()
         m_setAsidePath = aside;
     } else {
         m_readOnly = true;
-        m_writeError = QStringLiteral("%1 is unreadable and could not be moved aside").arg(m_path);
-        qCWarning(lcPlatform) << "Settings not saved this run:" << *m_writeError;
+        const QString error = QStringLiteral("%1 is unreadable and could not be moved aside").arg(m_path);
+        m_outcome->error = error; // no writer runs yet
+        qCWarning(lcPlatform) << "Settings not saved this run:" << error;
     }
 }
 
