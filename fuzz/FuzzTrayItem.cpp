@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDBusMessage>
 #include <QMenu>
 
 namespace {
@@ -52,31 +53,33 @@ QVariant events(FuzzDBusInput &in)
     return QVariant::fromValue(list);
 }
 
+const char *const itemMethods[] = {"Activate", "SecondaryActivate", "ContextMenu", "Scroll", "ProvideXdgActivationToken"};
+const char *const menuMethods[] = {"GetLayout", "GetGroupProperties", "GetProperty", "Event", "EventGroup", "AboutToShow",
+                                   "AboutToShowGroup"};
+
 QDBusMessage call(FuzzDBusInput &in)
 {
-    const std::uint8_t method = in.byte();
-    const bool toItem = method % 12 < 5;
+    const int method = in.byte() % 12;
+    const bool toItem = method < 5;
+    QVariantList arguments;
+    switch (method) {
+    case 0:
+    case 1:
+    case 2: arguments = {in.number<qint32>(), in.number<qint32>()}; break;
+    case 3: arguments = {in.number<qint32>(), in.key()}; break;
+    case 4: arguments = {in.text()}; break;
+    case 5: arguments = {id(in), qint32(in.byte()) - 2, names(in)}; break;
+    case 6: arguments = {ids(in), names(in)}; break;
+    case 7: arguments = {id(in), in.key()}; break;
+    case 8: arguments = {id(in), in.key(), QVariant::fromValue(QDBusVariant(in.value(1))), in.number<quint32>()}; break;
+    case 9: arguments = {events(in)}; break;
+    case 10: arguments = {id(in)}; break;
+    default: arguments = {ids(in)}; break;
+    }
     QDBusMessage message = QDBusMessage::createMethodCall(
         bus->baseService(), toItem ? StatusNotifierItem::objectPath : DBusMenuExporter::objectPath,
-        toItem ? itemInterface : menuInterface, QString());
-    QVariantList arguments;
-    switch (method % 12) {
-    case 0: message.setMember(QStringLiteral("Activate")); arguments = {in.number<qint32>(), in.number<qint32>()}; break;
-    case 1: message.setMember(QStringLiteral("SecondaryActivate")); arguments = {in.number<qint32>(), in.number<qint32>()}; break;
-    case 2: message.setMember(QStringLiteral("ContextMenu")); arguments = {in.number<qint32>(), in.number<qint32>()}; break;
-    case 3: message.setMember(QStringLiteral("Scroll")); arguments = {in.number<qint32>(), in.key()}; break;
-    case 4: message.setMember(QStringLiteral("ProvideXdgActivationToken")); arguments = {in.text()}; break;
-    case 5: message.setMember(QStringLiteral("GetLayout")); arguments = {id(in), qint32(in.byte()) - 2, names(in)}; break;
-    case 6: message.setMember(QStringLiteral("GetGroupProperties")); arguments = {ids(in), names(in)}; break;
-    case 7: message.setMember(QStringLiteral("GetProperty")); arguments = {id(in), in.key()}; break;
-    case 8:
-        message.setMember(QStringLiteral("Event"));
-        arguments = {id(in), in.key(), QVariant::fromValue(QDBusVariant(in.value(1))), in.number<quint32>()};
-        break;
-    case 9: message.setMember(QStringLiteral("EventGroup")); arguments = {events(in)}; break;
-    case 10: message.setMember(QStringLiteral("AboutToShow")); arguments = {id(in)}; break;
-    default: message.setMember(QStringLiteral("AboutToShowGroup")); arguments = {ids(in)}; break;
-    }
+        toItem ? itemInterface : menuInterface,
+        QLatin1String(toItem ? itemMethods[method] : menuMethods[method - 5]));
     // Now and then the right method with arguments of any type.
     message.setArguments(in.byte() < 32 ? in.any() : arguments);
     return message;

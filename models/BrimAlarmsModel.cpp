@@ -270,8 +270,8 @@ QCoro::Task<> BrimAlarmsModel::fireInTurn(Turn turn, QList<BrimAlarm> fired, Bri
         ids.insert(alarm.id);
     // Written on the worker, read here once the update has ended.
     const auto recordedHere = std::make_shared<QSet<QUuid>>();
-    const LoadResult stored = co_await update([ids, now, recordedHere](const QList<BrimAlarm> &alarms)
-                                                  -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
+    const BrimAlarmStoring::Change change = [ids, now, recordedHere](const QList<BrimAlarm> &alarms)
+        -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
         QList<BrimAlarm> changed = alarms;
         for (BrimAlarm &alarm : changed) {
             if (ids.contains(alarm.id) && !alarm.firedAt) {
@@ -282,7 +282,9 @@ QCoro::Task<> BrimAlarmsModel::fireInTurn(Turn turn, QList<BrimAlarm> fired, Bri
         if (recordedHere->isEmpty())
             return std::optional<QList<BrimAlarm>>();
         return std::optional(std::move(changed));
-    });
+    };
+    // Named: g++ 12 destroys a temporary in a co_await expression twice.
+    const LoadResult stored = co_await update(change);
     if (!self)
         co_return;
     QList<BrimAlarm> ours;
@@ -357,8 +359,8 @@ QCoro::Task<> BrimAlarmsModel::addInTurn(Turn turn, QString title, BrimDate date
         co_return;
     }
     const auto addedId = std::make_shared<QUuid>();
-    const LoadResult stored = co_await update([title, date, now, zone, addedId](const QList<BrimAlarm> &alarms)
-                                                  -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
+    const BrimAlarmStoring::Change change = [title, date, now, zone, addedId](const QList<BrimAlarm> &alarms)
+        -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
         auto book = BrimAlarmBook::make(alarms);
         if (!book.ok())
             return Failure{BrimAlarmStoreError(book.error())};
@@ -367,7 +369,8 @@ QCoro::Task<> BrimAlarmsModel::addInTurn(Turn turn, QString title, BrimDate date
             return Failure{BrimAlarmStoreError(made.error())};
         *addedId = made.value().id;
         return std::optional(book.value().alarms());
-    });
+    };
+    const LoadResult stored = co_await update(change);
     if (!self)
         co_return;
     if (!stored.ok()) {
@@ -393,13 +396,14 @@ QCoro::Task<> BrimAlarmsModel::removeInTurn(Turn turn, QUuid id)
     co_await turn.waitForEarlier();
     if (!self || m_storageIssue || !contains(id))
         co_return;
-    const LoadResult stored = co_await update([id](const QList<BrimAlarm> &alarms)
-                                                  -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
+    const BrimAlarmStoring::Change change = [id](const QList<BrimAlarm> &alarms)
+        -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
         QList<BrimAlarm> kept = alarms;
         if (kept.removeIf([&](const BrimAlarm &a) { return a.id == id; }) == 0)
             return std::optional<QList<BrimAlarm>>();
         return std::optional(std::move(kept));
-    });
+    };
+    const LoadResult stored = co_await update(change);
     if (!self)
         co_return;
     if (!stored.ok()) {
@@ -435,8 +439,8 @@ QCoro::Task<> BrimAlarmsModel::retryInTurn(Turn turn)
     QHash<QUuid, BrimAlarm> inMemory;
     for (const BrimAlarm &alarm : m_book.alarms())
         inMemory.insert(alarm.id, alarm);
-    const LoadResult stored = co_await update([inMemory](const QList<BrimAlarm> &alarms)
-                                                  -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
+    const BrimAlarmStoring::Change change = [inMemory](const QList<BrimAlarm> &alarms)
+        -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
         QList<BrimAlarm> merged;
         for (const BrimAlarm &fromFile : alarms) {
             const auto it = inMemory.constFind(fromFile.id);
@@ -445,7 +449,8 @@ QCoro::Task<> BrimAlarmsModel::retryInTurn(Turn turn)
         if (const auto book = BrimAlarmBook::make(merged); !book.ok())
             return Failure{BrimAlarmStoreError(book.error())};
         return std::optional(std::move(merged));
-    });
+    };
+    const LoadResult stored = co_await update(change);
     if (!self)
         co_return;
     if (!stored.ok()) {
