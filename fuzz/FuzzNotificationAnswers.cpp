@@ -31,9 +31,7 @@ public:
     }
 };
 
-QCoreApplication *application = nullptr;
 QDBusConnection *bus = nullptr;
-Echo *echo = nullptr;
 
 // One answer: mostly of the type asked for, with any contents; any values; or an error.
 QDBusMessage answer(FuzzDBusInput &in, const QVariant &expected)
@@ -60,12 +58,7 @@ bool isReply(const QDBusMessage &message, const char *signature)
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    application = new QCoreApplication(*argc, *argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    bus = new QDBusConnection(fuzzBus());
-    FUZZ_CHECK(bus->isConnected());
-    echo = new Echo;
-    FUZZ_CHECK(bus->registerVirtualObject(QStringLiteral("/fuzz"), echo));
+    bus = fuzzBusServing(argc, argv, new Echo);
     return 0;
 }
 

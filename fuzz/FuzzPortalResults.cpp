@@ -59,9 +59,6 @@ public:
     int received = 0;
 };
 
-// Kept to the end of the process: torn down at exit, the connection would
-// outlive the application object it needs.
-QCoreApplication *application = nullptr;
 Receiver *receiver = nullptr;
 QDBusConnection *bus = nullptr;
 
@@ -69,12 +66,8 @@ QDBusConnection *bus = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    application = new QCoreApplication(*argc, *argv);
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    bus = new QDBusConnection(fuzzBus());
-    FUZZ_CHECK(bus->isConnected());
     receiver = new Receiver;
-    FUZZ_CHECK(bus->registerVirtualObject(QStringLiteral("/fuzz"), receiver));
+    bus = fuzzBusServing(argc, argv, receiver);
     return 0;
 }
 

@@ -5,13 +5,12 @@
 //
 //   StormApp LOG     (XDG folders and session bus from the environment)
 #include "core/BrimClock.h"
-#include "models/BrimkitModel.h"
-#include "platform/AppPaths.h"
-#include "platform/JsonFileUserDefaults.h"
 #include "platform/SingleInstance.h"
-#include "shell/SystemEnvironment.h"
+#include "platform/SystemBrimTimerNotifications.h"
+#include "tests/support/ModelFakes.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDBusConnection>
 #include <QRandomGenerator>
 #include <QTimer>
@@ -45,18 +44,24 @@ QString idText(const QUuid &id)
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("app.ostrel.brimkit"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Ostrel Brimkit"));
     if (argc != 2)
         return 2;
     const Log log(argv[1]);
     SingleInstance instance(QDBusConnection::sessionBus());
     if (instance.claim() != SingleInstance::Claim::owned)
         return 3;
-    auto defaults = std::make_shared<JsonFileUserDefaults>(AppPaths::defaultsFile());
-    BrimkitModel::Environment environment = makeSystemEnvironment(defaults);
-    environment.track = nullptr;
-    environment.alarmTimer = nullptr;
+    // The app's clock, alarm file and notifications; the rest, which alarms
+    // never touch, stands still. No sound: there is no sound server here.
+    auto defaults = std::make_shared<MemoryUserDefaults>();
+    defaults->setBool(BrimkitModel::soundKey, false);
+    BrimkitModel::Environment environment{std::make_shared<SystemBrimClock>(), defaults,
+                                          std::make_shared<FakePowerAssertions>(), std::make_shared<CountingBeep>(),
+                                          std::make_shared<ManualSystemEvents>(), [](OstrelEvent) {}, nullptr, nullptr,
+                                          nullptr, true};
+    environment.notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), nullptr);
     BrimkitModel model(environment);
     BrimAlarmsModel &alarms = model.alarms();
     const QString life = QString::number(QCoreApplication::applicationPid());
@@ -106,5 +111,5 @@ int main(int argc, char **argv)
         step.start(10 + random->bounded(40));
     });
     step.start(0);
-    return QApplication::exec();
+    return QCoreApplication::exec();
 }

@@ -33,7 +33,7 @@ fail() {
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$XDG_CONFIG_HOME/app.ostrel.brimkit"
-echo '{"brimkitTimerSound":false}' >"$XDG_CONFIG_HOME/app.ostrel.brimkit/defaults.json" # no sound server here
+echo '{"brimkitTimerSound":false}' >"$XDG_CONFIG_HOME/app.ostrel.brimkit/defaults.json" # for the delivery: no sound server here
 file=$XDG_DATA_HOME/app.ostrel.brimkit/alarms.json
 ops=$work/ops.log shown=$work/shown.log
 touch "$ops" "$shown"
@@ -99,7 +99,7 @@ for a in alarms:
     expected = 1 if due else 0
     owed += expected
     if shown[a["title"]] != expected: errors.append(f"{a['title']} shown {shown[a['title']]} times, not {expected}")
-for id_, title in list(cancel.items()) + list(dismiss.items()):
+for id_, title in {**cancel, **dismiss}.items():
     if id_ in ids: continue
     expected = 1 if id_ in dismiss else 0
     owed += expected
