@@ -1,4 +1,5 @@
 // The microphone controller over the PulseAudio adapter and a real server.
+#include "core/BrimClock.h"
 #include "platform/PulseMicrophoneAudio.h"
 #include "services/MicrophoneController.h"
 
