@@ -51,10 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
         elapsed += step;
         if (!verification) {
-            verification = MicrophoneMuteVerification{source->deviceID(), !source->muted, BrimDate::fromSeconds(0)};
+            verification = MicrophoneMuteVerification{source->deviceID(), !source->muted, 0.0};
             continue;
         }
-        const auto result = verification->evaluate(source->deviceID(), source->muted, BrimDate::fromSeconds(elapsed));
+        const auto result = verification->evaluate(source->deviceID(), source->muted, double(elapsed));
         using Kind = MicrophoneMuteVerification::Evaluation::Kind;
         switch (result.kind) {
         case Kind::pending:

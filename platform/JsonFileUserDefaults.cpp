@@ -73,9 +73,10 @@ void JsonFileUserDefaults::load()
         m_setAsidePath = aside;
     } else {
         m_readOnly = true;
-        const QString error = QStringLiteral("%1 is unreadable and could not be moved aside").arg(m_path);
-        m_outcome->error = error; // no writer runs yet
-        qCWarning(lcPlatform) << "Settings not saved this run:" << error;
+        const QString reason = QStringLiteral("%1 is unreadable and could not be moved aside").arg(m_path);
+        qCWarning(lcPlatform) << "Settings not saved this run:" << reason;
+        const QMutexLocker lock(&m_outcome->mutex);
+        m_outcome->error = reason;
     }
 }
 

@@ -194,7 +194,7 @@ TEST_F(InhibitPowerAssertionsTest, KeepAwakeFailsWithoutAPortalThenWaitsForASlow
     BrimkitModel model(std::move(environment), BrimkitModel::Options{false});
     model.startAwake(30);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.message().has_value(); }, patienceMs));
-    EXPECT_EQ(model.message(), QStringLiteral("Keep awake could not start (system error 1)."));
+    EXPECT_EQ(model.message(), QStringLiteral("Keep awake could not start (system error 1). No desktop portal or logind answered."));
     EXPECT_FALSE(model.awakeUntil());
 
     auto gate = std::make_shared<QSemaphore>();
