@@ -8,6 +8,9 @@
 
 #include <QList>
 
+#include <functional>
+#include <optional>
+
 class BrimAlarmStoring {
 public:
     virtual ~BrimAlarmStoring() = default;
@@ -16,4 +19,24 @@ public:
     virtual Result<QList<BrimAlarm>, BrimAlarmStoreError> load() = 0;
     // Replaces what is stored, or fails and leaves it as it was.
     virtual Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &alarms) = 0;
+
+    // What a change makes of the stored list: the list to store, nothing to
+    // leave it as it is, or a failure (nothing is written).
+    using Change = std::function<Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError>(const QList<BrimAlarm> &)>;
+    // Loads, changes and saves with no other writer in between (another
+    // process included, where the store is shared); the list stored after.
+    virtual Result<QList<BrimAlarm>, BrimAlarmStoreError> update(const Change &change)
+    {
+        auto stored = load();
+        if (!stored.ok())
+            return Failure{stored.error()};
+        auto changed = change(stored.value());
+        if (!changed.ok())
+            return Failure{changed.error()};
+        if (!changed.value())
+            return std::move(stored).value();
+        if (auto saved = save(*changed.value()); !saved.ok())
+            return Failure{saved.error()};
+        return std::move(*changed.value());
+    }
 };

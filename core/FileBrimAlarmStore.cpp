@@ -174,6 +174,15 @@ Result<void, BrimAlarmStoreError> FileBrimAlarmStore::save(const QList<BrimAlarm
     return {};
 }
 
+Result<QList<BrimAlarm>, BrimAlarmStoreError> FileBrimAlarmStore::update(const Change &change)
+{
+    auto held = holdExclusively();
+    if (!held.ok())
+        return Failure{held.error()};
+    const Hold hold = std::move(held).value();
+    return BrimAlarmStoring::update(change);
+}
+
 Result<FileBrimAlarmStore::Hold, BrimAlarmStoreError> FileBrimAlarmStore::holdExclusively()
 {
     if (Hold held = m_held.lock())

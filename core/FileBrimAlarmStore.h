@@ -28,6 +28,8 @@ public:
     // Checks the existing file first, then replaces it atomically (temporary
     // file, fsync, rename, fsync of the folder), creating missing folders.
     Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &alarms) override;
+    // Under the exclusive lock from the load to the save.
+    Result<QList<BrimAlarm>, BrimAlarmStoreError> update(const Change &change) override;
 
     // For a load, change and save that no other process may come between:
     // while the returned lock lives, this store's own calls go ahead under it.

@@ -5,6 +5,7 @@
 #include <QCoro/QCoroFuture>
 #include <QEventLoop>
 #include <QPointer>
+#include <QSet>
 #include <QTimeZone>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -196,13 +197,20 @@ QCoro::Task<BrimAlarmsModel::LoadResult> BrimAlarmsModel::load()
     co_return co_await loading;
 }
 
-QCoro::Task<BrimAlarmsModel::SaveResult> BrimAlarmsModel::save(QList<BrimAlarm> alarms)
+QCoro::Task<BrimAlarmsModel::LoadResult> BrimAlarmsModel::update(BrimAlarmStoring::Change change)
 {
     const std::shared_ptr<BrimAlarmStoring> store = m_store;
     if (!m_env.storeOnWorker)
-        co_return store->save(alarms);
-    QFuture<SaveResult> saving = QtConcurrent::run([store, alarms] { return store->save(alarms); });
-    co_return co_await saving;
+        co_return store->update(change);
+    QFuture<LoadResult> updating = QtConcurrent::run([store, change] { return store->update(change); });
+    co_return co_await updating;
+}
+
+void BrimAlarmsModel::adopt(const QList<BrimAlarm> &stored)
+{
+    auto book = BrimAlarmBook::make(stored);
+    publish(keepingFired(book.ok() ? book.value() : m_book));
+    updateClosedTimer();
 }
 
 QCoro::Task<> BrimAlarmsModel::loadAtStart(Turn turn)
@@ -247,29 +255,62 @@ void BrimAlarmsModel::refresh(BrimDate now, bool restoring)
     publish(copy);
     for (qsizetype i = 0; i < fired.size(); ++i)
         track(restoring ? OstrelEvent::brimAlarmMissed : OstrelEvent::brimAlarmCompleted);
-    saveCompletion(takeTurn());
     updateClosedTimer();
-    // Nothing showed these while the app was closed: the next synchronization does.
-    if (restoring) {
-        if (m_series)
-            m_missed += fired;
-        return;
-    }
-    announce(fired);
+    fireInTurn(takeTurn(), fired, now, restoring);
 }
 
-QCoro::Task<> BrimAlarmsModel::saveCompletion(Turn turn)
+QCoro::Task<> BrimAlarmsModel::fireInTurn(Turn turn, QList<BrimAlarm> fired, BrimDate now, bool restoring)
 {
     const QPointer<BrimAlarmsModel> self(this);
     co_await turn.waitForEarlier();
     if (!self)
         co_return;
-    // Whatever has fired by now goes into the one save.
-    const SaveResult saved = co_await save(m_book.alarms());
-    if (!self || saved.ok())
+    QSet<QUuid> ids;
+    for (const BrimAlarm &alarm : std::as_const(fired))
+        ids.insert(alarm.id);
+    // Written on the worker, read here once the update has ended.
+    const auto recordedHere = std::make_shared<QSet<QUuid>>();
+    const BrimAlarmStoring::Change change = [ids, now, recordedHere](const QList<BrimAlarm> &alarms)
+        -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
+        QList<BrimAlarm> changed = alarms;
+        for (BrimAlarm &alarm : changed) {
+            if (ids.contains(alarm.id) && !alarm.firedAt) {
+                alarm.firedAt = now;
+                recordedHere->insert(alarm.id);
+            }
+        }
+        if (recordedHere->isEmpty())
+            return std::optional<QList<BrimAlarm>>();
+        return std::optional(std::move(changed));
+    };
+    // Named: g++ 12 destroys a temporary in a co_await expression twice.
+    const LoadResult stored = co_await update(change);
+    if (!self)
         co_return;
-    track(OstrelEvent::brimAlarmStorageFailed);
-    setText(m_storageIssue, completionNotSavedIssue());
+    QList<BrimAlarm> ours;
+    if (stored.ok()) {
+        for (const BrimAlarm &alarm : std::as_const(fired)) {
+            if (recordedHere->contains(alarm.id))
+                ours.append(alarm);
+        }
+        adopt(stored.value());
+    } else {
+        // Not recorded, yet the user must hear of it now.
+        ours = fired;
+        track(OstrelEvent::brimAlarmStorageFailed);
+        setText(m_storageIssue, completionNotSavedIssue());
+    }
+    if (ours.isEmpty())
+        co_return;
+    // Nothing showed these while the app was closed: the next synchronization does.
+    if (restoring) {
+        if (m_series) {
+            m_missed += ours;
+            synchronize(false);
+        }
+        co_return;
+    }
+    announce(ours);
 }
 
 void BrimAlarmsModel::announce(const QList<BrimAlarm> &fired)
@@ -311,24 +352,36 @@ QCoro::Task<> BrimAlarmsModel::addInTurn(Turn turn, QString title, BrimDate date
     co_await turn.waitForEarlier();
     if (!self || m_storageIssue)
         co_return;
-    BrimAlarmBook copy = m_book;
-    const auto made = copy.add(title, date, now, QTimeZone::systemTimeZone());
-    if (!made.ok()) {
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    // Refused at once when the book as shown refuses it; the file's own list is what gets the alarm.
+    if (const auto made = BrimAlarmBook(m_book).add(title, date, now, zone); !made.ok()) {
         setText(m_message, made.error().description());
         co_return;
     }
-    const SaveResult saved = co_await save(copy.alarms());
+    const auto addedId = std::make_shared<QUuid>();
+    const BrimAlarmStoring::Change change = [title, date, now, zone, addedId](const QList<BrimAlarm> &alarms)
+        -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
+        auto book = BrimAlarmBook::make(alarms);
+        if (!book.ok())
+            return Failure{BrimAlarmStoreError(book.error())};
+        const auto made = book.value().add(title, date, now, zone);
+        if (!made.ok())
+            return Failure{BrimAlarmStoreError(made.error())};
+        *addedId = made.value().id;
+        return std::optional(book.value().alarms());
+    };
+    const LoadResult stored = co_await update(change);
     if (!self)
         co_return;
-    if (!saved.ok()) {
+    if (!stored.ok()) {
         track(OstrelEvent::brimAlarmStorageFailed);
-        setText(m_message, saved.error().description());
+        setText(m_message, stored.error().description());
         co_return;
     }
     m_message.reset();
-    publish(keepingFired(copy));
+    adopt(stored.value());
     track(OstrelEvent::brimAlarmCreated);
-    Q_EMIT added(made.value().id);
+    Q_EMIT added(*addedId);
     synchronize(true);
 }
 
@@ -343,24 +396,31 @@ QCoro::Task<> BrimAlarmsModel::removeInTurn(Turn turn, QUuid id)
     co_await turn.waitForEarlier();
     if (!self || m_storageIssue || !contains(id))
         co_return;
-    BrimAlarmBook copy = m_book;
-    copy.remove(id);
-    const SaveResult saved = co_await save(copy.alarms());
+    const BrimAlarmStoring::Change change = [id](const QList<BrimAlarm> &alarms)
+        -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
+        QList<BrimAlarm> kept = alarms;
+        if (kept.removeIf([&](const BrimAlarm &a) { return a.id == id; }) == 0)
+            return std::optional<QList<BrimAlarm>>();
+        return std::optional(std::move(kept));
+    };
+    const LoadResult stored = co_await update(change);
     if (!self)
         co_return;
-    if (!saved.ok()) {
+    if (!stored.ok()) {
         track(OstrelEvent::brimAlarmStorageFailed);
         setText(m_message, removalNotSavedMessage());
         co_return;
     }
     // As it is now: it may have fired while the change was saved.
     const auto &alarms = m_book.alarms();
-    const BrimAlarm removed = *std::find_if(alarms.cbegin(), alarms.cend(), [&](const BrimAlarm &a) { return a.id == id; });
+    const auto it = std::find_if(alarms.cbegin(), alarms.cend(), [&](const BrimAlarm &a) { return a.id == id; });
+    const bool dismissed = it != alarms.cend() && it->firedAt;
+    const QString notification = it != alarms.cend() ? it->notificationID() : QString();
     m_message.reset();
-    publish(keepingFired(copy));
-    track(removed.firedAt ? OstrelEvent::brimAlarmDismissed : OstrelEvent::brimAlarmCancelled);
-    if (m_series)
-        m_series->center().removeDelivered({removed.notificationID()});
+    adopt(stored.value());
+    track(dismissed ? OstrelEvent::brimAlarmDismissed : OstrelEvent::brimAlarmCancelled);
+    if (m_series && !notification.isEmpty())
+        m_series->center().removeDelivered({notification});
     synchronize(false);
 }
 
@@ -375,39 +435,32 @@ QCoro::Task<> BrimAlarmsModel::retryInTurn(Turn turn)
     co_await turn.waitForEarlier();
     if (!self)
         co_return;
-    LoadResult loaded = co_await load();
-    if (!self)
-        co_return;
-    if (!loaded.ok()) {
-        track(OstrelEvent::brimAlarmStorageFailed);
-        setText(m_storageIssue, loaded.error().description());
-        co_return;
-    }
     // Completions that happened while saving failed win over the file.
     QHash<QUuid, BrimAlarm> inMemory;
     for (const BrimAlarm &alarm : m_book.alarms())
         inMemory.insert(alarm.id, alarm);
-    QList<BrimAlarm> merged;
-    for (const BrimAlarm &fromFile : loaded.value()) {
-        const auto it = inMemory.constFind(fromFile.id);
-        merged.append(it != inMemory.constEnd() && it->firedAt ? *it : fromFile);
-    }
-    auto book = BrimAlarmBook::make(merged);
-    if (!book.ok()) {
-        setText(m_storageIssue, book.error().description());
-        co_return;
-    }
-    const SaveResult saved = co_await save(merged);
+    const BrimAlarmStoring::Change change = [inMemory](const QList<BrimAlarm> &alarms)
+        -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
+        QList<BrimAlarm> merged;
+        for (const BrimAlarm &fromFile : alarms) {
+            const auto it = inMemory.constFind(fromFile.id);
+            merged.append(it != inMemory.constEnd() && it->firedAt && !fromFile.firedAt ? *it : fromFile);
+        }
+        if (const auto book = BrimAlarmBook::make(merged); !book.ok())
+            return Failure{BrimAlarmStoreError(book.error())};
+        return std::optional(std::move(merged));
+    };
+    const LoadResult stored = co_await update(change);
     if (!self)
         co_return;
-    if (!saved.ok()) {
+    if (!stored.ok()) {
         track(OstrelEvent::brimAlarmStorageFailed);
-        setText(m_storageIssue, saved.error().description());
+        setText(m_storageIssue, stored.error().description());
         co_return;
     }
     m_storageIssue.reset();
     m_archiveLoaded = true;
-    publish(keepingFired(book.value()));
+    adopt(stored.value());
     refresh(m_env.clock->now(), true);
     synchronize(false);
 }

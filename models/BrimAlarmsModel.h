@@ -108,18 +108,23 @@ private:
         friend class BrimAlarmsModel;
     };
     using LoadResult = Result<QList<BrimAlarm>, BrimAlarmStoreError>;
-    using SaveResult = Result<void, BrimAlarmStoreError>;
 
     Turn takeTurn();
     QCoro::Task<LoadResult> load();
-    QCoro::Task<SaveResult> save(QList<BrimAlarm> alarms);
+    // The store's read-change-write, on the worker unless told otherwise.
+    QCoro::Task<LoadResult> update(BrimAlarmStoring::Change change);
     QCoro::Task<> loadAtStart(Turn turn);
     QCoro::Task<> addInTurn(Turn turn, QString title, BrimDate date, BrimDate now);
     QCoro::Task<> removeInTurn(Turn turn, QUuid id);
     QCoro::Task<> retryInTurn(Turn turn);
-    QCoro::Task<> saveCompletion(Turn turn);
+    // Records the firing in the file, then announces what this process was
+    // the first to record: the delivery command, sharing the file, announces
+    // the rest, so each alarm is told once.
+    QCoro::Task<> fireInTurn(Turn turn, QList<BrimAlarm> fired, BrimDate now, bool restoring);
 
     void publish(BrimAlarmBook book);
+    // The stored list as the book, keeping what fired here meanwhile.
+    void adopt(const QList<BrimAlarm> &stored);
     // A store operation's book, with what fired while it was saving.
     BrimAlarmBook keepingFired(const BrimAlarmBook &book) const;
     void setText(std::optional<QString> &field, std::optional<QString> value);

@@ -3,25 +3,11 @@
 // when something is due they ask for its notification to be shown now.
 
 #include "core/Result.h"
+#include "models/BrimTimerNotificationSettings.h"
 
 #include <QCoro/QCoroTask>
 #include <QString>
 #include <QStringList>
-
-struct BrimTimerNotificationSettings {
-    enum class AuthorizationStatus { notDetermined = 0, denied = 1, authorized = 2, provisional = 3, ephemeral = 4 };
-    enum class AlertSetting { notSupported = 0, disabled = 1, enabled = 2 };
-
-    AuthorizationStatus authorizationStatus = AuthorizationStatus::notDetermined;
-    AlertSetting alertSetting = AlertSetting::notSupported;
-
-    bool allowsDelivery() const
-    {
-        return authorizationStatus == AuthorizationStatus::authorized
-            || authorizationStatus == AuthorizationStatus::provisional;
-    }
-    friend bool operator==(const BrimTimerNotificationSettings &, const BrimTimerNotificationSettings &) = default;
-};
 
 struct BrimNotificationRequest {
     QString identifier;

@@ -1,5 +1,6 @@
 #include "platform/NotificationServerSettings.h"
 
+#include "platform/NotificationAnswers.h"
 #include "platform/PlatformLogging.h"
 
 #include <QCoro/QCoroDBus>
@@ -11,13 +12,6 @@ namespace {
 const QString serverName = QStringLiteral("org.freedesktop.Notifications");
 const QString serverPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
-
-// The peer never answered (as opposed to answering with an error).
-bool unanswered(const QDBusError &error)
-{
-    return error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout
-        || error.type() == QDBusError::Disconnected;
-}
 
 QDBusMessage property(const QString &interface, const QString &name)
 {
@@ -32,9 +26,8 @@ QDBusMessage property(const QString &interface, const QString &name)
 QCoro::Task<BrimTimerNotificationSettings> NotificationServerSettings::read(QDBusConnection bus, int timeoutMs)
 {
     using Settings = BrimTimerNotificationSettings;
-    Settings result{Settings::AuthorizationStatus::denied, Settings::AlertSetting::notSupported};
     if (!bus.isConnected())
-        co_return result;
+        co_return Settings{Settings::AuthorizationStatus::denied, Settings::AlertSetting::notSupported};
 
     const QString busService = QStringLiteral("org.freedesktop.DBus");
     const QString busPath = QStringLiteral("/org/freedesktop/DBus");
@@ -55,22 +48,5 @@ QCoro::Task<BrimTimerNotificationSettings> NotificationServerSettings::read(QDBu
     co_await paused;
     if (owner.isError())
         qCWarning(lcPlatform) << "The bus did not say whether a notification server runs:" << owner.error().message();
-
-    // A server started on demand (dunst, mako) owns no name until the first
-    // notification, yet it will show that one.
-    const bool startable = activatable.isValid() && activatable.value().contains(serverName);
-    if (!(owner.isValid() && owner.value()) && !startable)
-        co_return result;
-
-    result.authorizationStatus = Settings::AuthorizationStatus::authorized;
-    const auto isOn = [](const QDBusPendingReply<QDBusVariant> &reply) {
-        return reply.isValid() && reply.value().variant().userType() == QMetaType::Bool && reply.value().variant().toBool();
-    };
-    if (isOn(inhibited) || isOn(paused))
-        result.alertSetting = Settings::AlertSetting::disabled;
-    else if (unanswered(inhibited.error()) && unanswered(paused.error()))
-        result.alertSetting = Settings::AlertSetting::notSupported;
-    else
-        result.alertSetting = Settings::AlertSetting::enabled;
-    co_return result;
+    co_return NotificationAnswers::settings(owner.reply(), activatable.reply(), inhibited.reply(), paused.reply());
 }

@@ -1,5 +1,6 @@
 #include "platform/SystemBrimTimerNotifications.h"
 
+#include "platform/NotificationAnswers.h"
 #include "platform/NotificationServerSettings.h"
 #include "platform/PlatformLogging.h"
 
@@ -97,14 +98,15 @@ QCoro::Task<QStringList> SystemBrimTimerNotifications::capabilities()
     if (m_capabilities)
         co_return *m_capabilities;
     QPointer<SystemBrimTimerNotifications> self(this);
-    QDBusPendingReply<QStringList> reply = m_bus.asyncCall(serverCall(QStringLiteral("GetCapabilities")), m_timeoutMs);
-    co_await reply;
-    if (reply.isError())
-        qCWarning(lcPlatform) << "The notification server did not tell its capabilities:" << reply.error().message();
-    if (!self || reply.isError())
+    QDBusPendingCall call = m_bus.asyncCall(serverCall(QStringLiteral("GetCapabilities")), m_timeoutMs);
+    co_await call;
+    const std::optional<QStringList> answer = NotificationAnswers::capabilities(call.reply());
+    if (!answer)
+        qCWarning(lcPlatform) << "The notification server did not tell its capabilities:" << call.error().message();
+    if (!self || !answer)
         co_return QStringList();
-    m_capabilities = reply.value();
-    co_return reply.value();
+    m_capabilities = answer;
+    co_return *answer;
 }
 
 QCoro::Task<Result<void, QString>> SystemBrimTimerNotifications::show(BrimNotificationRequest request)
@@ -128,20 +130,20 @@ QCoro::Task<Result<void, QString>> SystemBrimTimerNotifications::show(BrimNotifi
     QDBusMessage notify = serverCall(QStringLiteral("Notify"));
     notify << QGuiApplication::applicationDisplayName() << uint(0) << appId << request.title << request.body
            << QStringList() << hints << int(-1);
-    QDBusPendingReply<uint> reply = m_bus.asyncCall(notify, m_timeoutMs);
-    co_await reply;
+    QDBusPendingCall call = m_bus.asyncCall(notify, m_timeoutMs);
+    co_await call;
     if (!self)
         co_return Failure{QStringLiteral("Notifications were shut down.")};
     m_inFlight.remove(request.identifier, flight);
-    if (!reply.isValid()) {
-        qCWarning(lcPlatform) << "The notification server did not take" << request.identifier << ":"
-                              << reply.error().name() << reply.error().message();
-        co_return Failure{reply.error().message()};
+    const Result<uint, QString> shown = NotificationAnswers::notificationId(call.reply());
+    if (!shown.ok()) {
+        qCWarning(lcPlatform) << "The notification server did not take" << request.identifier << ":" << shown.error();
+        co_return Failure{shown.error()};
     }
     // Shown: a server without sounds of its own leaves the sound to us.
     if (request.sound && !serverSound && m_sound)
         m_sound->play(BrimSystemBeep::Sound::notification);
-    const uint id = reply.value();
+    const uint id = shown.value();
     if (flight->withdrawn)
         closeOnServer(id);
     else

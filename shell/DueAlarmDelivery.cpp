@@ -18,7 +18,7 @@
 #include <vector>
 
 namespace {
-// Below the alarm file lock's patience, so an app started meanwhile still loads.
+// A server silent for this long counts as refusing.
 constexpr std::chrono::milliseconds replyTimeout{2000};
 // Later than this after its moment, an alarm is told as missed.
 constexpr double lateness = 60;
@@ -31,7 +31,7 @@ QSet<QString> notify(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> pl
     notifications.setReplyTimeout(replyTimeout);
     // Missed when the timer ran late (the machine was off or asleep at the moment).
     const BrimDate now = SystemBrimClock().now();
-    // All in flight at once, so the lock is held for one answer's time at most.
+    // All in flight at once: one answer's time in all.
     std::vector<std::pair<QString, QCoro::Task<Result<void, QString>>>> shown;
     for (const BrimAlarm &alarm : due) {
         const bool missed = now - alarm.date > lateness;
@@ -49,50 +49,60 @@ QSet<QString> notify(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> pl
     return taken;
 }
 
-// Load, notify and save under the alarm file's lock; the exit code.
-int deliverLocked(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> player, bool sound)
+using Change = Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError>;
+
+// Whoever records an alarm fired in the file tells it: the app, sharing the
+// file, then leaves it alone. Recorded first, so a notification is never
+// shown twice; what the desktop refuses is given back afterwards.
+int deliverClaimed(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> player, bool sound)
 {
-    // Held to the end, so the app never saves between our load and our save.
     FileBrimAlarmStore store(FileBrimAlarmStore::defaultURL());
-    const auto hold = store.holdExclusively();
-    if (!hold.ok()) {
-        qCWarning(lcBrimkit) << "Due alarms not delivered: the alarm file cannot be locked:" << hold.error().description();
-        return 1;
-    }
-    // A file that cannot be read, or that a newer version wrote, is left as it is.
-    // The book's rules too, as the app applies them: what it would refuse, nothing here may rewrite.
-    const auto loaded = store.load();
-    if (!loaded.ok()) {
-        qCWarning(lcBrimkit) << "Due alarms not delivered: the alarm file cannot be read:" << loaded.error().description();
-        return 1;
-    }
-    if (const auto book = BrimAlarmBook::make(loaded.value()); !book.ok()) {
-        qCWarning(lcBrimkit) << "Due alarms not delivered: the alarm file breaks the rules:" << book.error().description();
-        return 1;
-    }
     const BrimDate now = SystemBrimClock().now();
-    QList<BrimAlarm> due;
-    for (const BrimAlarm &alarm : loaded.value()) {
-        if (!alarm.firedAt && alarm.date <= now)
-            due.append(alarm);
+    const auto due = std::make_shared<QList<BrimAlarm>>();
+    const auto claimed = store.update([now, due](const QList<BrimAlarm> &alarms) -> Change {
+        // The book's rules too, as the app applies them: what it would refuse, nothing here may rewrite.
+        if (const auto book = BrimAlarmBook::make(alarms); !book.ok())
+            return Failure{BrimAlarmStoreError(book.error())};
+        QList<BrimAlarm> changed = alarms;
+        for (BrimAlarm &alarm : changed) {
+            if (!alarm.firedAt && alarm.date <= now) {
+                due->append(alarm);
+                alarm.firedAt = now;
+            }
+        }
+        if (due->isEmpty())
+            return std::optional<QList<BrimAlarm>>();
+        return std::optional(std::move(changed));
+    });
+    // A file that cannot be read, or that a newer version wrote, is left as it is.
+    if (!claimed.ok()) {
+        qCWarning(lcBrimkit) << "Due alarms not delivered: the alarm file cannot be used:" << claimed.error().description();
+        return 1;
     }
-    if (due.isEmpty())
+    if (due->isEmpty())
         return 0;
 
-    const QSet<QString> taken = notify(std::move(bus), std::move(player), due, sound);
-    if (taken.isEmpty())
-        return 1;
-    // Only what the desktop showed counts as fired; the rest shows as missed at the next start.
-    QList<BrimAlarm> alarms = loaded.value();
-    for (BrimAlarm &alarm : alarms) {
-        if (!alarm.firedAt && taken.contains(alarm.notificationID()))
-            alarm.firedAt = now;
-    }
-    if (const auto saved = store.save(alarms); !saved.ok()) {
-        qCWarning(lcBrimkit) << "Delivered alarms not recorded as fired:" << saved.error().description();
-        return 1;
-    }
-    return taken.size() == due.size() ? 0 : 1;
+    const QSet<QString> taken = notify(std::move(bus), std::move(player), *due, sound);
+    if (taken.size() == due->size())
+        return 0;
+    // Not shown: no longer fired, so the next start reports it missed.
+    const auto refused = [&taken, now](const BrimAlarm &alarm) {
+        return alarm.firedAt == now && !taken.contains(alarm.notificationID());
+    };
+    const auto returned = store.update([&refused](const QList<BrimAlarm> &alarms) -> Change {
+        QList<BrimAlarm> changed = alarms;
+        bool any = false;
+        for (BrimAlarm &alarm : changed) {
+            if (refused(alarm)) {
+                alarm.firedAt.reset();
+                any = true;
+            }
+        }
+        return any ? std::optional(std::move(changed)) : std::nullopt;
+    });
+    if (!returned.ok())
+        qCWarning(lcBrimkit) << "Alarms not shown stay recorded as fired:" << returned.error().description();
+    return 1;
 }
 } // namespace
 
@@ -106,8 +116,8 @@ int DueAlarmDelivery::run(QDBusConnection bus)
     const bool sound = defaults.boolValue(BrimkitModel::soundKey).value_or(true);
     const auto player = std::make_shared<CanberraSystemBeep>(
         [] { qCWarning(lcBrimkit) << "No sound for the due alarms: the desktop cannot play one."; });
-    const int code = deliverLocked(std::move(bus), player, sound);
-    // Sounds play on after the lock is let go; exiting would cut them short.
+    const int code = deliverClaimed(std::move(bus), player, sound);
+    // Sounds play on after the file is let go; exiting would cut them short.
     player->waitForSounds(std::chrono::seconds(15));
     return code;
 }

@@ -1,5 +1,7 @@
 #include "core/FileBrimAlarmStore.h"
 #include "tests/core/AlarmTestSupport.h"
+#include "tests/platform/SmallFileSystem.h"
+#include "tests/support/Patience.h"
 #include "tests/support/ModelFakes.h"
 
 #include <QSemaphore>
@@ -106,7 +108,7 @@ TEST_F(Alarms, AChangeAskedForWhileASaveIsInFlightWaitsForIt)
     const auto held = std::make_shared<HeldSaves>();
     auto model = make(true, true, held, true);
     model->add(QStringLiteral("First"), t0 + 600, t0);
-    ASSERT_TRUE(held->entered.tryAcquire(1, 10000)); // the first save runs on the worker
+    ASSERT_TRUE(held->entered.tryAcquire(1, patienceMs)); // the first save runs on the worker
     model->add(QStringLiteral("Second"), t0 + 900, t0);
     EXPECT_TRUE(model->isStoring());
     EXPECT_EQ(titles(model->book().alarms()), "");
@@ -258,59 +260,6 @@ TEST_F(Alarms, UnreadableFileBlocksEverythingUntilRepairedThenRecovers)
     EXPECT_EQ(model->book().upcoming().size(), 2);
 }
 
-TEST_F(Alarms, UnsavedCompletionIsKeptAndMergedOnRetry)
-{
-    const BrimAlarm tea = stored(QStringLiteral("Tea"), t0 + 60);
-    const BrimAlarm call = stored(QStringLiteral("Call"), t0 + 3600);
-    auto model = make();
-    store->saveError = BrimAlarmStoreError::fileSystem(QStringLiteral("No space left on device"), ENOSPC);
-    tick(*model, 60);
-    EXPECT_EQ(titles(model->book().alarms()), "Tea*, Call");
-    EXPECT_EQ(titles(store->saved), "Tea, Call");
-    EXPECT_EQ(model->storageIssue(), BrimAlarmsModel::completionNotSavedIssue());
-    EXPECT_EQ(tracked.join(QLatin1Char(' ')), QStringLiteral("brim.alarmcompleted brim.alarmstoragefailed"));
-
-    // Blocked while the completion is unsaved.
-    store->saveError.reset();
-    model->add(QStringLiteral("More"), t0 + 600, clock->now());
-    model->remove(call.id);
-    EXPECT_EQ(titles(model->book().alarms()), "Tea*, Call");
-
-    // Meanwhile the file gained an alarm from elsewhere; the file wins except for completions.
-    store->saved.append(makeAlarm(QStringLiteral("Elsewhere"), t0 + 7200));
-    model->retryStorage();
-    EXPECT_FALSE(model->storageIssue());
-    EXPECT_EQ(titles(store->saved), "Tea*, Call, Elsewhere");
-    EXPECT_EQ(store->saved.first().firedAt, t0 + 60);
-    EXPECT_EQ(store->saved, model->book().alarms());
-    EXPECT_EQ(count("brim.alarmmissed"), 0);
-}
-
-TEST_F(Alarms, ChangesThatCannotBeSavedKeepTheBook)
-{
-    const BrimAlarm upcoming = stored(QStringLiteral("Upcoming"), t0 + 600);
-    const BrimAlarm done = stored(QStringLiteral("Done"), t0 - 100, t0 - 100);
-    auto model = make();
-    store->saveError = BrimAlarmStoreError(BrimAlarmError::invalidArchive);
-    model->add(QStringLiteral("Tea"), t0 + 600, t0);
-    EXPECT_EQ(model->message(), BrimAlarmError(BrimAlarmError::invalidArchive).description());
-    model->remove(upcoming.id);
-    EXPECT_EQ(model->message(), BrimAlarmsModel::removalNotSavedMessage());
-    EXPECT_EQ(titles(model->book().alarms()), "Upcoming, Done*");
-    EXPECT_TRUE(center->removedDelivered.isEmpty());
-    EXPECT_EQ(tracked.join(QLatin1Char(' ')), QStringLiteral("brim.alarmstoragefailed brim.alarmstoragefailed"));
-
-    store->saveError.reset();
-    model->remove(upcoming.id);
-    EXPECT_FALSE(model->message());
-    model->remove(done.id);
-    model->add(QStringLiteral("Tea"), t0 + 600, t0);
-    EXPECT_EQ(titles(store->saved), "Tea");
-    EXPECT_EQ(center->removedDelivered, (QStringList{upcoming.notificationID(), done.notificationID()}));
-    EXPECT_EQ(tracked.mid(2).join(QLatin1Char(' ')),
-              QStringLiteral("brim.alarmcancelled brim.alarmdismissed brim.alarmcreated"));
-}
-
 TEST_F(Alarms, AlarmDueWhileNotRunningIsMissedOnceAtStart)
 {
     QTemporaryDir dir;
@@ -343,4 +292,65 @@ TEST_F(Alarms, AlarmDueWhileNotRunningIsMissedOnceAtStart)
     auto model = start();
     EXPECT_TRUE(tracked.isEmpty());
     EXPECT_EQ(model->book().completed().first().firedAt, restart);
+}
+
+TEST_F(Alarms, DiskFaultsAtEachWriteKeepTheFileAndSaySo)
+{
+    QTemporaryDir dir;
+    SmallFileSystem disk(dir.path());
+    if (!disk.ok())
+        GTEST_SKIP() << "cannot mount a small file system here: " << disk.error().toStdString();
+    const auto file = std::make_shared<FileBrimAlarmStore>(dir.filePath(QStringLiteral("app/alarms.json")));
+    const BrimAlarm kept = makeAlarm(QStringLiteral("Kept"), t0 + 3600);
+    ASSERT_TRUE(file->save({kept, makeAlarm(QStringLiteral("Done 1"), t0 - 60, t0 - 60), makeAlarm(QStringLiteral("Due 1"), t0 + 30),
+                            makeAlarm(QStringLiteral("Done 2"), t0 - 60, t0 - 60), makeAlarm(QStringLiteral("Due 2"), t0 + 90)})
+                    .ok());
+    auto model = make(true, false, file, true); // saved on the worker, as in the app
+    const char *const reasons[] = {"No space left on device", "is not writable"};
+    int round = 0;
+    for (const SmallFileSystem::Fault &f : disk.faults()) {
+        SCOPED_TRACE(f.name);
+        const char *const reason = reasons[round++];
+        const QByteArray before = readFile(file->url());
+        const std::string shownBefore = titles(model->book().alarms());
+        ASSERT_TRUE(f.begin());
+        const auto unchanged = [&](const char *write) {
+            SCOPED_TRACE(write);
+            settle(*model);
+            EXPECT_EQ(readFile(file->url()), before);
+            EXPECT_EQ(QDir(dir.filePath(QStringLiteral("app"))).entryList(QDir::Files | QDir::Hidden),
+                      (QStringList{QStringLiteral("alarms.json"), QStringLiteral("alarms.json.lock")}));
+        };
+        model->add(QStringLiteral("New"), clock->now() + 600, clock->now());
+        unchanged("add");
+        ASSERT_TRUE(model->message());
+        EXPECT_TRUE(model->message()->contains(QLatin1String(reason))) << model->message()->toStdString();
+        model->remove(kept.id);
+        unchanged("cancel");
+        EXPECT_EQ(model->message(), BrimAlarmsModel::removalNotSavedMessage());
+        const BrimAlarm done = model->book().completed().first();
+        model->remove(done.id);
+        unchanged("dismiss");
+        EXPECT_EQ(titles(model->book().alarms()), shownBefore);
+        tick(*model, 60);
+        unchanged("fire");
+        EXPECT_EQ(model->storageIssue(), BrimAlarmsModel::completionNotSavedIssue());
+        EXPECT_EQ(center->titles(), round == 1 ? "Due 1" : "Due 1, Due 2") << "told, though not recorded";
+
+        ASSERT_TRUE(f.end());
+        model->retryStorage();
+        settle(*model);
+        EXPECT_FALSE(model->storageIssue());
+        model->remove(done.id);
+        settle(*model);
+        EXPECT_FALSE(model->message());
+        EXPECT_EQ(file->load().value(), model->book().alarms());
+        EXPECT_EQ(center->removedDelivered.last(), done.notificationID());
+    }
+    EXPECT_EQ(titles(model->book().alarms()), "Kept, Due 1*, Due 2*");
+    const QString failed = QStringLiteral("brim.alarmstoragefailed");
+    EXPECT_EQ(tracked, (QStringList{failed, failed, failed, QStringLiteral("brim.alarmcompleted"), failed,
+                                    QStringLiteral("brim.alarmdismissed")}
+                        + QStringList{failed, failed, failed, QStringLiteral("brim.alarmcompleted"), failed,
+                                      QStringLiteral("brim.alarmdismissed")}));
 }

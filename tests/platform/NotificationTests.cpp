@@ -2,6 +2,7 @@
 
 #include "FakeNotificationServer.h"
 #include "tests/support/ModelFakes.h"
+#include "tests/support/Patience.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -22,10 +23,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(bus.ok()) << "dbus-daemon did not start";
-        center->setReplyTimeout(300ms);
+        center->setReplyTimeout(std::chrono::milliseconds(patienceMs));
     }
     Result<void, QString> show(const BrimNotificationRequest &r) { return QCoro::waitFor(center->show(r)); }
-    bool waitFor(const std::function<bool()> &done) { return QTest::qWaitFor(done, 3000); }
+    bool waitFor(const std::function<bool()> &done) { return QTest::qWaitFor(done, patienceMs); }
 
     PrivateBus bus;
     std::unique_ptr<FakeNotificationServer> server = std::make_unique<FakeNotificationServer>(bus.connect());
@@ -59,9 +60,10 @@ TEST_F(NotificationTest, RemoveDeliveredClosesTheServersIdOnceItIsKnownUnlessThe
     center->removeDelivered({QStringLiteral("b")});
     ASSERT_TRUE(show(request(QStringLiteral("c"))).ok());
     server->emitClosed(43); // closed by the user on the desktop: nothing left to withdraw
-    QTest::qWait(100);
+    // Answered after the signal and the closes sent before it, so each has arrived by then.
+    ASSERT_TRUE(show(request(QStringLiteral("d"))).ok());
     center->removeDelivered({QStringLiteral("c")});
-    QTest::qWait(100);
+    ASSERT_TRUE(show(request(QStringLiteral("e"))).ok());
     EXPECT_EQ(server->closed, (QList<uint>{41, 42}));
 }
 
@@ -72,6 +74,7 @@ TEST_F(NotificationTest, DestroyedWhileCallsAreOutstandingIsSafe)
     auto shown = center->show(request(QStringLiteral("a")));
     ASSERT_TRUE(waitFor([&] { return server->notified.size() == 1; }));
     server->silent = true;
+    center->setReplyTimeout(300ms); // what the server never answers ends then
     auto settings = center->settings();
     center.reset();
     server->releaseHeld();
@@ -83,6 +86,7 @@ TEST_F(NotificationTest, AServerThatNeverAnswersIsARefusalAndNothingSounds)
 {
     server->silent = true;
     ASSERT_TRUE(server->start());
+    center->setReplyTimeout(300ms);
     const auto shown = show(request(QStringLiteral("a"), true));
     EXPECT_TRUE(!shown.ok() && !shown.error().isEmpty());
     EXPECT_EQ(sound->notificationSounds, 0); // the caller beeps instead
@@ -133,7 +137,8 @@ TEST(NotificationSettings, FollowTheServerAndItsDoNotDisturbState)
         server.silent = row.silent;
         ASSERT_TRUE(!row.running || server.start());
         SystemBrimTimerNotifications center(bus.connect(), nullptr);
-        center.setReplyTimeout(300ms);
+        // Only a silent server's calls may end by the time-out.
+        center.setReplyTimeout(row.silent ? 300ms : std::chrono::milliseconds(patienceMs));
         EXPECT_EQ(QCoro::waitFor(center.settings()), row.expected);
         if (row.running) { // the name goes: no longer authorized
             server.stop();
@@ -148,7 +153,7 @@ TEST(NotificationSettings, StartableServerCountsAsAvailableAndIsNotStartedByTheQ
     const QString marker = dir.filePath(QStringLiteral("started"));
     PrivateBus bus(QStringLiteral("/usr/bin/touch %1").arg(marker));
     SystemBrimTimerNotifications center(bus.connect(), nullptr);
-    center.setReplyTimeout(300ms);
+    center.setReplyTimeout(std::chrono::milliseconds(patienceMs));
     EXPECT_EQ(QCoro::waitFor(center.settings()), (Settings{A::authorized, S::enabled}));
     QTest::qWait(100);
     EXPECT_FALSE(QFile::exists(marker));

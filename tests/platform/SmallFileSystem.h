@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <cerrno>
+#include <functional>
+#include <vector>
 #include <cstring>
 #include <sys/mount.h>
 
@@ -43,6 +45,17 @@ public:
         return errno == ENOSPC;
     }
     void drain() { QFile::remove(QDir(m_at).filePath(QStringLiteral(".filler"))); }
+
+    // Each fault with its start and its end, in the order tests go through them.
+    struct Fault {
+        const char *name;
+        std::function<bool()> begin, end;
+    };
+    std::vector<Fault> faults()
+    {
+        return {{"full disk", [this] { return fill(); }, [this] { drain(); return true; }},
+                {"read-only", [this] { return setReadOnly(true); }, [this] { return setReadOnly(false); }}};
+    }
 
 private:
     static constexpr const char *size = "size=256k";

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Repeats the suite's service and disk fault tests many times: the desktop
 # portal absent then present and answering late, the sound server restarted
-# under the microphone controller, the settings file on a full and on a
-# read-only disk. Prints one Markdown row per fault for docs/reliability.md.
+# under the microphone controller, the settings and the alarm file on a full
+# and on a read-only disk. Prints one Markdown row per fault for docs/reliability.md.
 # Not part of ctest; the suite runs each of them once or twice.
 #
 #   tests/stress/service_faults.sh BUILD_DIR [ROUNDS]   (ROUNDS default 50)
@@ -32,3 +32,5 @@ row "sound server restarted under the microphone controller" "$rounds restarts" 
   --gtest_filter='Microphone.FollowsTheDefaultSourceAcrossServerRestarts'
 row "settings file on a full disk and a read-only disk" "$rounds x 5 faulted writes" \
   "$build/tests/platform/PlatformTests" --gtest_repeat="$rounds" --gtest_filter='JsonFileUserDefaults.DiskFaults*'
+row "alarm file on a full disk and a read-only disk" "$rounds x 8 faulted writes" \
+  "$build/tests/models/ModelTests" --gtest_repeat="$rounds" --gtest_filter='Alarms.DiskFaults*'
