@@ -40,12 +40,20 @@ SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, 
                        SLOT(onNotificationClosed(uint, uint))))
         qCWarning(lcPlatform) << "Notifications closed on the desktop go unnoticed:" << m_bus.lastError().message();
     m_serverWatcher = new QDBusServiceWatcher(serverName, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(m_serverWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this, &SystemBrimTimerNotifications::forgetServer);
+    connect(m_serverWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString &, const QString &, const QString &newOwner) {
+                forgetServer();
+                if (!newOwner.isEmpty())
+                    askCapabilities(false);
+            });
+    askCapabilities(false);
 }
 
 void SystemBrimTimerNotifications::setReplyTimeout(std::chrono::milliseconds timeout)
 {
     m_timeoutMs = int(std::clamp<qint64>(timeout.count(), 1, 600000));
+    if (!m_capabilities)
+        m_capabilitiesCall.reset(); // asked again, within the new time
 }
 
 QCoro::Task<BrimTimerNotificationSettings> SystemBrimTimerNotifications::settings()
@@ -77,6 +85,7 @@ void SystemBrimTimerNotifications::forgetServer()
     // A new server starts its own numbering: closing an old id there could
     // close another application's notification.
     m_capabilities.reset();
+    m_capabilitiesCall.reset();
     m_shownIds.clear();
 }
 
@@ -93,20 +102,46 @@ void SystemBrimTimerNotifications::closeOnServer(uint id)
     });
 }
 
+// Asked ahead, whenever a server is there, so that a notification goes out
+// in the same turn as the request: a process killed right after it recorded
+// an alarm as told must not die waiting for this answer first. The question
+// ahead does not start a server; the one a notification needs does.
+void SystemBrimTimerNotifications::askCapabilities(bool startServer)
+{
+    QDBusMessage ask = serverCall(QStringLiteral("GetCapabilities"));
+    ask.setAutoStartService(startServer);
+    m_capabilitiesCall = m_bus.asyncCall(ask, m_timeoutMs);
+    m_capabilitiesCallStarts = startServer;
+    ++m_capabilitiesAsked;
+}
+
 QCoro::Task<QStringList> SystemBrimTimerNotifications::capabilities()
 {
-    if (m_capabilities)
-        co_return *m_capabilities;
     QPointer<SystemBrimTimerNotifications> self(this);
-    QDBusPendingCall call = m_bus.asyncCall(serverCall(QStringLiteral("GetCapabilities")), m_timeoutMs);
-    co_await call;
-    const std::optional<QStringList> answer = NotificationAnswers::capabilities(call.reply());
-    if (!answer)
-        qCWarning(lcPlatform) << "The notification server did not tell its capabilities:" << call.error().message();
-    if (!self || !answer)
-        co_return QStringList();
-    m_capabilities = answer;
-    co_return *answer;
+    while (!m_capabilities) {
+        if (!m_capabilitiesCall)
+            askCapabilities(true);
+        const int asked = m_capabilitiesAsked;
+        const bool startedServer = m_capabilitiesCallStarts;
+        QDBusPendingCall call = *m_capabilitiesCall; // shared by every caller waiting now
+        co_await call;
+        if (!self)
+            co_return QStringList();
+        if (m_capabilities)
+            break;
+        if (const std::optional<QStringList> answer = NotificationAnswers::capabilities(call.reply())) {
+            m_capabilities = answer;
+            break;
+        }
+        if (asked == m_capabilitiesAsked)
+            m_capabilitiesCall.reset();
+        if (startedServer) { // asked in earnest: the next notification asks again
+            qCWarning(lcPlatform) << "The notification server did not tell its capabilities:" << call.error().message();
+            co_return QStringList();
+        }
+    }
+    // A copy: QCoro moves what co_return names, and the cache must stay.
+    co_return QStringList(*m_capabilities);
 }
 
 QCoro::Task<Result<void, QString>> SystemBrimTimerNotifications::show(BrimNotificationRequest request)

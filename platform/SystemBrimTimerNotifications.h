@@ -7,6 +7,7 @@
 #include "models/BrimTimerNotificationCenter.h"
 
 #include <QDBusConnection>
+#include <QDBusPendingCall>
 #include <QHash>
 #include <QObject>
 #include <chrono>
@@ -37,6 +38,7 @@ private:
     };
 
     QCoro::Task<QStringList> capabilities();
+    void askCapabilities(bool startServer);
     void closeOnServer(uint id);
     void forgetServer();
 
@@ -47,5 +49,8 @@ private:
     QHash<QString, QList<uint>> m_shownIds;
     QMultiHash<QString, std::shared_ptr<InFlight>> m_inFlight;
     std::optional<QStringList> m_capabilities;
+    std::optional<QDBusPendingCall> m_capabilitiesCall;
+    bool m_capabilitiesCallStarts = false;
+    int m_capabilitiesAsked = 0;
     QDBusServiceWatcher *m_serverWatcher = nullptr;
 };
