@@ -9,6 +9,7 @@
 #include <QTimeZone>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <vector>
 
 BrimAlarmsModel::Turn::Turn(BrimAlarmsModel *model, std::shared_ptr<BrimCompletion> previous)
     : m_model(model)
@@ -329,16 +330,21 @@ QCoro::Task<> BrimAlarmsModel::notifyFired(QList<BrimAlarm> fired, bool sound)
     const std::shared_ptr<BrimNotificationSeries> series = m_series;
     const std::shared_ptr<BrimSystemBeep> beep = m_env.beep;
     const auto present = [self] { return !self.isNull(); };
-    for (const BrimAlarm &alarm : std::as_const(fired)) {
-        BrimNotificationRequest request = notificationRequest(alarm, false, sound);
-        const bool shown = co_await series->show(std::move(request), present);
-        if (shown)
-            continue;
-        // Refused: nothing sounded, so the model's own beep does, once.
-        if (sound && beep)
-            beep->beep();
-        co_return;
+    // Every one leaves in this turn, none waiting for the server's answer to
+    // the one before: they are recorded as told already, and a process killed
+    // now must have sent them.
+    std::vector<QCoro::Task<bool>> shows;
+    shows.reserve(std::size_t(fired.size()));
+    for (const BrimAlarm &alarm : std::as_const(fired))
+        shows.push_back(series->show(notificationRequest(alarm, false, sound), present));
+    bool refused = false;
+    for (QCoro::Task<bool> &show : shows) {
+        const bool shown = co_await std::move(show);
+        refused = refused || !shown;
     }
+    // Refused: nothing sounded, so the model's own beep does, once.
+    if (refused && sound && beep)
+        beep->beep();
 }
 
 void BrimAlarmsModel::add(const QString &title, BrimDate date, BrimDate now)

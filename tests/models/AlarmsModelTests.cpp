@@ -169,7 +169,7 @@ TEST_F(Alarms, BeepsOnlyWhenNoNotificationMakesTheSound)
                    int beeps, shown; } rows[] = {
         {"notification shown", Status::authorized, true, 1, false, false, false, false, 0, 1},
         {"three shown on one tick", Status::authorized, true, 3, false, false, false, false, 0, 3},
-        {"refused: one beep, the rest not tried", Status::authorized, true, 3, false, false, true, false, 1, 1},
+        {"refused: each tried at once, one beep", Status::authorized, true, 3, false, false, true, false, 1, 3},
         {"not authorized", Status::denied, true, 1, false, false, false, false, 1, 0},
         {"three on one tick", Status::denied, true, 3, false, false, false, false, 1, 0},
         {"sound off", Status::denied, false, 1, false, false, false, false, 0, 0},

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QDBusConnection>
 #include <QRandomGenerator>
+#include <QDateTime>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -64,7 +65,9 @@ int main(int argc, char **argv)
     environment.notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), nullptr);
     BrimkitModel model(environment);
     BrimAlarmsModel &alarms = model.alarms();
-    const QString life = QString::number(QCoreApplication::applicationPid());
+    // Process ids come round again in a long storm; titles must not.
+    const QString life = QStringLiteral("%1.%2").arg(QCoreApplication::applicationPid())
+                             .arg(QDateTime::currentMSecsSinceEpoch() % 1000000);
     int made = 0;
     std::optional<QUuid> removing;
 
