@@ -152,13 +152,14 @@ QCoro::Task<Result<void, QString>> SystemBrimTimerNotifications::show(BrimNotifi
     const auto flight = std::make_shared<InFlight>();
     m_inFlight.insert(request.identifier, flight);
 
-    const QStringList caps = co_await capabilities();
-    if (!self)
-        co_return Failure{QStringLiteral("Notifications were shut down.")};
-    const bool serverSound = caps.contains(QLatin1String("sound"));
+    // The sound hints follow what the server said it does. Before it has said
+    // (the first notification of a run) they go along anyway, since a server
+    // without sounds ignores them: waiting for its answer first would leave an
+    // alarm recorded as told but not yet sent should the process die meanwhile.
+    const bool hintSound = !m_capabilities || m_capabilities->contains(QLatin1String("sound"));
     const QString appId = QGuiApplication::desktopFileName();
     QVariantMap hints{{QStringLiteral("desktop-entry"), appId}};
-    if (serverSound)
+    if (hintSound)
         hints.insert(request.sound ? QStringLiteral("sound-name") : QStringLiteral("suppress-sound"),
                      request.sound ? QVariant(alertSoundName) : QVariant(true));
 
@@ -166,6 +167,10 @@ QCoro::Task<Result<void, QString>> SystemBrimTimerNotifications::show(BrimNotifi
     notify << QGuiApplication::applicationDisplayName() << uint(0) << appId << request.title << request.body
            << QStringList() << hints << int(-1);
     QDBusPendingCall call = m_bus.asyncCall(notify, m_timeoutMs);
+    const QStringList caps = co_await capabilities();
+    if (!self)
+        co_return Failure{QStringLiteral("Notifications were shut down.")};
+    const bool serverSound = caps.contains(QLatin1String("sound"));
     co_await call;
     if (!self)
         co_return Failure{QStringLiteral("Notifications were shut down.")};

@@ -41,7 +41,10 @@ TEST_F(NotificationTest, ShownAtOnceUnderTheApplicationsName)
     ASSERT_TRUE(show(request(QStringLiteral("a"))).ok());
     const FakeNotificationServer::NotifyCall expected{
         QStringLiteral("Ostrel Brimkit"), 0, QStringLiteral("app.ostrel.brimkit"), QStringLiteral("Title a"),
-        QStringLiteral("Body a"), {}, {{QStringLiteral("desktop-entry"), QStringLiteral("app.ostrel.brimkit")}}, -1};
+        QStringLiteral("Body a"), {},
+        // Sent before the server said whether it plays sounds: the quiet hint goes along.
+        {{QStringLiteral("desktop-entry"), QStringLiteral("app.ostrel.brimkit")}, {QStringLiteral("suppress-sound"), true}},
+        -1};
     EXPECT_EQ(server->notified, QList{expected});
 }
 
@@ -109,7 +112,8 @@ TEST_F(NotificationTest, SoundHintWhereTheServerPlaysSoundOtherwiseLocalPlayback
         // The later ones use the capabilities kept from the first (which must stay kept).
         for (const QString &id : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")})
             ASSERT_TRUE(QCoro::waitFor(center.show(request(id, row.requestSound))).ok());
-        for (auto n : std::as_const(server.notified)) {
+        // The first may leave before the server has said whether it plays sounds.
+        for (auto n : server.notified.mid(1)) {
             n.hints.remove(QStringLiteral("desktop-entry"));
             EXPECT_EQ(n.hints, row.hints);
         }
