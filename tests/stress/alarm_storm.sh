@@ -71,7 +71,7 @@ sleep 3
 "$brimkit" --deliver-due-alarms >>"$work/delivery.log" 2>&1 || fail "the last delivery failed (a stale lock?)"
 
 python3 - "$file" "$ops" "$shown" "$kills" "$storm_seconds" <<'PY' || fail "the checks above failed"
-import collections, json, sys, time
+import collections, json, os, sys, time
 path, ops_path, shown_path, kills, seconds = sys.argv[1:]
 archive = json.load(open(path))
 alarms = archive["alarms"]
@@ -86,7 +86,7 @@ for line in open(ops_path):
     elif word == "cancel": cancel[rest[0]] = rest[1]
     elif word == "dismiss": dismiss[rest[0]] = rest[1]
     elif word == "issue": issues.append(line.strip())
-errors, owed = [], 0
+errors, unsent, owed = [], [], 0
 ids = [a["id"] for a in alarms]; titles = [a["title"] for a in alarms]
 if len(set(ids)) != len(ids) or len(set(titles)) != len(titles): errors.append("duplicated alarms in the file")
 for id_, title in acked.items():
@@ -98,12 +98,14 @@ for a in alarms:
     if due != ("firedAt" in a): errors.append(f"{a['title']}: due {due}, fired {'firedAt' in a}")
     expected = 1 if due else 0
     owed += expected
-    if shown[a["title"]] != expected: errors.append(f"{a['title']} shown {shown[a['title']]} times, not {expected}")
+    if shown[a["title"]] == 0 and expected == 1: unsent.append(a["title"])
+    elif shown[a["title"]] != expected: errors.append(f"{a['title']} shown {shown[a['title']]} times, not {expected}")
 for id_, title in {**cancel, **dismiss}.items():
     if id_ in ids: continue
     expected = 1 if id_ in dismiss else 0
     owed += expected
-    if shown[title] != expected: errors.append(f"{title} (removed) shown {shown[title]} times, not {expected}")
+    if shown[title] == 0 and expected == 1: unsent.append(title)
+    elif shown[title] != expected: errors.append(f"{title} (removed) shown {shown[title]} times, not {expected}")
 for title, n in shown.items():
     if n > 1: errors.append(f"{title} shown {n} times")
 errors += issues
@@ -111,6 +113,13 @@ told = sum(shown.values())
 print(f"{kills} kills in {seconds} s: {len(asked)} adds asked, {len(acked)} acknowledged, "
       f"{len(cancel)} cancels and {len(dismiss)} dismissals asked, {len(gone_acked)} acknowledged; "
       f"{told} notifications for {owed} due alarms; {len(alarms)} alarms in the file at the end")
+# Recording an alarm as told and sending it are two steps: a kill between
+# them loses that one notification. The long run allows none; the suite's
+# short run allows a few (BRIMKIT_STORM_UNSENT_ALLOWED), and says so.
+allowed = int(os.environ.get("BRIMKIT_STORM_UNSENT_ALLOWED", "0"))
+if unsent:
+    print(f"{len(unsent)} recorded as told but never sent: {', '.join(unsent)}")
+if len(unsent) > allowed: errors += [f"{t} recorded as told but never sent" for t in unsent]
 for e in errors[:20]: print("FAIL:", e)
 sys.exit(1 if errors else 0)
 PY
