@@ -18,6 +18,9 @@ BusDisconnection::BusDisconnection(QDBusConnection bus, QObject *parent)
     if (!m_bus.connect(QString(), localPath, localInterface, QStringLiteral("Disconnected"), this,
                        SLOT(onDisconnected())))
         qCWarning(lcPlatform) << "A lost bus connection will go unnoticed:" << m_bus.lastError().message();
+    // Gone between the check and the subscription: nothing would announce it now.
+    if (!m_bus.isConnected())
+        QMetaObject::invokeMethod(this, &BusDisconnection::onDisconnected, Qt::QueuedConnection);
 }
 
 void BusDisconnection::onDisconnected()

@@ -111,6 +111,16 @@ int main(int argc, char **argv)
     // A tray app: closing the pop-up or a dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Losing the session bus quits as Quit does: the tray item, the
+    // notifications and the single-instance name are gone with it, and a
+    // restarted bus is a new session that would not know them. Watched before
+    // the name is claimed, so a loss right after the claim is seen too.
+    BusDisconnection busLoss(QDBusConnection::sessionBus());
+    QObject::connect(&busLoss, &BusDisconnection::lost, &app, [] {
+        qCWarning(lcBrimkit) << "Quitting: the session bus is gone";
+        QApplication::quit();
+    });
+
     SingleInstance instance(QDBusConnection::sessionBus());
     if (instance.claim() == SingleInstance::Claim::alreadyRunning)
         return 0;
@@ -118,14 +128,6 @@ int main(int argc, char **argv)
     // SIGTERM at logout quits through the same steps as the Quit command.
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::terminationRequested, &app, [] { QApplication::quit(); });
-    // So does the loss of the session bus: the tray item, the notifications and
-    // the single-instance name are gone with it, and a restarted bus is a new
-    // session that would not know them.
-    BusDisconnection busLoss(QDBusConnection::sessionBus());
-    QObject::connect(&busLoss, &BusDisconnection::lost, &app, [] {
-        qCWarning(lcBrimkit) << "Quitting: the session bus is gone";
-        QApplication::quit();
-    });
 
     // One defaults store for the whole process, so no writer overwrites another.
     auto defaults = std::make_shared<JsonFileUserDefaults>(AppPaths::defaultsFile());

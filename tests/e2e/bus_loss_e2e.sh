@@ -28,6 +28,7 @@ fail() {
   echo "FAIL (round $round): $*"
   echo "--- alarm file"; cat "$file" 2>/dev/null || true; echo
   echo "--- app log"; tail -n 40 "$work/app.log" 2>/dev/null || true
+  [[ -z ${app_pid:-} ]] || kill -KILL "$app_pid" 2>/dev/null || true # never left to later tests
   exit 1
 }
 
