@@ -294,37 +294,45 @@ QCoro::Task<> BrimAlarmsModel::fireInTurn(Turn turn, QList<BrimAlarm> fired, Bri
             if (recordedHere->contains(alarm.id))
                 ours.append(alarm);
         }
+        // Told before anything else is done here: they are recorded as told,
+        // and a process killed from now on must have sent them.
+        announce(ours, restoring);
         adopt(stored.value());
     } else {
         // Not recorded, yet the user must hear of it now.
-        ours = fired;
         track(OstrelEvent::brimAlarmStorageFailed);
         setText(m_storageIssue, completionNotSavedIssue());
+        announce(fired, restoring);
     }
-    if (ours.isEmpty())
-        co_return;
-    // Nothing showed these while the app was closed: the next synchronization does.
-    if (restoring) {
-        if (m_series) {
-            m_missed += ours;
-            synchronize(false);
-        }
-        co_return;
-    }
-    announce(ours);
 }
 
-void BrimAlarmsModel::announce(const QList<BrimAlarm> &fired)
+void BrimAlarmsModel::announce(const QList<BrimAlarm> &fired, bool restoring)
 {
+    if (fired.isEmpty())
+        return;
+    if (restoring) {
+        // Nothing showed these while the app was closed: each is shown once,
+        // silently; where notifications were last found off, the next
+        // synchronization asks again first.
+        if (!m_series)
+            return;
+        if (m_enabled && m_notifying) {
+            notifyFired(fired, true, false);
+            return;
+        }
+        m_missed += fired;
+        synchronize(false);
+        return;
+    }
     if (m_series && m_enabled && m_notifying) {
-        notifyFired(fired, m_sound);
+        notifyFired(fired, false, m_sound);
         return;
     }
     if (m_sound && m_env.beep)
         m_env.beep->beep();
 }
 
-QCoro::Task<> BrimAlarmsModel::notifyFired(QList<BrimAlarm> fired, bool sound)
+QCoro::Task<> BrimAlarmsModel::notifyFired(QList<BrimAlarm> fired, bool missed, bool sound)
 {
     const QPointer<BrimAlarmsModel> self(this);
     const std::shared_ptr<BrimNotificationSeries> series = m_series;
@@ -336,7 +344,7 @@ QCoro::Task<> BrimAlarmsModel::notifyFired(QList<BrimAlarm> fired, bool sound)
     std::vector<QCoro::Task<bool>> shows;
     shows.reserve(std::size_t(fired.size()));
     for (const BrimAlarm &alarm : std::as_const(fired))
-        shows.push_back(series->show(notificationRequest(alarm, false, sound), present));
+        shows.push_back(series->show(notificationRequest(alarm, missed, sound), present));
     bool refused = false;
     for (QCoro::Task<bool> &show : shows) {
         const bool shown = co_await std::move(show);

@@ -130,8 +130,8 @@ private:
     void setText(std::optional<QString> &field, std::optional<QString> value);
     void track(OstrelEvent event) const;
     bool contains(const QUuid &id) const;
-    void announce(const QList<BrimAlarm> &fired);
-    QCoro::Task<> notifyFired(QList<BrimAlarm> fired, bool sound);
+    void announce(const QList<BrimAlarm> &fired, bool restoring);
+    QCoro::Task<> notifyFired(QList<BrimAlarm> fired, bool missed, bool sound);
     void updateClosedTimer();
     QCoro::Task<> applyClosedTimer(QList<BrimDate> moments, quint64 generation);
     bool isCurrent(const QUuid &generation) const { return !m_closed && m_generation == generation; }
@@ -150,8 +150,9 @@ private:
     bool m_sound;
     QUuid m_generation;
     std::shared_ptr<Worker> m_worker;
-    // The last synchronization found that notifications show.
-    bool m_notifying = false;
+    // No synchronization found notifications off: an alarm that fires is
+    // shown at once, also before the first has answered.
+    bool m_notifying = true;
     bool m_closed = false;
     bool m_archiveLoaded = false;
     // Missed while the app was closed, still to be shown once.
