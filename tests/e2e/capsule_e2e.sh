@@ -11,17 +11,7 @@ app=$1 shots=$2
 source "$(dirname "$0")/headless.sh"
 run_headless "$0" "$@"
 
-scratch
-isolate_home
-unset QT_QPA_PLATFORM
-mkdir -p "$shots"
-
-fail() {
-  echo "FAIL: $*"
-  echo "--- app log"; tail -n 40 "$work/app.log" 2>/dev/null || true
-  import -window root "$shots/capsule-failure.png" 2>/dev/null || true
-  exit 1
-}
+start_x_test capsule
 shot() { import -window root "$shots/capsule-$1.png"; }
 title_matches() { [[ "$(title)" =~ $1 ]]; }
 capsule= # made once, kept while hidden

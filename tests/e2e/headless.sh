@@ -1,5 +1,6 @@
 # Shared by the scripts that test real processes under Xvfb; source it, then
-# call `scratch` (or set `work` yourself) and define `fail`.
+# call `start_x_test` (or `scratch`, or set `work` yourself); a script may
+# define its own `fail`.
 # Re-runs the calling script inside its own X display and session bus.
 run_headless() { # "$0" "$@"
   if [[ -z "${BRIMKIT_HEADLESS_INNER:-}" ]]; then
@@ -14,6 +15,26 @@ scratch() {
   work=$(mktemp -d)
   pids=()
   trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+}
+
+# The usual start of a test of windows: a scratch folder, a private home,
+# the X display for Qt, the screenshots folder `shots`; `fail` then saves the
+# screen as <name>-failure.png there and prints the end of the app's log and
+# of every other file added to `fail_logs`.
+start_x_test() { # <name>
+  scratch
+  isolate_home
+  unset QT_QPA_PLATFORM
+  mkdir -p "$shots"
+  failure_shot=$shots/$1-failure.png
+  fail_logs=("$work/app.log")
+}
+fail() {
+  echo "FAIL: $*"
+  [[ -z ${failure_shot:-} ]] || import -window root "$failure_shot" 2>/dev/null || true
+  local log
+  for log in "${fail_logs[@]}"; do echo "--- ${log#"$work"/}"; tail -n 40 "$log" 2>/dev/null || true; done
+  exit 1
 }
 
 # Waits until the command succeeds. The seconds are what a quiet machine

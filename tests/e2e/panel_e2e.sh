@@ -15,21 +15,11 @@ app=$1 recorder=$2 shots=$3
 source "$(dirname "$0")/headless.sh"
 run_headless "$0" "$@"
 
-scratch
-isolate_home
-unset QT_QPA_PLATFORM
-mkdir -p "$shots"
+start_x_test panel
 alarms=$work/data/app.ostrel.brimkit/alarms.json
 defaults=$work/config/app.ostrel.brimkit/defaults.json
 atspi=$(dirname "$0")/atspi.py
-
-fail() {
-  echo "FAIL: $*"
-  import -window root "$shots/panel-failure.png" 2>/dev/null || true
-  echo "--- alarm file"; cat "$alarms" 2>/dev/null || true; echo
-  echo "--- app log"; tail -n 40 "$work/app.log" 2>/dev/null || true
-  exit 1
-}
+fail_logs+=("$alarms")
 panel() { xdotool search --onlyvisible --name '^Ostrel Brimkit$' 2>/dev/null | head -n1; }
 panel_hidden() { [[ -z $(panel) ]]; }
 shot() { sleep 0.3; import -window "$(panel)" "$shots/panel-$1.png"; }

@@ -12,17 +12,7 @@ app=$1 portal=$2 shots=$3
 source "$(dirname "$0")/headless.sh"
 run_headless "$0" "$@"
 
-scratch
-isolate_home
-unset QT_QPA_PLATFORM
-mkdir -p "$shots"
-
-fail() {
-  echo "FAIL: $*"
-  echo "--- app log"; tail -n 40 "$work/app.log" 2>/dev/null || true
-  import -window root "$shots/shortcuts-failure.png" 2>/dev/null || true
-  exit 1
-}
+start_x_test shortcuts
 focus_running() { [[ "$(title)" =~ ^2[45]: ]]; }
 focus_kept() { [[ $(xdotool getwindowfocus) == "$holder" ]] || fail "$1 took the focus"; }
 clipboard_is() { [[ "$(xclip -o -selection clipboard 2>/dev/null)" == "$1" ]]; }

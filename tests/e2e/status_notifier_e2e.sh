@@ -12,17 +12,8 @@ app=$1 shots=$2
 source "$(dirname "$0")/headless.sh"
 run_headless "$0" "$@"
 
-scratch
-isolate_home
-unset QT_QPA_PLATFORM
-mkdir -p "$shots"
-fail() {
-  echo "FAIL: $*"
-  echo "--- app log"; tail -n 40 "$work/app.log" 2>/dev/null || true
-  echo "--- panel log"; tail -n 20 "$work/panel.log" 2>/dev/null || true
-  import -window root "$shots/sni-failure.png" 2>/dev/null || true
-  exit 1
-}
+start_x_test sni
+fail_logs+=("$work/panel.log")
 
 # No countdown capsule: the app's only windows are the panel and menus.
 mkdir -p "$XDG_CONFIG_HOME/app.ostrel.brimkit"
