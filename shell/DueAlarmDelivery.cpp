@@ -24,11 +24,8 @@ constexpr std::chrono::milliseconds replyTimeout{2000};
 constexpr double lateness = 60;
 
 // Hands each alarm's notification to the server; the identifiers it took.
-QSet<QString> notify(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> player, const QList<BrimAlarm> &due,
-                     bool sound)
+QSet<QString> notify(SystemBrimTimerNotifications &notifications, const QList<BrimAlarm> &due, bool sound)
 {
-    SystemBrimTimerNotifications notifications(std::move(bus), player);
-    notifications.setReplyTimeout(replyTimeout);
     // Missed when the timer ran late (the machine was off or asleep at the moment).
     const BrimDate now = SystemBrimClock().now();
     // All in flight at once: one answer's time in all.
@@ -56,6 +53,10 @@ using Change = Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError>;
 // shown twice; what the desktop refuses is given back afterwards.
 int deliverClaimed(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> player, bool sound)
 {
+    // Ready before anything is claimed: once an alarm is recorded as told
+    // here, nothing but sending it may come before its notification.
+    SystemBrimTimerNotifications notifications(std::move(bus), std::move(player));
+    notifications.setReplyTimeout(replyTimeout);
     FileBrimAlarmStore store(FileBrimAlarmStore::defaultURL());
     const BrimDate now = SystemBrimClock().now();
     const auto due = std::make_shared<QList<BrimAlarm>>();
@@ -82,7 +83,7 @@ int deliverClaimed(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> play
     if (due->isEmpty())
         return 0;
 
-    const QSet<QString> taken = notify(std::move(bus), std::move(player), *due, sound);
+    const QSet<QString> taken = notify(notifications, *due, sound);
     if (taken.size() == due->size())
         return 0;
     // Not shown: no longer fired, so the next start reports it missed.
