@@ -198,12 +198,19 @@ QCoro::Task<BrimAlarmsModel::LoadResult> BrimAlarmsModel::load()
     co_return co_await loading;
 }
 
-QCoro::Task<BrimAlarmsModel::LoadResult> BrimAlarmsModel::update(BrimAlarmStoring::Change change)
+QCoro::Task<BrimAlarmsModel::LoadResult> BrimAlarmsModel::update(BrimAlarmStoring::Change change,
+                                                                  std::function<void()> saved)
 {
     const std::shared_ptr<BrimAlarmStoring> store = m_store;
+    const auto run = [store, change, saved] {
+        LoadResult stored = store->update(change);
+        if (stored.ok() && saved)
+            saved();
+        return stored;
+    };
     if (!m_env.storeOnWorker)
-        co_return store->update(change);
-    QFuture<LoadResult> updating = QtConcurrent::run([store, change] { return store->update(change); });
+        co_return run();
+    QFuture<LoadResult> updating = QtConcurrent::run(run);
     co_return co_await updating;
 }
 
@@ -269,8 +276,27 @@ QCoro::Task<> BrimAlarmsModel::fireInTurn(Turn turn, QList<BrimAlarm> fired, Bri
     QSet<QUuid> ids;
     for (const BrimAlarm &alarm : std::as_const(fired))
         ids.insert(alarm.id);
+    // Decided once for the turn: what is sent ahead is awaited below.
+    const bool tell = m_series && m_enabled && m_notifying;
+    const bool sound = !restoring && m_sound;
     // Written on the worker, read here once the update has ended.
     const auto recordedHere = std::make_shared<QSet<QUuid>>();
+    // Each notification leaves from the worker the moment its firing is on
+    // disk, not after a wait for this thread: a process killed from then on
+    // must have sent it.
+    auto senders = std::make_shared<QHash<QUuid, std::function<void()>>>();
+    if (tell) {
+        for (const BrimAlarm &alarm : std::as_const(fired)) {
+            if (auto send = m_series->center().sender(notificationRequest(alarm, restoring, sound)))
+                senders->insert(alarm.id, std::move(send));
+        }
+    }
+    const std::function<void()> sendRecorded = [senders, recordedHere] {
+        for (const QUuid &id : std::as_const(*recordedHere)) {
+            if (const auto send = senders->constFind(id); send != senders->cend())
+                (*send)();
+        }
+    };
     const BrimAlarmStoring::Change change = [ids, now, recordedHere](const QList<BrimAlarm> &alarms)
         -> Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError> {
         QList<BrimAlarm> changed = alarms;
@@ -285,7 +311,7 @@ QCoro::Task<> BrimAlarmsModel::fireInTurn(Turn turn, QList<BrimAlarm> fired, Bri
         return std::optional(std::move(changed));
     };
     // Named: g++ 12 destroys a temporary in a co_await expression twice.
-    const LoadResult stored = co_await update(change);
+    const LoadResult stored = co_await update(change, sendRecorded);
     if (!self)
         co_return;
     QList<BrimAlarm> ours;
@@ -296,40 +322,32 @@ QCoro::Task<> BrimAlarmsModel::fireInTurn(Turn turn, QList<BrimAlarm> fired, Bri
         }
         // Told before anything else is done here: they are recorded as told,
         // and a process killed from now on must have sent them.
-        announce(ours, restoring);
+        announce(ours, restoring, tell, sound);
         adopt(stored.value());
     } else {
         // Not recorded, yet the user must hear of it now.
         track(OstrelEvent::brimAlarmStorageFailed);
         setText(m_storageIssue, completionNotSavedIssue());
-        announce(fired, restoring);
+        announce(fired, restoring, tell, sound);
     }
 }
 
-void BrimAlarmsModel::announce(const QList<BrimAlarm> &fired, bool restoring)
+void BrimAlarmsModel::announce(const QList<BrimAlarm> &fired, bool restoring, bool tell, bool sound)
 {
     if (fired.isEmpty())
         return;
-    if (restoring) {
-        // Nothing showed these while the app was closed: each is shown once,
-        // silently; where notifications were last found off, the next
-        // synchronization asks again first.
-        if (!m_series)
-            return;
-        if (m_enabled && m_notifying) {
-            notifyFired(fired, true, false);
-            return;
+    // Missed while the app was closed: shown once, silently; where
+    // notifications were last found off, the next synchronization asks again.
+    if (tell) {
+        notifyFired(fired, restoring, sound);
+    } else if (restoring) {
+        if (m_series) {
+            m_missed += fired;
+            synchronize(false);
         }
-        m_missed += fired;
-        synchronize(false);
-        return;
-    }
-    if (m_series && m_enabled && m_notifying) {
-        notifyFired(fired, false, m_sound);
-        return;
-    }
-    if (m_sound && m_env.beep)
+    } else if (sound && m_env.beep) {
         m_env.beep->beep();
+    }
 }
 
 QCoro::Task<> BrimAlarmsModel::notifyFired(QList<BrimAlarm> fired, bool missed, bool sound)

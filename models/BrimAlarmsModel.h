@@ -112,7 +112,8 @@ private:
     Turn takeTurn();
     QCoro::Task<LoadResult> load();
     // The store's read-change-write, on the worker unless told otherwise.
-    QCoro::Task<LoadResult> update(BrimAlarmStoring::Change change);
+    // `saved` runs right after a successful write, on the same thread.
+    QCoro::Task<LoadResult> update(BrimAlarmStoring::Change change, std::function<void()> saved = {});
     QCoro::Task<> loadAtStart(Turn turn);
     QCoro::Task<> addInTurn(Turn turn, QString title, BrimDate date, BrimDate now);
     QCoro::Task<> removeInTurn(Turn turn, QUuid id);
@@ -130,7 +131,7 @@ private:
     void setText(std::optional<QString> &field, std::optional<QString> value);
     void track(OstrelEvent event) const;
     bool contains(const QUuid &id) const;
-    void announce(const QList<BrimAlarm> &fired, bool restoring);
+    void announce(const QList<BrimAlarm> &fired, bool restoring, bool tell, bool sound);
     QCoro::Task<> notifyFired(QList<BrimAlarm> fired, bool missed, bool sound);
     void updateClosedTimer();
     QCoro::Task<> applyClosedTimer(QList<BrimDate> moments, quint64 generation);

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct BrimNotificationRequest {
     QString identifier;
     QString title;
@@ -27,6 +29,11 @@ public:
     // Shows the notification now; the error is the platform's. Nothing is kept
     // for later: a refused notification is gone.
     virtual QCoro::Task<Result<void, QString>> show(BrimNotificationRequest request) = 0;
+    // Made ready on this thread to leave from any other: the function puts
+    // the notification on its way at once, and show() of the same request
+    // then waits for its answer instead of sending it again (show() sends it
+    // if the function was never called). Empty where nothing can be sent ahead.
+    virtual std::function<void()> sender(const BrimNotificationRequest &) { return {}; }
     // Withdraws shown notifications from the desktop's list.
     virtual void removeDelivered(const QStringList &identifiers) = 0;
 };

@@ -144,14 +144,8 @@ QCoro::Task<QStringList> SystemBrimTimerNotifications::capabilities()
     co_return QStringList(*m_capabilities);
 }
 
-QCoro::Task<Result<void, QString>> SystemBrimTimerNotifications::show(BrimNotificationRequest request)
+QDBusMessage SystemBrimTimerNotifications::notifyMessage(const BrimNotificationRequest &request) const
 {
-    if (!m_bus.isConnected())
-        co_return Failure{QStringLiteral("There is no session bus.")};
-    QPointer<SystemBrimTimerNotifications> self(this);
-    const auto flight = std::make_shared<InFlight>();
-    m_inFlight.insert(request.identifier, flight);
-
     // The sound hints follow what the server said it does. Before it has said
     // (the first notification of a run) they go along anyway, since a server
     // without sounds ignores them: waiting for its answer first would leave an
@@ -166,7 +160,38 @@ QCoro::Task<Result<void, QString>> SystemBrimTimerNotifications::show(BrimNotifi
     QDBusMessage notify = serverCall(QStringLiteral("Notify"));
     notify << QGuiApplication::applicationDisplayName() << uint(0) << appId << request.title << request.body
            << QStringList() << hints << int(-1);
-    QDBusPendingCall call = m_bus.asyncCall(notify, m_timeoutMs);
+    return notify;
+}
+
+QDBusPendingCall SystemBrimTimerNotifications::Outgoing::send()
+{
+    const QMutexLocker lock(&mutex);
+    if (!call)
+        call = bus.asyncCall(message, timeoutMs);
+    return *call;
+}
+
+std::function<void()> SystemBrimTimerNotifications::sender(const BrimNotificationRequest &request)
+{
+    if (!m_bus.isConnected())
+        return {};
+    m_ready.removeIf([](const auto &entry) { return entry.value().expired(); });
+    auto outgoing = std::make_shared<Outgoing>(m_bus, notifyMessage(request), m_timeoutMs);
+    m_ready.insert(request.identifier, outgoing);
+    return [outgoing] { outgoing->send(); };
+}
+
+QCoro::Task<Result<void, QString>> SystemBrimTimerNotifications::show(BrimNotificationRequest request)
+{
+    if (!m_bus.isConnected())
+        co_return Failure{QStringLiteral("There is no session bus.")};
+    QPointer<SystemBrimTimerNotifications> self(this);
+    const auto flight = std::make_shared<InFlight>();
+    m_inFlight.insert(request.identifier, flight);
+
+    // Sent ahead already, or now.
+    const std::shared_ptr<Outgoing> ready = m_ready.take(request.identifier).lock();
+    QDBusPendingCall call = ready ? ready->send() : m_bus.asyncCall(notifyMessage(request), m_timeoutMs);
     const QStringList caps = co_await capabilities();
     if (!self)
         co_return Failure{QStringLiteral("Notifications were shut down.")};

@@ -7,6 +7,8 @@
 #include "models/BrimTimerNotificationCenter.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QMutex>
 #include <QDBusPendingCall>
 #include <QHash>
 #include <QObject>
@@ -24,6 +26,7 @@ public:
 
     QCoro::Task<BrimTimerNotificationSettings> settings() override;
     QCoro::Task<Result<void, QString>> show(BrimNotificationRequest request) override;
+    std::function<void()> sender(const BrimNotificationRequest &request) override;
     void removeDelivered(const QStringList &identifiers) override;
 
     // How long any call to the bus may take before it counts as unanswered.
@@ -37,6 +40,19 @@ private:
         bool withdrawn = false;
     };
 
+    // A Notify made ready to be sent from any thread, once.
+    struct Outgoing {
+        Outgoing(QDBusConnection bus, QDBusMessage message, int timeoutMs)
+            : bus(std::move(bus)), message(std::move(message)), timeoutMs(timeoutMs) {}
+        QDBusConnection bus;
+        QDBusMessage message;
+        int timeoutMs;
+        QMutex mutex;
+        std::optional<QDBusPendingCall> call;
+        QDBusPendingCall send();
+    };
+
+    QDBusMessage notifyMessage(const BrimNotificationRequest &request) const;
     QCoro::Task<QStringList> capabilities();
     void askCapabilities(bool startServer);
     void closeOnServer(uint id);
@@ -48,6 +64,7 @@ private:
     // Our identifiers and the server's ids of what it shows for them.
     QHash<QString, QList<uint>> m_shownIds;
     QMultiHash<QString, std::shared_ptr<InFlight>> m_inFlight;
+    QHash<QString, std::weak_ptr<Outgoing>> m_ready;
     std::optional<QStringList> m_capabilities;
     std::optional<QDBusPendingCall> m_capabilitiesCall;
     bool m_capabilitiesCallStarts = false;

@@ -5,6 +5,7 @@
 #include "tests/support/Patience.h"
 
 #include <QTest>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -83,6 +84,22 @@ TEST_F(NotificationTest, DestroyedWhileCallsAreOutstandingIsSafe)
     server->releaseHeld();
     EXPECT_FALSE(QCoro::waitFor(shown).ok());
     EXPECT_EQ(QCoro::waitFor(settings).authorizationStatus, A::authorized);
+}
+
+TEST_F(NotificationTest, SentAheadFromAnotherThreadLeavesOnceAndShowWaitsForIt)
+{
+    ASSERT_TRUE(server->start());
+    const std::function<void()> send = center->sender(request(QStringLiteral("a")));
+    ASSERT_TRUE(send);
+    std::thread worker(send);
+    worker.join();
+    ASSERT_TRUE(waitFor([&] { return server->notified.size() == 1; })); // before show() was asked
+    ASSERT_TRUE(show(request(QStringLiteral("a"))).ok());
+    // Made ready but never sent ahead: show() sends it.
+    const std::function<void()> unused = center->sender(request(QStringLiteral("b")));
+    ASSERT_TRUE(show(request(QStringLiteral("b"))).ok());
+    EXPECT_EQ(server->notified.size(), 2);
+    EXPECT_EQ(server->notified.last().summary, QStringLiteral("Title b"));
 }
 
 TEST_F(NotificationTest, AServerThatNeverAnswersIsARefusalAndNothingSounds)
