@@ -1,8 +1,9 @@
 #pragma once
-// PNG images read with Qt's own reader and no guessing. Asked for an image
-// of a format no plugin names, Qt asks every image-format plugin whether it
-// reads it, which loads them all (and the TIFF, WebP, MNG… libraries behind
-// them) for the rest of the process: half a megabyte and more of an idle app.
+// PNG images in and out without Qt's guessing. Asked for an image of a
+// format no plugin names (PNG is built in), Qt's image reader and writer ask
+// every image-format plugin whether it handles it, which loads them all (and
+// the TIFF, WebP, MNG… libraries behind them) for the rest of the process:
+// over a megabyte of an idle app.
 
 #include <QByteArray>
 #include <QImage>
@@ -13,5 +14,10 @@ namespace PngImage {
 // Null when the data or file is not a readable PNG.
 QImage fromData(const QByteArray &data);
 QImage fromFile(const QString &path);
+
+// A one-bit image (QImage::Format_Mono) as a one-bit grey PNG, its colour
+// table read as white or black, deflated at the zlib level given. Empty for
+// another format.
+QByteArray monochrome(const QImage &image, int compressionLevel);
 
 } // namespace PngImage

@@ -1,3 +1,5 @@
+#include "platform/BrimQR.h"
+#include "platform/PngImage.h"
 #include "shell/BrimkitStyle.h"
 
 #include <gtest/gtest.h>
@@ -32,10 +34,19 @@ QList<QImage> clearSymbols(const QStyle &style)
 
 } // namespace
 
-// A field's clear symbol is exactly the style's own, and drawing it leaves
-// the image-format plugins unloaded (loaded, they stay mapped for good). In
-// a program of its own, so no other test has loaded them.
-TEST(BrimkitStyle, ClearSymbolIsTheStylesOwnAndLoadsNoImagePlugins)
+// What the panel draws leaves the image-format plugins unloaded: loaded, they
+// stay mapped for good. A program of its own, so no other test has loaded them
+// first; the tests run in the order written.
+
+TEST(ImagePlugins, QRCodeIsWrittenAndShownWithoutThem)
+{
+    const QImage shown = PngImage::fromData(BrimQR::png(QStringLiteral("https://example.org")).value());
+    EXPECT_FALSE(shown.isNull());
+    EXPECT_FALSE(imagePluginsLoaded());
+}
+
+// A field's clear symbol is exactly the style's own.
+TEST(ImagePlugins, ClearSymbolIsTheStylesOwnDrawnWithoutThem)
 {
     const QString key = QApplication::style()->name();
     const BrimkitStyle ours(key);
