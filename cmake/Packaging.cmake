@@ -19,9 +19,10 @@ set(CPACK_PACKAGE_HOMEPAGE_URL https://ostrel.app)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time, so dpkg-shlibdeps cannot see it: without it a Wayland
-# session with no XWayland has no display for Qt.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-wayland)
+# Loaded at run time, so dpkg-shlibdeps cannot see them: without qt6-wayland
+# a Wayland session with no XWayland has no display for Qt; libcanberra
+# plays the sounds (loaded at the first).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland, libcanberra0")
 set(CPACK_STRIP_FILES ON)
 # Entries are written at install time with the prefix the package installs to.
 set(CPACK_SET_DESTDIR ON)

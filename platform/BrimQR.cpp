@@ -2,6 +2,7 @@
 
 #include "core/BrimQRRules.h"
 #include "platform/PlatformLogging.h"
+#include "platform/PngImage.h"
 #include "platform/QrencodeQRGenerator.h"
 #include "platform/ZXingQRDetector.h"
 
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QSet>
 
 #include <cstring>
@@ -102,16 +102,11 @@ Result<QByteArray, BrimQRFailure> BrimQR::png(const QString &text)
     const std::optional<QImage> modules = QrencodeQRGenerator::modules(bytes);
     if (!modules)
         return Failure{BrimQRFailure::payload};
-    const QImage image = framed(*modules);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
     // zlib level 2 instead of 6: the largest code is written in a third of the
     // time, at about 12 KB instead of 6 KB.
-    writer.setQuality(70);
-    if (image.isNull() || !writer.write(image)) {
-        qCWarning(lcPlatform) << "could not encode the QR image as PNG:" << writer.errorString();
+    QByteArray png = PngImage::monochrome(framed(*modules), 2);
+    if (png.isEmpty()) {
+        qCWarning(lcPlatform) << "could not encode the QR image as PNG";
         return Failure{BrimQRFailure::image};
     }
     return png;

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <dlfcn.h>
 #include <mutex>
+#include <optional>
+#include <type_traits>
 
 namespace {
 
@@ -42,6 +44,42 @@ void routeAlsaErrors()
         if (const auto set = reinterpret_cast<SetHandler>(::dlsym(alsa, "snd_lib_error_set_handler")))
             set(alsaErrorToLog);
     });
+}
+
+// libcanberra, loaded at the first sound: linked in, it and the Vorbis and
+// sound-theme libraries behind it would stay mapped in every idle app.
+struct Canberra {
+    decltype(&::ca_context_create) contextCreate;
+    decltype(&::ca_context_destroy) contextDestroy;
+    decltype(&::ca_context_change_props_full) contextChangeProps;
+    decltype(&::ca_context_play_full) contextPlay;
+    decltype(&::ca_proplist_create) proplistCreate;
+    decltype(&::ca_proplist_sets) proplistSets;
+    decltype(&::ca_proplist_destroy) proplistDestroy;
+    decltype(&::ca_strerror) strerror;
+};
+
+// Null when the library or one of its functions is missing (said once).
+const Canberra *canberra()
+{
+    static const std::optional<Canberra> loaded = []() -> std::optional<Canberra> {
+        void *library = ::dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+        const auto resolve = [library](auto &function, const char *name) {
+            function = library ? reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(library, name))
+                               : nullptr;
+            return function != nullptr;
+        };
+        Canberra api{};
+        if (resolve(api.contextCreate, "ca_context_create") && resolve(api.contextDestroy, "ca_context_destroy")
+            && resolve(api.contextChangeProps, "ca_context_change_props_full")
+            && resolve(api.contextPlay, "ca_context_play_full") && resolve(api.proplistCreate, "ca_proplist_create")
+            && resolve(api.proplistSets, "ca_proplist_sets") && resolve(api.proplistDestroy, "ca_proplist_destroy")
+            && resolve(api.strerror, "ca_strerror"))
+            return api;
+        qCWarning(lcPlatform) << "No sound library:" << ::dlerror();
+        return std::nullopt;
+    }();
+    return loaded ? &*loaded : nullptr;
 }
 
 struct SoundEvents {
@@ -84,31 +122,37 @@ struct CanberraSystemBeep::Player {
     ~Player()
     {
         if (context)
-            ca_context_destroy(context);
+            canberra()->contextDestroy(context);
     }
 
-    int open()
+    int open(const Canberra &api)
     {
         if (context)
             return CA_SUCCESS;
         routeAlsaErrors();
-        const int created = ca_context_create(&context);
+        const int created = api.contextCreate(&context);
         if (created != CA_SUCCESS) {
             context = nullptr;
             return created;
         }
-        ca_context_change_props(context, CA_PROP_APPLICATION_NAME, applicationName.constData(),
-                                CA_PROP_APPLICATION_ID, applicationId.constData(), nullptr);
+        ca_proplist *properties = nullptr;
+        if (api.proplistCreate(&properties) == CA_SUCCESS) {
+            api.proplistSets(properties, CA_PROP_APPLICATION_NAME, applicationName.constData());
+            api.proplistSets(properties, CA_PROP_APPLICATION_ID, applicationId.constData());
+            api.contextChangeProps(context, properties);
+            api.proplistDestroy(properties);
+        }
         return CA_SUCCESS;
     }
 
     // True when canberra took the sound.
     bool play(Sound sound)
     {
-        int result = unusable ? CA_ERROR_NOTAVAILABLE : open();
+        const Canberra *api = unusable ? nullptr : canberra();
+        int result = api ? open(*api) : CA_ERROR_NOTAVAILABLE;
         if (result != CA_SUCCESS) {
-            if (!unusable)
-                qCWarning(lcPlatform) << "No sound context:" << ca_strerror(result);
+            if (api)
+                qCWarning(lcPlatform) << "No sound context:" << api->strerror(result);
             unusable = true;
             return false;
         }
@@ -117,23 +161,23 @@ struct CanberraSystemBeep::Player {
             if (!id)
                 break;
             ca_proplist *properties = nullptr;
-            result = ca_proplist_create(&properties);
+            result = api->proplistCreate(&properties);
             if (result != CA_SUCCESS)
                 break;
-            ca_proplist_sets(properties, CA_PROP_EVENT_ID, id);
-            ca_proplist_sets(properties, CA_PROP_EVENT_DESCRIPTION, events.description);
+            api->proplistSets(properties, CA_PROP_EVENT_ID, id);
+            api->proplistSets(properties, CA_PROP_EVENT_DESCRIPTION, events.description);
             {
                 const std::lock_guard lock(playingMutex);
                 ++playing;
             }
-            result = ca_context_play_full(context, 0, properties, &Player::finished, this);
-            ca_proplist_destroy(properties);
+            result = api->contextPlay(context, 0, properties, &Player::finished, this);
+            api->proplistDestroy(properties);
             if (result == CA_SUCCESS)
                 return true;
             const std::lock_guard lock(playingMutex);
             --playing;
         }
-        qCWarning(lcPlatform) << "Could not play a sound, using the toolkit's beep:" << ca_strerror(result);
+        qCWarning(lcPlatform) << "Could not play a sound, using the toolkit's beep:" << api->strerror(result);
         return false;
     }
 };

@@ -2,6 +2,7 @@
 
 #include "core/BrimQRRules.h"
 #include "models/BrimQRModel.h"
+#include "platform/PngImage.h"
 #include "services/DisabledReason.h"
 #include "shell/BrimPlainTextField.h"
 
@@ -209,8 +210,8 @@ void BrimQRView::refresh()
                                                                 : std::optional(BrimQRFailure(BrimQRFailure::payload).description()));
 
     const auto &png = m_model.png();
-    QPixmap preview;
-    if (png && preview.loadFromData(*png, "PNG")) {
+    QPixmap preview = png ? QPixmap::fromImage(PngImage::fromData(*png)) : QPixmap();
+    if (!preview.isNull()) {
         const qreal ratio = devicePixelRatioF();
         preview = preview.scaled(QSize(previewSide, previewSide) * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         preview.setDevicePixelRatio(ratio);

@@ -7,6 +7,7 @@
 #include "platform/TerminationSignals.h"
 #include "shell/BrimkitCommandLine.h"
 #include "shell/BrimkitDelegate.h"
+#include "shell/BrimkitStyle.h"
 #include "shell/DueAlarmDelivery.h"
 #include "services/OstrelSignals.h"
 #include "shell/SystemEnvironment.h"
@@ -110,6 +111,7 @@ int main(int argc, char **argv)
     drawing.connected();
     // A tray app: closing the pop-up or a dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(new BrimkitStyle(QApplication::style()->name()));
 
     // Losing the session bus quits as Quit does: the tray item, the
     // notifications and the single-instance name are gone with it, and a
