@@ -284,16 +284,16 @@ QCoro::Task<> BrimAlarmsModel::fireInTurn(Turn turn, QList<BrimAlarm> fired, Bri
     // Each notification leaves from the worker the moment its firing is on
     // disk, not after a wait for this thread: a process killed from then on
     // must have sent it.
-    auto senders = std::make_shared<QHash<QUuid, std::function<void()>>>();
+    QHash<QUuid, std::function<void()>> senders;
     if (tell) {
         for (const BrimAlarm &alarm : std::as_const(fired)) {
             if (auto send = m_series->center().sender(notificationRequest(alarm, restoring, sound)))
-                senders->insert(alarm.id, std::move(send));
+                senders.insert(alarm.id, std::move(send));
         }
     }
     const std::function<void()> sendRecorded = [senders, recordedHere] {
         for (const QUuid &id : std::as_const(*recordedHere)) {
-            if (const auto send = senders->constFind(id); send != senders->cend())
+            if (const auto send = senders.constFind(id); send != senders.cend())
                 (*send)();
         }
     };
@@ -320,8 +320,6 @@ QCoro::Task<> BrimAlarmsModel::fireInTurn(Turn turn, QList<BrimAlarm> fired, Bri
             if (recordedHere->contains(alarm.id))
                 ours.append(alarm);
         }
-        // Told before anything else is done here: they are recorded as told,
-        // and a process killed from now on must have sent them.
         announce(ours, restoring, tell, sound);
         adopt(stored.value());
     } else {
@@ -356,9 +354,8 @@ QCoro::Task<> BrimAlarmsModel::notifyFired(QList<BrimAlarm> fired, bool missed, 
     const std::shared_ptr<BrimNotificationSeries> series = m_series;
     const std::shared_ptr<BrimSystemBeep> beep = m_env.beep;
     const auto present = [self] { return !self.isNull(); };
-    // Every one leaves in this turn, none waiting for the server's answer to
-    // the one before: they are recorded as told already, and a process killed
-    // now must have sent them.
+    // Every one is asked for at once, none waiting for the server's answer to
+    // the one before (each has left from the worker already where it could).
     std::vector<QCoro::Task<bool>> shows;
     shows.reserve(std::size_t(fired.size()));
     for (const BrimAlarm &alarm : std::as_const(fired))
