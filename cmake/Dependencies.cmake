@@ -4,6 +4,8 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(Canberra REQUIRED IMPORTED_TARGET libcanberra)
 pkg_check_modules(Pulse REQUIRED IMPORTED_TARGET libpulse)
 pkg_check_modules(Xcb REQUIRED IMPORTED_TARGET xcb)
+# Notifications sent from a worker thread write to the bus themselves.
+pkg_check_modules(DBus1 REQUIRED IMPORTED_TARGET dbus-1)
 # Global shortcut keys: keysyms to keycodes, and keysym names for the portal.
 pkg_check_modules(XcbKeysyms REQUIRED IMPORTED_TARGET xcb-keysyms)
 pkg_check_modules(Xkbcommon REQUIRED IMPORTED_TARGET xkbcommon)

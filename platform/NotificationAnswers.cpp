@@ -64,3 +64,13 @@ Result<uint, QString> NotificationAnswers::notificationId(const QDBusMessage &re
         return Failure{id.error().message()};
     return id.value();
 }
+
+Result<uint, QString> NotificationAnswers::notificationId(const DirectBusConnection::Answer &answer)
+{
+    if (answer.error.isValid())
+        return Failure{answer.error.message().isEmpty() ? answer.error.name() : answer.error.message()};
+    // Like a typed reply: more arguments than asked for are let through.
+    if (!answer.signature.startsWith(u'u') || answer.arguments.isEmpty())
+        return Failure{QStringLiteral("Unexpected reply signature: got \"%1\", expected \"u\"").arg(answer.signature)};
+    return answer.arguments.first().toUInt();
+}

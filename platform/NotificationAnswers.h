@@ -5,6 +5,7 @@
 
 #include "core/Result.h"
 #include "models/BrimTimerNotificationSettings.h"
+#include "platform/DirectBusConnection.h"
 
 #include <QDBusMessage>
 #include <QStringList>
@@ -19,4 +20,6 @@ BrimTimerNotificationSettings settings(const QDBusMessage &hasOwner, const QDBus
 std::optional<QStringList> capabilities(const QDBusMessage &reply);
 // Notify's id of what the server shows, or why it was not shown.
 Result<uint, QString> notificationId(const QDBusMessage &reply);
+// The same from our own connection's answer, by the same rule.
+Result<uint, QString> notificationId(const DirectBusConnection::Answer &answer);
 } // namespace NotificationAnswers

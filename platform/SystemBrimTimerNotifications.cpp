@@ -5,6 +5,7 @@
 #include "platform/PlatformLogging.h"
 
 #include <QCoro/QCoroDBus>
+#include <QCoro/QCoroSignal>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -47,6 +48,20 @@ SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, 
                     askCapabilities(false);
             });
     askCapabilities(false);
+}
+
+void SystemBrimTimerNotifications::setBusAddress(const QString &address)
+{
+    m_busAddress = address;
+}
+
+DirectBusConnection *SystemBrimTimerNotifications::direct()
+{
+    if (!m_directTried && !m_busAddress.isEmpty()) {
+        m_directTried = true;
+        m_direct = DirectBusConnection::open(m_busAddress, this);
+    }
+    return m_direct;
 }
 
 void SystemBrimTimerNotifications::setReplyTimeout(std::chrono::milliseconds timeout)
@@ -163,12 +178,17 @@ QDBusMessage SystemBrimTimerNotifications::notifyMessage(const BrimNotificationR
     return notify;
 }
 
-QDBusPendingCall SystemBrimTimerNotifications::Outgoing::send()
+void SystemBrimTimerNotifications::Outgoing::send()
 {
     const QMutexLocker lock(&mutex);
-    if (!call)
+    if (sent)
+        return;
+    sent = true;
+    auto waiting = std::make_shared<DirectBusConnection::Answer>();
+    if (line && line->send(message, std::chrono::milliseconds(timeoutMs), waiting))
+        answer = std::move(waiting);
+    else
         call = bus.asyncCall(message, timeoutMs);
-    return *call;
 }
 
 std::function<void()> SystemBrimTimerNotifications::sender(const BrimNotificationRequest &request)
@@ -176,9 +196,28 @@ std::function<void()> SystemBrimTimerNotifications::sender(const BrimNotificatio
     if (!m_bus.isConnected())
         return {};
     m_ready.removeIf([](const auto &entry) { return entry.value().expired(); });
-    auto outgoing = std::make_shared<Outgoing>(m_bus, notifyMessage(request), m_timeoutMs);
+    DirectBusConnection *line = direct();
+    auto outgoing =
+        std::make_shared<Outgoing>(m_bus, notifyMessage(request), m_timeoutMs, line ? line->line() : nullptr);
     m_ready.insert(request.identifier, outgoing);
     return [outgoing] { outgoing->send(); };
+}
+
+// Once send() has returned, nothing else writes to the outgoing's answer or call.
+QCoro::Task<Result<uint, QString>> SystemBrimTimerNotifications::sent(std::shared_ptr<Outgoing> outgoing)
+{
+    if (const std::shared_ptr<DirectBusConnection::Answer> answer = outgoing->answer) {
+        QPointer<DirectBusConnection> line(m_direct);
+        // The connection answers every call still waiting before it is gone.
+        while (!answer->done && line)
+            co_await qCoro(line.data(), &DirectBusConnection::answered);
+        if (!answer->done)
+            co_return Failure{QStringLiteral("Notifications were shut down.")};
+        co_return NotificationAnswers::notificationId(*answer);
+    }
+    QDBusPendingCall call = *outgoing->call;
+    co_await call;
+    co_return NotificationAnswers::notificationId(call.reply());
 }
 
 QCoro::Task<Result<void, QString>> SystemBrimTimerNotifications::show(BrimNotificationRequest request)
@@ -190,17 +229,18 @@ QCoro::Task<Result<void, QString>> SystemBrimTimerNotifications::show(BrimNotifi
     m_inFlight.insert(request.identifier, flight);
 
     // Sent ahead already, or now.
-    const std::shared_ptr<Outgoing> ready = m_ready.take(request.identifier).lock();
-    QDBusPendingCall call = ready ? ready->send() : m_bus.asyncCall(notifyMessage(request), m_timeoutMs);
+    std::shared_ptr<Outgoing> outgoing = m_ready.take(request.identifier).lock();
+    if (!outgoing)
+        outgoing = std::make_shared<Outgoing>(m_bus, notifyMessage(request), m_timeoutMs, nullptr);
+    outgoing->send();
     const QStringList caps = co_await capabilities();
     if (!self)
         co_return Failure{QStringLiteral("Notifications were shut down.")};
     const bool serverSound = caps.contains(QLatin1String("sound"));
-    co_await call;
+    const Result<uint, QString> shown = co_await sent(std::move(outgoing));
     if (!self)
         co_return Failure{QStringLiteral("Notifications were shut down.")};
     m_inFlight.remove(request.identifier, flight);
-    const Result<uint, QString> shown = NotificationAnswers::notificationId(call.reply());
     if (!shown.ok()) {
         qCWarning(lcPlatform) << "The notification server did not take" << request.identifier << ":" << shown.error();
         co_return Failure{shown.error()};

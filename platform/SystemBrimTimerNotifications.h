@@ -5,6 +5,7 @@
 
 #include "models/BrimSystemBeep.h"
 #include "models/BrimTimerNotificationCenter.h"
+#include "platform/DirectBusConnection.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -31,6 +32,10 @@ public:
 
     // How long any call to the bus may take before it counts as unanswered.
     void setReplyTimeout(std::chrono::milliseconds timeout);
+    // The address of the bus given, for a connection of our own that sends
+    // the notifications made ready with sender(). Without it (or when that
+    // connection cannot be opened) they leave through QtDBus.
+    void setBusAddress(const QString &address);
 
 private Q_SLOTS:
     void onNotificationClosed(uint id, uint reason);
@@ -40,20 +45,29 @@ private:
         bool withdrawn = false;
     };
 
-    // A Notify made ready to be sent from any thread, once.
+    // A Notify made ready to be sent from any thread, once: through our own
+    // connection where there is one, so that its bytes are on the socket
+    // before send() returns, otherwise through QtDBus.
     struct Outgoing {
-        Outgoing(QDBusConnection bus, QDBusMessage message, int timeoutMs)
-            : bus(std::move(bus)), message(std::move(message)), timeoutMs(timeoutMs) {}
+        Outgoing(QDBusConnection bus, QDBusMessage message, int timeoutMs,
+                 std::shared_ptr<DirectBusConnection::Line> line)
+            : bus(std::move(bus)), message(std::move(message)), timeoutMs(timeoutMs), line(std::move(line)) {}
         QDBusConnection bus;
         QDBusMessage message;
         int timeoutMs;
+        std::shared_ptr<DirectBusConnection::Line> line;
         QMutex mutex;
+        bool sent = false;
+        // After send(): the answer on our connection, or else the call.
+        std::shared_ptr<DirectBusConnection::Answer> answer;
         std::optional<QDBusPendingCall> call;
-        QDBusPendingCall send();
+        void send();
     };
 
     QDBusMessage notifyMessage(const BrimNotificationRequest &request) const;
     QCoro::Task<QStringList> capabilities();
+    QCoro::Task<Result<uint, QString>> sent(std::shared_ptr<Outgoing> outgoing);
+    DirectBusConnection *direct();
     void askCapabilities(bool startServer);
     void closeOnServer(uint id);
     void forgetServer();
@@ -61,6 +75,9 @@ private:
     QDBusConnection m_bus;
     int m_timeoutMs = 5000;
     std::shared_ptr<BrimSystemBeep> m_sound;
+    QString m_busAddress;
+    bool m_directTried = false;
+    DirectBusConnection *m_direct = nullptr;
     // Our identifiers and the server's ids of what it shows for them.
     QHash<QString, QList<uint>> m_shownIds;
     QMultiHash<QString, std::shared_ptr<InFlight>> m_inFlight;

@@ -4,7 +4,10 @@
 #include "tests/support/ModelFakes.h"
 #include "tests/support/Patience.h"
 
+#include <QProcess>
 #include <QTest>
+#include <csignal>
+#include <unistd.h>
 #include <thread>
 #include <gtest/gtest.h>
 
@@ -25,6 +28,7 @@ protected:
     {
         ASSERT_TRUE(bus.ok()) << "dbus-daemon did not start";
         center->setReplyTimeout(std::chrono::milliseconds(patienceMs));
+        center->setBusAddress(bus.address());
     }
     Result<void, QString> show(const BrimNotificationRequest &r) { return QCoro::waitFor(center->show(r)); }
     bool waitFor(const std::function<bool()> &done) { return QTest::qWaitFor(done, patienceMs); }
@@ -100,6 +104,70 @@ TEST_F(NotificationTest, SentAheadFromAnotherThreadLeavesOnceAndShowWaitsForIt)
     ASSERT_TRUE(show(request(QStringLiteral("b"))).ok());
     EXPECT_EQ(server->notified.size(), 2);
     EXPECT_EQ(server->notified.last().summary, QStringLiteral("Title b"));
+    // Withdrawn by the id the server gave the one sent ahead.
+    center->removeDelivered({QStringLiteral("a")});
+    ASSERT_TRUE(waitFor([&] { return server->closed == QList<uint>{41}; }));
+}
+
+TEST_F(NotificationTest, SentAheadToNoServerOrOneThatNeverAnswersIsARefusal)
+{
+    for (const bool running : {false, true}) {
+        SCOPED_TRACE(running ? "never answers" : "no server");
+        server->silent = running;
+        if (running) {
+            ASSERT_TRUE(server->start());
+        }
+        center->setReplyTimeout(300ms);
+        const BrimNotificationRequest r = request(running ? QStringLiteral("b") : QStringLiteral("a"));
+        const std::function<void()> send = center->sender(r); // kept until show(), as callers do
+        std::thread(send).join();
+        const auto shown = show(r);
+        EXPECT_TRUE(!shown.ok() && !shown.error().isEmpty());
+    }
+}
+
+TEST_F(NotificationTest, DestroyedWhileASentAheadCallWaitsIsARefusal)
+{
+    server->holdNotify = true;
+    ASSERT_TRUE(server->start());
+    const BrimNotificationRequest r = request(QStringLiteral("a"));
+    const std::function<void()> send = center->sender(r);
+    std::thread(send).join();
+    auto shown = center->show(r);
+    ASSERT_TRUE(waitFor([&] { return server->notified.size() == 1; }));
+    center.reset();
+    EXPECT_FALSE(QCoro::waitFor(shown).ok());
+}
+
+// Run as a child: sends one notification ahead from a worker thread, which
+// kills the process the moment the send returns.
+TEST(NotificationSenderChild, SendsAheadAndIsKilled)
+{
+    const QString address = qEnvironmentVariable("BRIMKIT_SENDER_CHILD_BUS");
+    if (address.isEmpty())
+        GTEST_SKIP() << "only runs as the child of NotificationTest";
+    SystemBrimTimerNotifications center(QDBusConnection::connectToBus(address, QStringLiteral("child")), nullptr);
+    center.setBusAddress(address);
+    const std::function<void()> send = center.sender(request(QStringLiteral("killed")));
+    std::thread([send] {
+        send();
+        ::kill(::getpid(), SIGKILL);
+    }).join();
+}
+
+TEST_F(NotificationTest, SentAheadIsOnTheBusOnceTheWorkerIsDoneEvenIfTheProcessDiesThen)
+{
+    ASSERT_TRUE(server->start());
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("BRIMKIT_SENDER_CHILD_BUS"), bus.address());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=NotificationSenderChild.*")});
+    ASSERT_TRUE(child.waitForFinished(patienceMs));
+    ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAll().toStdString();
+    ASSERT_TRUE(waitFor([&] { return server->notified.size() == 1; }));
+    EXPECT_EQ(server->notified.first().summary, QStringLiteral("Title killed"));
 }
 
 TEST_F(NotificationTest, AServerThatNeverAnswersIsARefusalAndNothingSounds)

@@ -62,7 +62,9 @@ int main(int argc, char **argv)
                                           std::make_shared<FakePowerAssertions>(), std::make_shared<CountingBeep>(),
                                           std::make_shared<ManualSystemEvents>(), [](OstrelEvent) {}, nullptr, nullptr,
                                           nullptr, true};
-    environment.notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), nullptr);
+    auto notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), nullptr);
+    notifications->setBusAddress(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
+    environment.notifications = std::move(notifications);
     BrimkitModel model(environment);
     BrimAlarmsModel &alarms = model.alarms();
     // Process ids come round again in a long storm; titles must not.
