@@ -23,18 +23,21 @@ constexpr std::chrono::milliseconds replyTimeout{2000};
 // Later than this after its moment, an alarm is told as missed.
 constexpr double lateness = 60;
 
-// Hands each alarm's notification to the server; the identifiers it took.
-QSet<QString> notify(SystemBrimTimerNotifications &notifications, const QList<BrimAlarm> &due, bool sound)
+BrimNotificationRequest requestFor(const BrimAlarm &alarm, const BrimDate &now, bool sound)
 {
     // Missed when the timer ran late (the machine was off or asleep at the moment).
-    const BrimDate now = SystemBrimClock().now();
+    return BrimAlarmsModel::notificationRequest(alarm, now - alarm.date > lateness, sound);
+}
+
+// Hands each alarm's notification to the server (those sent ahead are only
+// awaited); the identifiers it took.
+QSet<QString> notify(SystemBrimTimerNotifications &notifications, const QList<BrimAlarm> &due, const BrimDate &now,
+                     bool sound)
+{
     // All in flight at once: one answer's time in all.
     std::vector<std::pair<QString, QCoro::Task<Result<void, QString>>>> shown;
-    for (const BrimAlarm &alarm : due) {
-        const bool missed = now - alarm.date > lateness;
-        shown.emplace_back(alarm.notificationID(),
-                           notifications.show(BrimAlarmsModel::notificationRequest(alarm, missed, sound)));
-    }
+    for (const BrimAlarm &alarm : due)
+        shown.emplace_back(alarm.notificationID(), notifications.show(requestFor(alarm, now, sound)));
     QSet<QString> taken;
     for (auto &[identifier, task] : shown) {
         const Result<void, QString> result = QCoro::waitFor(std::move(task));
@@ -57,10 +60,13 @@ int deliverClaimed(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> play
     // here, nothing but sending it may come before its notification.
     SystemBrimTimerNotifications notifications(std::move(bus), std::move(player));
     notifications.setReplyTimeout(replyTimeout);
+    notifications.setBusAddress(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
     FileBrimAlarmStore store(FileBrimAlarmStore::defaultURL());
     const BrimDate now = SystemBrimClock().now();
     const auto due = std::make_shared<QList<BrimAlarm>>();
-    const auto claimed = store.update([now, due](const QList<BrimAlarm> &alarms) -> Change {
+    // Made ready as the alarms are claimed, sent the moment the claim is written.
+    QList<std::function<void()>> senders;
+    const auto claimed = store.update([now, due, sound, &senders, &notifications](const QList<BrimAlarm> &alarms) -> Change {
         // The book's rules too, as the app applies them: what it would refuse, nothing here may rewrite.
         if (const auto book = BrimAlarmBook::make(alarms); !book.ok())
             return Failure{BrimAlarmStoreError(book.error())};
@@ -68,6 +74,7 @@ int deliverClaimed(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> play
         for (BrimAlarm &alarm : changed) {
             if (!alarm.firedAt && alarm.date <= now) {
                 due->append(alarm);
+                senders.append(notifications.sender(requestFor(alarm, now, sound)));
                 alarm.firedAt = now;
             }
         }
@@ -82,8 +89,12 @@ int deliverClaimed(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> play
     }
     if (due->isEmpty())
         return 0;
+    for (const std::function<void()> &send : std::as_const(senders)) {
+        if (send)
+            send();
+    }
 
-    const QSet<QString> taken = notify(notifications, *due, sound);
+    const QSet<QString> taken = notify(notifications, *due, now, sound);
     if (taken.size() == due->size())
         return 0;
     // Not shown: no longer fired, so the next start reports it missed.
