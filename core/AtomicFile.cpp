@@ -26,7 +26,8 @@ Result<void, QString> syncDirectory(const QString &dir)
 
 } // namespace
 
-Result<void, QString> writeFileAtomically(const QString &path, const QByteArray &contents)
+Result<void, QString> writeFileAtomically(const QString &path, const QByteArray &contents,
+                                          const std::function<void()> &replaced)
 {
     QSaveFile file(path);
     // Never fall back to writing in place: that would defeat the point.
@@ -45,6 +46,8 @@ Result<void, QString> writeFileAtomically(const QString &path, const QByteArray 
     }
     if (!file.commit())
         return Failure{file.errorString()};
+    if (replaced)
+        replaced();
     // The rename is durable only once the folder entry is on disk.
     return syncDirectory(QFileInfo(path).absolutePath());
 }

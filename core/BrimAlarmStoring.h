@@ -25,7 +25,10 @@ public:
     using Change = std::function<Result<std::optional<QList<BrimAlarm>>, BrimAlarmStoreError>(const QList<BrimAlarm> &)>;
     // Loads, changes and saves with no other writer in between (another
     // process included, where the store is shared); the list stored after.
-    virtual Result<QList<BrimAlarm>, BrimAlarmStoreError> update(const Change &change)
+    // `inPlace` is called once a changed list is in place for any reader,
+    // before the call returns (a process killed from then on has stored it).
+    virtual Result<QList<BrimAlarm>, BrimAlarmStoreError> update(const Change &change,
+                                                                 const std::function<void()> &inPlace = {})
     {
         auto stored = load();
         if (!stored.ok())
@@ -35,8 +38,18 @@ public:
             return Failure{changed.error()};
         if (!changed.value())
             return std::move(stored).value();
-        if (auto saved = save(*changed.value()); !saved.ok())
+        if (auto saved = save(*changed.value(), inPlace); !saved.ok())
             return Failure{saved.error()};
         return std::move(*changed.value());
+    }
+
+protected:
+    // save() with `inPlace` called once the list is in place.
+    virtual Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &alarms, const std::function<void()> &inPlace)
+    {
+        auto saved = save(alarms);
+        if (saved.ok() && inPlace)
+            inPlace();
+        return saved;
     }
 };

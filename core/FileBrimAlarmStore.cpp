@@ -150,6 +150,12 @@ Result<QList<BrimAlarm>, BrimAlarmStoreError> FileBrimAlarmStore::loadLocked() c
 
 Result<void, BrimAlarmStoreError> FileBrimAlarmStore::save(const QList<BrimAlarm> &alarms)
 {
+    return save(alarms, nullptr);
+}
+
+Result<void, BrimAlarmStoreError> FileBrimAlarmStore::save(const QList<BrimAlarm> &alarms,
+                                                           const std::function<void()> &inPlace)
+{
     auto book = BrimAlarmBook::make(alarms);
     if (!book.ok()) {
         // Nothing is written, nor a folder made; a file that cannot be read is
@@ -169,18 +175,19 @@ Result<void, BrimAlarmStoreError> FileBrimAlarmStore::save(const QList<BrimAlarm
     if (auto existing = loadLocked(); !existing.ok())
         return Failure{existing.error()};
     const QByteArray bytes = BrimAlarmArchive::encode(book.value());
-    if (auto written = writeFileAtomically(m_url, bytes); !written.ok())
+    if (auto written = writeFileAtomically(m_url, bytes, inPlace); !written.ok())
         return Failure{BrimAlarmStoreError::fileSystem(written.error())};
     return {};
 }
 
-Result<QList<BrimAlarm>, BrimAlarmStoreError> FileBrimAlarmStore::update(const Change &change)
+Result<QList<BrimAlarm>, BrimAlarmStoreError> FileBrimAlarmStore::update(const Change &change,
+                                                                         const std::function<void()> &inPlace)
 {
     auto held = holdExclusively();
     if (!held.ok())
         return Failure{held.error()};
     const Hold hold = std::move(held).value();
-    return BrimAlarmStoring::update(change);
+    return BrimAlarmStoring::update(change, inPlace);
 }
 
 Result<FileBrimAlarmStore::Hold, BrimAlarmStoreError> FileBrimAlarmStore::holdExclusively()

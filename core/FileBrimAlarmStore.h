@@ -28,14 +28,19 @@ public:
     // Checks the existing file first, then replaces it atomically (temporary
     // file, fsync, rename, fsync of the folder), creating missing folders.
     Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &alarms) override;
-    // Under the exclusive lock from the load to the save.
-    Result<QList<BrimAlarm>, BrimAlarmStoreError> update(const Change &change) override;
+    // Under the exclusive lock from the load to the save; `inPlace` is called
+    // right after the rename, before the folder's fsync.
+    Result<QList<BrimAlarm>, BrimAlarmStoreError> update(const Change &change,
+                                                         const std::function<void()> &inPlace = {}) override;
 
     // For a load, change and save that no other process may come between:
     // while the returned lock lives, this store's own calls go ahead under it.
     // Creates missing folders.
     using Hold = std::shared_ptr<BrimAlarmFileLock>;
     Result<Hold, BrimAlarmStoreError> holdExclusively();
+
+protected:
+    Result<void, BrimAlarmStoreError> save(const QList<BrimAlarm> &alarms, const std::function<void()> &inPlace) override;
 
 private:
     Result<QList<BrimAlarm>, BrimAlarmStoreError> loadLocked() const;

@@ -202,12 +202,8 @@ QCoro::Task<BrimAlarmsModel::LoadResult> BrimAlarmsModel::update(BrimAlarmStorin
                                                                   std::function<void()> saved)
 {
     const std::shared_ptr<BrimAlarmStoring> store = m_store;
-    const auto run = [store, change, saved] {
-        LoadResult stored = store->update(change);
-        if (stored.ok() && saved)
-            saved();
-        return stored;
-    };
+    // Called the moment the file holds the change, before it is made durable.
+    const auto run = [store, change, saved] { return store->update(change, saved); };
     if (!m_env.storeOnWorker)
         co_return run();
     QFuture<LoadResult> updating = QtConcurrent::run(run);

@@ -112,7 +112,8 @@ private:
     Turn takeTurn();
     QCoro::Task<LoadResult> load();
     // The store's read-change-write, on the worker unless told otherwise.
-    // `saved` runs right after a successful write, on the same thread.
+    // `saved` runs the moment the write has put the change in place (before
+    // the folder is synced, which may still fail), on the same thread.
     QCoro::Task<LoadResult> update(BrimAlarmStoring::Change change, std::function<void()> saved = {});
     QCoro::Task<> loadAtStart(Turn turn);
     QCoro::Task<> addInTurn(Turn turn, QString title, BrimDate date, BrimDate now);

@@ -60,6 +60,29 @@ TEST(FileBrimAlarmStore, MissingFileAndFolderLoadEmptyThenSaveCreatesBoth)
               (QStringList{QStringLiteral("alarms.json"), QStringLiteral("alarms.json.lock")}));
 }
 
+TEST(FileBrimAlarmStore, UpdateTellsTheMomentTheFileHoldsTheChangeAndOnlyThen)
+{
+    QTemporaryDir dir;
+    FileBrimAlarmStore store(dir.filePath(QStringLiteral("alarms.json")));
+    const QList<BrimAlarm> alarms = AlarmGenerator(3).list(2);
+    int told = 0;
+    std::optional<QList<BrimAlarm>> seen;
+    const auto tell = [&] { // what a process reading the file now gets
+        ++told;
+        QFile file(store.url());
+        if (file.open(QIODevice::ReadOnly))
+            seen = BrimAlarmArchive::decode(file.readAll()).value();
+    };
+    ASSERT_TRUE(store.update([&](const QList<BrimAlarm> &) { return std::optional(alarms); }, tell).ok());
+    EXPECT_EQ(told, 1);
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(identical(*seen, alarms));
+    // Nothing to change, or a change refused: nothing written, nothing told.
+    ASSERT_TRUE(store.update([](const QList<BrimAlarm> &) { return std::optional<QList<BrimAlarm>>(); }, tell).ok());
+    ASSERT_FALSE(store.update([&](const QList<BrimAlarm> &) { return std::optional(AlarmGenerator(4).list(21)); }, tell).ok());
+    EXPECT_EQ(told, 1);
+}
+
 TEST(FileBrimAlarmStore, WritesCompactJsonInMemberOrder)
 {
     QTemporaryDir dir;
