@@ -36,7 +36,8 @@ private:
 
     void load();
     void changed();
-    void startWrite();
+    // On the writer thread, or on the caller's when it waits for the file anyway.
+    void startWrite(bool here);
 
     QString m_path;
     QJsonObject m_values;
