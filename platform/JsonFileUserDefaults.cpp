@@ -137,9 +137,8 @@ void JsonFileUserDefaults::startWrite(bool here)
 
 void JsonFileUserDefaults::flush()
 {
-    // The caller waits for the file either way: earlier writes first, then
-    // this one on the caller's thread, so a store that is only flushed never
-    // starts a thread.
+    // The caller waits for the file either way, so a store that is only
+    // flushed never starts a thread.
     m_writer.waitForDone();
     startWrite(true);
 }
