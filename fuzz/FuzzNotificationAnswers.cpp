@@ -1,7 +1,8 @@
 // What the notification server and the bus can answer us: replies of any
-// shape, or errors of any name, built from the bytes and sent over a real
-// connection, then read as the notification adapters read them. They must
-// not crash, and must take only the documented types.
+// shape, or errors of any name, built from the bytes and sent back over a
+// real connection (a socket between two peers), then read as the
+// notification adapters read them. They must not crash, and must take only
+// the documented types.
 #include "fuzz/FuzzBus.h"
 #include "fuzz/FuzzDBusInput.h"
 #include "fuzz/FuzzSupport.h"
@@ -31,13 +32,12 @@ public:
     }
 };
 
-QDBusConnection *bus = nullptr;
-
-// One answer: mostly of the type asked for, with any contents; any values; or an error.
+// The call that brings one answer: mostly of the type asked for, with any
+// contents; any values; or an error.
 QDBusMessage answer(FuzzDBusInput &in, const QVariant &expected)
 {
     const std::uint8_t shape = in.byte() % 4;
-    QDBusMessage call = QDBusMessage::createMethodCall(bus->baseService(), QStringLiteral("/fuzz"), QStringLiteral("fuzz.Echo"),
+    QDBusMessage call = QDBusMessage::createMethodCall(QString(), QStringLiteral("/fuzz"), QStringLiteral("fuzz.Echo"),
                                                        shape == 2 ? QStringLiteral("Fail") : QStringLiteral("Echo"));
     switch (shape) {
     case 0: call.setArguments({expected}); break;
@@ -45,7 +45,7 @@ QDBusMessage answer(FuzzDBusInput &in, const QVariant &expected)
     case 2: call.setArguments({QLatin1String(errorNames[in.byte() % std::size(errorNames)])}); break;
     default: call.setArguments({in.value(0)}); break;
     }
-    return bus->call(call);
+    return call;
 }
 
 // Typed replies take their type from the first arguments; more may follow.
@@ -58,7 +58,7 @@ bool isReply(const QDBusMessage &message, const char *signature)
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    bus = fuzzBusServing(argc, argv, new Echo);
+    fuzzPeersServing(argc, argv, new Echo);
     return 0;
 }
 
@@ -67,12 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     using Settings = BrimTimerNotificationSettings;
     FuzzDBusInput in(data, size, {"org.freedesktop.Notifications", "sound", "body", "actions"});
     const QString server = QStringLiteral("org.freedesktop.Notifications");
-    const QDBusMessage owner = answer(in, bool(in.byte() & 1));
-    const QDBusMessage names = answer(in, QStringList{in.key(), in.key()});
-    const QDBusMessage inhibited = answer(in, QVariant::fromValue(QDBusVariant(in.value(1))));
-    const QDBusMessage paused = answer(in, QVariant::fromValue(QDBusVariant(in.value(1))));
-    const QDBusMessage capabilities = answer(in, QStringList{in.key(), in.key(), in.key()});
-    const QDBusMessage id = answer(in, in.number<quint32>());
+    QList<QDBusMessage> calls;
+    calls << answer(in, bool(in.byte() & 1));
+    calls << answer(in, QStringList{in.key(), in.key()});
+    calls << answer(in, QVariant::fromValue(QDBusVariant(in.value(1))));
+    calls << answer(in, QVariant::fromValue(QDBusVariant(in.value(1))));
+    calls << answer(in, QStringList{in.key(), in.key(), in.key()});
+    calls << answer(in, in.number<quint32>());
+    const QList<QDBusMessage> answers = fuzzCallAll(calls);
+    const QDBusMessage &owner = answers[0], &names = answers[1], &inhibited = answers[2], &paused = answers[3],
+                       &capabilities = answers[4], &id = answers[5];
 
     const Settings settings = NotificationAnswers::settings(owner, names, inhibited, paused);
     const bool running = isReply(owner, "b") && owner.arguments().first().toBool();

@@ -114,26 +114,31 @@ void JsonFileUserDefaults::changed()
         return;
     m_writePending = true;
     // Once the turn's other changes are in.
-    QTimer::singleShot(0, &m_turn, [this] { startWrite(); });
+    QTimer::singleShot(0, &m_turn, [this] { startWrite(false); });
 }
 
-void JsonFileUserDefaults::startWrite()
+void JsonFileUserDefaults::startWrite(bool here)
 {
     if (!m_writePending)
         return;
     m_writePending = false;
-    m_writer.start([path = m_path, bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented),
-                    outcome = m_outcome] {
+    auto write = [path = m_path, bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented), outcome = m_outcome] {
         std::optional<QString> error = writeDefaults(path, bytes);
         if (error)
             qCWarning(lcPlatform) << "Settings not saved:" << *error;
         const QMutexLocker lock(&outcome->mutex);
         outcome->error = std::move(error);
-    });
+    };
+    if (here)
+        write();
+    else
+        m_writer.start(std::move(write));
 }
 
 void JsonFileUserDefaults::flush()
 {
-    startWrite();
+    // The caller waits for the file either way, so a store that is only
+    // flushed never starts a thread.
     m_writer.waitForDone();
+    startWrite(true);
 }

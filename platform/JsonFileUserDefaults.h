@@ -24,7 +24,8 @@ public:
     void set(const QString &key, const QJsonValue &value) override;
     void remove(const QString &key) override;
 
-    // Writes what changed without waiting for the turn to end, and waits for the file.
+    // Writes what changed without waiting for the turn to end, and waits for the file:
+    // the queued writes first, then this one on the caller's thread.
     void flush();
     // Where an unreadable file was moved at load, if that happened.
     const std::optional<QString> &setAsidePath() const { return m_setAsidePath; }
@@ -36,7 +37,8 @@ private:
 
     void load();
     void changed();
-    void startWrite();
+    // On the writer thread, or on the caller's when it waits for the file anyway.
+    void startWrite(bool here);
 
     QString m_path;
     QJsonObject m_values;
