@@ -189,18 +189,28 @@ DirectBusConnection::Line::~Line()
     }
 }
 
-bool DirectBusConnection::Line::send(const QDBusMessage &call, std::chrono::milliseconds timeout,
-                                     std::shared_ptr<Answer> answer)
+std::unique_ptr<DirectBusConnection::Line::Prepared> DirectBusConnection::Line::prepare(const QDBusMessage &call)
 {
     MessageRef message{toLibdbus(call)};
     if (!message.message)
+        return nullptr;
+    DBusPreallocatedSend *slot = dbus_connection_preallocate_send(d->connection);
+    if (!slot)
+        return nullptr;
+    return std::unique_ptr<Prepared>(new Prepared(shared_from_this(), std::exchange(message.message, nullptr), slot));
+}
+
+bool DirectBusConnection::Line::send(std::unique_ptr<Prepared> call, std::chrono::milliseconds timeout,
+                                     std::shared_ptr<Answer> answer)
+{
+    if (!call || call->m_line.get() != this)
         return false;
     {
         const QMutexLocker lock(&d->waitingMutex);
-        dbus_uint32_t serial = 0;
-        if (!dbus_connection_get_is_connected(d->connection)
-            || !dbus_connection_send(d->connection, message.message, &serial))
+        if (!dbus_connection_get_is_connected(d->connection))
             return false;
+        dbus_uint32_t serial = 0;
+        dbus_connection_send_preallocated(d->connection, std::exchange(call->m_slot, nullptr), call->m_message, &serial);
         d->waiting.insert(serial, {std::move(answer), Clock::now() + timeout});
     }
     // libdbus writes in the send when the socket takes it all; what it could
@@ -209,6 +219,13 @@ bool DirectBusConnection::Line::send(const QDBusMessage &call, std::chrono::mill
         dbus_connection_flush(d->connection);
     d->post(&DirectBusConnection::scheduleExpiry);
     return true;
+}
+
+DirectBusConnection::Line::Prepared::~Prepared()
+{
+    if (m_slot)
+        dbus_connection_free_preallocated_send(m_line->d->connection, m_slot);
+    dbus_message_unref(m_message);
 }
 
 DirectBusConnection *DirectBusConnection::open(const QString &address, QObject *parent)

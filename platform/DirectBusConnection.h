@@ -13,6 +13,8 @@
 #include <chrono>
 #include <memory>
 
+struct DBusMessage;
+struct DBusPreallocatedSend;
 class QSocketNotifier;
 class QTimer;
 
@@ -56,17 +58,37 @@ private:
     QTimer *m_expiry = nullptr;
 };
 
-class DirectBusConnection::Line {
+class DirectBusConnection::Line : public std::enable_shared_from_this<Line> {
 public:
+    class Prepared;
     ~Line();
+    // Any thread. The call marshalled and its place on the connection taken,
+    // so that sending it later is little more than the write. Null when the
+    // message holds a type this does not carry (strings, string lists,
+    // Booleans, 32-bit integers and string-keyed maps of those): send it
+    // another way.
+    std::unique_ptr<Prepared> prepare(const QDBusMessage &call);
     // Any thread. Writes the call to the socket before it returns. False,
-    // with nothing sent, when the message holds a type this does not carry
-    // (strings, string lists, Booleans, 32-bit integers and string-keyed
-    // maps of those) or the connection is gone: send it another way.
-    bool send(const QDBusMessage &call, std::chrono::milliseconds timeout, std::shared_ptr<Answer> answer);
+    // with nothing sent, when the connection is gone.
+    bool send(std::unique_ptr<Prepared> call, std::chrono::milliseconds timeout, std::shared_ptr<Answer> answer);
 
 private:
     friend class DirectBusConnection;
     struct State;
     std::unique_ptr<State> d;
+};
+
+class DirectBusConnection::Line::Prepared {
+public:
+    ~Prepared();
+    Prepared(const Prepared &) = delete;
+    Prepared &operator=(const Prepared &) = delete;
+
+private:
+    friend class Line;
+    Prepared(std::shared_ptr<Line> line, DBusMessage *message, DBusPreallocatedSend *slot)
+        : m_line(std::move(line)), m_message(message), m_slot(slot) {}
+    std::shared_ptr<Line> m_line; // the connection the slot belongs to stays open
+    DBusMessage *m_message;
+    DBusPreallocatedSend *m_slot;
 };

@@ -10,8 +10,10 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -32,6 +34,15 @@ SystemBrimTimerNotifications::SystemBrimTimerNotifications(QDBusConnection bus, 
     , m_bus(std::move(bus))
     , m_sound(std::move(sound))
 {
+    // Qt's own session bus (known by its name: asking for it would connect
+    // to it): the one the environment names, or else the user's bus socket,
+    // as Qt and libdbus find it.
+    if (m_bus.name() == QLatin1String("qt_default_session_bus")) {
+        m_busAddress = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+        const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus");
+        if (m_busAddress.isEmpty() && qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && QFileInfo(socket).exists())
+            m_busAddress = QStringLiteral("unix:path=") + QString::fromLatin1(QUrl::toPercentEncoding(socket, "/*", "~"));
+    }
     if (!m_bus.isConnected()) {
         qCWarning(lcPlatform) << "No session bus: notifications are off:" << m_bus.lastError().message();
         return;
@@ -184,11 +195,14 @@ void SystemBrimTimerNotifications::Outgoing::send()
     if (sent)
         return;
     sent = true;
-    auto waiting = std::make_shared<DirectBusConnection::Answer>();
-    if (line && line->send(message, std::chrono::milliseconds(timeoutMs), waiting))
-        answer = std::move(waiting);
-    else
-        call = bus.asyncCall(message, timeoutMs);
+    if (prepared) {
+        auto waiting = std::make_shared<DirectBusConnection::Answer>();
+        if (line->send(std::move(prepared), std::chrono::milliseconds(timeoutMs), waiting)) {
+            answer = std::move(waiting);
+            return;
+        }
+    }
+    call = bus.asyncCall(message, timeoutMs);
 }
 
 std::function<void()> SystemBrimTimerNotifications::sender(const BrimNotificationRequest &request)

@@ -34,7 +34,8 @@ public:
     void setReplyTimeout(std::chrono::milliseconds timeout);
     // The address of the bus given, for a connection of our own that sends
     // the notifications made ready with sender(). Without it (or when that
-    // connection cannot be opened) they leave through QtDBus.
+    // connection cannot be opened) they leave through QtDBus. Set from the
+    // environment when the bus given is Qt's session bus.
     void setBusAddress(const QString &address);
 
 private Q_SLOTS:
@@ -51,11 +52,14 @@ private:
     struct Outgoing {
         Outgoing(QDBusConnection bus, QDBusMessage message, int timeoutMs,
                  std::shared_ptr<DirectBusConnection::Line> line)
-            : bus(std::move(bus)), message(std::move(message)), timeoutMs(timeoutMs), line(std::move(line)) {}
+            : bus(std::move(bus)), message(std::move(message)), timeoutMs(timeoutMs)
+            , line(std::move(line)), prepared(this->line ? this->line->prepare(this->message) : nullptr) {}
         QDBusConnection bus;
         QDBusMessage message;
         int timeoutMs;
         std::shared_ptr<DirectBusConnection::Line> line;
+        // Made ready in advance: once the moment comes, only the write is left.
+        std::unique_ptr<DirectBusConnection::Line::Prepared> prepared;
         QMutex mutex;
         bool sent = false;
         // After send(): the answer on our connection, or else the call.

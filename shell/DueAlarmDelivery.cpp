@@ -60,12 +60,18 @@ int deliverClaimed(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> play
     // here, nothing but sending it may come before its notification.
     SystemBrimTimerNotifications notifications(std::move(bus), std::move(player));
     notifications.setReplyTimeout(replyTimeout);
-    notifications.setBusAddress(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
     FileBrimAlarmStore store(FileBrimAlarmStore::defaultURL());
     const BrimDate now = SystemBrimClock().now();
     const auto due = std::make_shared<QList<BrimAlarm>>();
-    // Made ready as the alarms are claimed, sent the moment the claim is written.
+    // Made ready as the alarms are claimed, sent the moment the claim is in
+    // place (before the folder's sync, which a busy disk makes long).
     QList<std::function<void()>> senders;
+    const auto sendClaimed = [&senders] {
+        for (const std::function<void()> &send : std::as_const(senders)) {
+            if (send)
+                send();
+        }
+    };
     const auto claimed = store.update([now, due, sound, &senders, &notifications](const QList<BrimAlarm> &alarms) -> Change {
         // The book's rules too, as the app applies them: what it would refuse, nothing here may rewrite.
         if (const auto book = BrimAlarmBook::make(alarms); !book.ok())
@@ -81,7 +87,7 @@ int deliverClaimed(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> play
         if (due->isEmpty())
             return std::optional<QList<BrimAlarm>>();
         return std::optional(std::move(changed));
-    });
+    }, sendClaimed);
     // A file that cannot be read, or that a newer version wrote, is left as it is.
     if (!claimed.ok()) {
         qCWarning(lcBrimkit) << "Due alarms not delivered: the alarm file cannot be used:" << claimed.error().description();
@@ -89,11 +95,6 @@ int deliverClaimed(QDBusConnection bus, std::shared_ptr<CanberraSystemBeep> play
     }
     if (due->isEmpty())
         return 0;
-    for (const std::function<void()> &send : std::as_const(senders)) {
-        if (send)
-            send();
-    }
-
     const QSet<QString> taken = notify(notifications, *due, now, sound);
     if (taken.size() == due->size())
         return 0;

@@ -56,9 +56,7 @@ BrimkitModel::Environment makeSystemEnvironment(std::shared_ptr<UserDefaults> de
     // One sound player for the model and the notifications.
     env.beep = std::make_shared<CanberraSystemBeep>();
     env.systemEvents = std::make_shared<LinuxSystemEvents>(QDBusConnection::systemBus());
-    auto notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), env.beep);
-    notifications->setBusAddress(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
-    env.notifications = std::move(notifications);
+    env.notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), env.beep);
     env.alarmTimer = std::make_shared<SystemdAlarmTimer>(QDBusConnection::sessionBus(), alarmTimerConfig());
     env.track = [](OstrelEvent event) { OstrelSignals::shared().track(event); };
     return env;

@@ -62,9 +62,7 @@ int main(int argc, char **argv)
                                           std::make_shared<FakePowerAssertions>(), std::make_shared<CountingBeep>(),
                                           std::make_shared<ManualSystemEvents>(), [](OstrelEvent) {}, nullptr, nullptr,
                                           nullptr, true};
-    auto notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), nullptr);
-    notifications->setBusAddress(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
-    environment.notifications = std::move(notifications);
+    environment.notifications = std::make_shared<SystemBrimTimerNotifications>(QDBusConnection::sessionBus(), nullptr);
     BrimkitModel model(environment);
     BrimAlarmsModel &alarms = model.alarms();
     // Process ids come round again in a long storm; titles must not.
@@ -102,7 +100,9 @@ int main(int argc, char **argv)
         const QList<BrimAlarm> completed = alarms.book().completed();
         if (!completed.isEmpty() && random->bounded(2) == 0) {
             removing = completed.first().id;
-            log.line(QStringLiteral("dismiss %1 %2").arg(idText(*removing), completed.first().title));
+            log.line(QStringLiteral("dismiss %1 %2 %3")
+                         .arg(idText(*removing), completed.first().title)
+                         .arg(completed.first().firedAt->secondsSinceReference, 0, 'f', 3));
             alarms.remove(*removing);
         } else if (upcoming.size() + completed.size() < 12 && random->bounded(4) != 0) {
             const QString title = QStringLiteral("S%1-%2").arg(life).arg(++made);

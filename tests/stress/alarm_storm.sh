@@ -61,6 +61,7 @@ for ((k = 1; k <= kills; k++)); do
     sleep 0.01
   done
   sleep "0.0$((RANDOM % 10))$((RANDOM % 10))"
+  echo "kill $(date +%s.%N)" >>"$ops" # when, to place what a kill cut short
   kill -KILL "$app"; wait "$app" 2>/dev/null || true
   parses || fail "the alarm file does not parse after kill $k"
 done
@@ -78,16 +79,19 @@ alarms = archive["alarms"]
 now = time.time() - 978307200
 shown = collections.Counter(line.strip() for line in open(shown_path))
 asked, acked, gone_acked, cancel, dismiss, issues = set(), {}, set(), {}, {}, []
+fired_at, kill_times = {}, []
 for line in open(ops_path):
     word, *rest = line.split()
     if word == "add": asked.add(rest[0])
     elif word == "added": acked[rest[0]] = rest[1]
     elif word == "removed": gone_acked.add(rest[0])
     elif word == "cancel": cancel[rest[0]] = rest[1]
-    elif word == "dismiss": dismiss[rest[0]] = rest[1]
+    elif word == "dismiss": dismiss[rest[0]] = rest[1]; fired_at[rest[1]] = float(rest[2])
+    elif word == "kill": kill_times.append(float(rest[0]) - 978307200)
     elif word == "issue": issues.append(line.strip())
 errors, unsent, owed = [], [], 0
 ids = [a["id"] for a in alarms]; titles = [a["title"] for a in alarms]
+fired_at.update({a["title"]: a["firedAt"] for a in alarms if "firedAt" in a})
 if len(set(ids)) != len(ids) or len(set(titles)) != len(titles): errors.append("duplicated alarms in the file")
 for id_, title in acked.items():
     if id_ not in ids and id_ not in cancel and id_ not in dismiss: errors.append(f"acknowledged add lost: {title}")
@@ -117,8 +121,12 @@ print(f"{kills} kills in {seconds} s: {len(asked)} adds asked, {len(acked)} ackn
 # them loses that one notification. The long run allows none; the suite's
 # short run allows a few (BRIMKIT_STORM_UNSENT_ALLOWED), and says so.
 allowed = int(os.environ.get("BRIMKIT_STORM_UNSENT_ALLOWED", "0"))
+def cut_short(title):
+    # The first kill after the firing was recorded: how long after.
+    after = [k - fired_at[title] for k in kill_times if title in fired_at and k >= fired_at[title]]
+    return f"{title} (killed {min(after) * 1000:.0f} ms after its firing)" if after else title
 if unsent:
-    print(f"{len(unsent)} recorded as told but never sent: {', '.join(unsent)}")
+    print(f"{len(unsent)} recorded as told but never sent: {', '.join(map(cut_short, unsent))}")
 if len(unsent) > allowed: errors += [f"{t} recorded as told but never sent" for t in unsent]
 for e in errors[:20]: print("FAIL:", e)
 sys.exit(1 if errors else 0)
