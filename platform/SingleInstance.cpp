@@ -32,12 +32,15 @@ SingleInstance::Claim SingleInstance::claim()
     // Register the object first so a launch racing ours never finds the name
     // owned but the object missing.
     m_bus.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots);
-    const auto reply = m_bus.interface()->registerService(name, QDBusConnectionInterface::DontQueueService,
-                                                          QDBusConnectionInterface::DontAllowReplacement);
+    const auto registerName = [&] {
+        return m_bus.interface()->registerService(name, QDBusConnectionInterface::DontQueueService,
+                                                  QDBusConnectionInterface::DontAllowReplacement);
+    };
+    const auto reply = registerName();
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
         return Claim::owned;
-    m_bus.unregisterObject(objectPath);
     if (!reply.isValid()) {
+        m_bus.unregisterObject(objectPath);
         qCWarning(lcPlatform) << "Could not claim" << name << "- running unguarded:" << reply.error().message();
         return Claim::noBus;
     }
@@ -45,8 +48,14 @@ SingleInstance::Claim SingleInstance::claim()
     // Blocking is fine here: this process shows nothing and exits next.
     QDBusMessage show = QDBusMessage::createMethodCall(name, objectPath, name, QStringLiteral("ShowPanel"));
     const QDBusMessage shown = m_bus.call(show, QDBus::Block, 5000);
-    if (shown.type() == QDBusMessage::ErrorMessage)
+    if (shown.type() == QDBusMessage::ErrorMessage) {
+        // An instance killed a moment ago holds the name until the bus has
+        // seen it go; by the time its call failed, the bus has.
+        if (const auto again = registerName(); again.isValid() && again.value() == QDBusConnectionInterface::ServiceRegistered)
+            return Claim::owned;
         qCWarning(lcPlatform) << "The running instance did not show its panel:" << shown.errorMessage();
+    }
+    m_bus.unregisterObject(objectPath);
     return Claim::alreadyRunning;
 }
 
