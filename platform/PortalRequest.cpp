@@ -5,9 +5,9 @@
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QTimer>
 #include <QUuid>
 #include <QCoro/QCoroDBus>
-#include <QCoro/QCoroSignal>
 
 namespace {
 constexpr int callTimeoutMs = 25'000;
@@ -31,7 +31,7 @@ void PortalRequest::onResponse(uint code, const QVariantMap &results)
     if (m_response)
         return;
     m_response = Response{code, results};
-    Q_EMIT answered();
+    m_settled->finish();
 }
 
 QCoro::Task<Result<PortalRequest::Response, QString>> PortalRequest::call(QDBusConnection bus, QString interface,
@@ -61,8 +61,13 @@ QCoro::Task<Result<PortalRequest::Response, QString>> PortalRequest::call(QDBusC
         request.unsubscribe(bus);
         request.subscribe(bus, handle);
     }
-    if (!request.m_response)
-        co_await qCoro(&request, &PortalRequest::answered, timeout);
+    if (!request.m_response) {
+        // One latch for the answer and the time-out: QCoro 0.8 resumes a
+        // waiter on a signal again if something else resumed it first.
+        const std::shared_ptr<BrimCompletion> settled = request.m_settled;
+        QTimer::singleShot(timeout, settled.get(), &BrimCompletion::finish);
+        co_await settled->wait();
+    }
     request.unsubscribe(bus);
     if (!request.m_response) {
         qCWarning(lcPlatform) << "portal request" << interface << method << "got no answer";

@@ -5,6 +5,7 @@
 // answer is never missed.
 
 #include "core/Result.h"
+#include "models/BrimCompletion.h"
 #include "platform/PortalResults.h"
 
 #include <QDBusConnection>
@@ -14,6 +15,7 @@
 #include <QVariantMap>
 #include <QCoro/QCoroTask>
 #include <chrono>
+#include <memory>
 #include <optional>
 
 class PortalRequest : public QObject {
@@ -45,9 +47,6 @@ public:
                                                       QVariantList arguments, QVariantMap options,
                                                       std::chrono::milliseconds timeout);
 
-Q_SIGNALS:
-    void answered();
-
 private Q_SLOTS:
     void onResponse(uint code, const QVariantMap &results);
 
@@ -57,4 +56,6 @@ private:
 
     QString m_path;
     std::optional<Response> m_response;
+    // Finished once: by the answer, or by the time-out.
+    std::shared_ptr<BrimCompletion> m_settled = std::make_shared<BrimCompletion>();
 };

@@ -1,5 +1,6 @@
 #include "platform/SystemBrimTimerNotifications.h"
 
+#include "models/BrimCompletion.h"
 #include "platform/NotificationAnswers.h"
 #include "platform/NotificationServerSettings.h"
 #include "platform/PlatformLogging.h"
@@ -221,10 +222,19 @@ std::function<void()> SystemBrimTimerNotifications::sender(const BrimNotificatio
 QCoro::Task<Result<uint, QString>> SystemBrimTimerNotifications::sent(std::shared_ptr<Outgoing> outgoing)
 {
     if (const std::shared_ptr<DirectBusConnection::Answer> answer = outgoing->answer) {
-        QPointer<DirectBusConnection> line(m_direct);
-        // The connection answers every call still waiting before it is gone.
-        while (!answer->done && line)
-            co_await qCoro(line.data(), &DirectBusConnection::answered);
+        if (!answer->done && m_direct) {
+            // answered() comes for every reply, often several in one turn, and
+            // QCoro 0.8 resumes a waiter on a signal once per emission, even
+            // after it has moved on: wait on a latch finished once instead. The
+            // connection answers every call still waiting before it is gone.
+            const auto filled = std::make_shared<BrimCompletion>();
+            connect(m_direct, &DirectBusConnection::answered, filled.get(), [answer, latch = filled.get()] {
+                if (answer->done)
+                    latch->finish();
+            });
+            connect(m_direct, &QObject::destroyed, filled.get(), &BrimCompletion::finish);
+            co_await filled->wait();
+        }
         if (!answer->done)
             co_return Failure{QStringLiteral("Notifications were shut down.")};
         co_return NotificationAnswers::notificationId(*answer);

@@ -1,11 +1,11 @@
 #include "platform/SystemdAlarmTimer.h"
 
 #include "core/AtomicFile.h"
+#include "models/BrimCompletion.h"
 #include "platform/PlatformLogging.h"
 
 #include <QCoro/QCoroDBus>
 #include <QCoro/QCoroFuture>
-#include <QCoro/QCoroSignal>
 #include <QDBusMessage>
 #include <QDBusPendingReply>
 #include <QDir>
@@ -155,20 +155,22 @@ QCoro::Task<bool> SystemdAlarmTimer::schedule(QList<BrimDate> moments)
     const QPointer<SystemdAlarmTimer> self(this);
     const quint64 ticket = ++m_latest;
     // One run at a time, in order; a call a later one superseded is skipped.
-    while (m_running) {
-        co_await qCoro(this, &SystemdAlarmTimer::runEnded);
+    while (m_run) {
+        const std::shared_ptr<BrimCompletion> run = m_run;
+        co_await run->wait();
         if (!self)
             co_return false;
     }
     if (ticket != m_latest)
         co_return m_lastAnswer;
-    m_running = true;
+    // Finished however this ends, also with the timer gone: nothing waits forever.
+    const BrimCompletion::FinishOnExit finish{std::make_shared<BrimCompletion>()};
+    m_run = finish.completion;
     const bool answer = co_await apply(std::move(moments));
     if (!self)
         co_return false;
     m_lastAnswer = answer;
-    m_running = false;
-    Q_EMIT runEnded();
+    m_run.reset();
     co_return answer;
 }
 

@@ -11,6 +11,9 @@
 #include <QObject>
 #include <QStringList>
 
+#include <memory>
+
+class BrimCompletion;
 
 class SystemdAlarmTimer : public QObject, public BrimAlarmTimer {
     Q_OBJECT
@@ -30,9 +33,6 @@ public:
     static QString timerUnit();
     static QString serviceUnit();
 
-Q_SIGNALS:
-    void runEnded(); // private: wakes the calls queued behind a run
-
 private:
     QCoro::Task<bool> apply(QList<BrimDate> moments);
     QCoro::Task<bool> managerPresent();
@@ -43,5 +43,6 @@ private:
     Config m_config;
     quint64 m_latest = 0;
     bool m_lastAnswer = false;
-    bool m_running = false;
+    // The run under way, which later calls wait for.
+    std::shared_ptr<BrimCompletion> m_run;
 };
