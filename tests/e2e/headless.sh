@@ -10,11 +10,32 @@ run_headless() { # "$0" "$@"
 }
 
 # A scratch folder `work` and a list `pids` of background processes, both
-# cleaned up when the script exits.
-scratch() {
+# cleaned up when the script exits, and a watch for hangs (see below).
+scratch() { # [seconds before a hang fails: default 540, 0 for none]
   work=$(mktemp -d)
   pids=()
   trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+  local limit=${1:-540}
+  ((limit == 0)) || watch_for_hang "$limit"
+}
+
+# ctest ends a test that outlives its time-out (600 s) without a word of
+# where it stood; this fails it first, through `fail`, with the screen and the
+# logs. A command stuck in the foreground holds the trap back, so the
+# script's children are stopped a moment later to let it run.
+watch_for_hang() { # <seconds>
+  local main=$$
+  trap "fail 'still running after $1 s'" USR1
+  (
+    sleep "$1" &
+    nap=$!
+    trap 'kill "$nap" 2>/dev/null; exit 0' TERM
+    wait "$nap" || exit 0
+    kill -USR1 "$main" 2>/dev/null || exit 0
+    sleep 5
+    pkill -TERM -P "$main" || true
+  ) >/dev/null 2>&1 &
+  pids+=($!)
 }
 
 # The usual start of a test of windows: a scratch folder, a private home,

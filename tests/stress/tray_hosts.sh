@@ -14,7 +14,7 @@ e2e=$(cd "$(dirname "$0")/../e2e" && pwd)
 source "$e2e/headless.sh"
 run_headless "$0" "$@"
 
-scratch
+scratch 0 # rounds can take longer than any test
 isolate_home
 unset QT_QPA_PLATFORM
 mkdir -p "$XDG_CONFIG_HOME/app.ostrel.brimkit"
