@@ -20,17 +20,23 @@ scratch() { # [seconds before a hang fails: default 540, 0 for none]
 }
 
 # ctest ends a test that outlives its time-out (600 s) without a word of
-# where it stood; this fails it first, through `fail`, with the screen and the
-# logs. A command stuck in the foreground holds the trap back, so the
-# script's children are stopped a moment later to let it run.
+# where it stood; this fails it first, through `fail`, with the screen, the
+# logs and the stacks of any app still running (with gdb). A command stuck in
+# the foreground holds the trap back, so the script's children are stopped a
+# moment later to let it run.
 watch_for_hang() { # <seconds>
-  local main=$$
-  trap "fail 'still running after $1 s'" USR1
+  local main=$$ stacks=$work/hang-stacks.txt
+  trap "cat '$stacks' 2>/dev/null || true; fail 'still running after $1 s'" USR1
   (
     sleep "$1" &
     nap=$!
     trap 'kill "$nap" 2>/dev/null; exit 0' TERM
     wait "$nap" || exit 0
+    for child in $(pgrep -P "$main"); do
+      [[ $(cat "/proc/$child/comm" 2>/dev/null) == ostrel-brimkit ]] && command -v gdb >/dev/null || continue
+      echo "--- stacks of the app ($child)"
+      timeout 60 gdb -batch -p "$child" -ex 'thread apply all bt' 2>&1 | grep -E '^(Thread|#)' | head -n 200
+    done >"$stacks"
     kill -USR1 "$main" 2>/dev/null || exit 0
     sleep 5
     pkill -TERM -P "$main" || true
