@@ -112,12 +112,23 @@ Result<QByteArray, BrimQRFailure> BrimQR::png(const QString &text)
     return png;
 }
 
+QSize BrimQR::decodedSize(const QByteArray &data)
+{
+    const QSize reported = ImageReading(data).reader.size();
+    // Qt's GIF reader reports the first frame but allocates the logical
+    // screen, which ten bytes can make 65,535 pixels a side.
+    if (reported.isEmpty() || data.size() < 10 || !(data.startsWith("GIF87a") || data.startsWith("GIF89a")))
+        return reported;
+    const auto little16 = [&data](int at) { return int(uchar(data[at])) | int(uchar(data[at + 1])) << 8; };
+    return reported.expandedTo({little16(6), little16(8)});
+}
+
 Result<QStringList, BrimQRFailure> BrimQR::read(const QByteArray &data)
 {
     if (data.size() > BrimQRRules::maxImageBytes)
         return Failure{BrimQRFailure::image};
     // The header alone: nothing is decoded before the area is known to fit.
-    const QSize size = ImageReading(data).reader.size();
+    const QSize size = decodedSize(data);
     if (!BrimQRRules::areaFits(size))
         return Failure{BrimQRFailure::image};
     // A photo's code is mostly found on a small copy; the larger look only

@@ -8,6 +8,7 @@
 #include "models/BrimQRCodec.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,11 @@ namespace BrimQR {
 // PNG of the code for the text's UTF-8 bytes (1 to 2,000): level M, 8 pixels
 // per module, a white quiet zone of 4 modules on every side.
 Result<QByteArray, BrimQRFailure> png(const QString &text);
+
+// The size of the image the bytes decode to, from the header alone; invalid
+// when the header gives none. (A GIF decodes onto its whole logical screen,
+// whatever its first frame's size.)
+QSize decodedSize(const QByteArray &data);
 
 // Texts of all QR codes in the image bytes, in detection order, each text once
 // (the first occurrence stays). The size is read from the header and checked

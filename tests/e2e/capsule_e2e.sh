@@ -37,7 +37,9 @@ click_button() { # primary|secondary
 keep_focus() { [[ $(xdotool getwindowfocus) == "$holder" ]] || fail "clicking $1 took the focus"; }
 # The panel opens on its first card; Escape closes the tool that was opened, then the panel.
 pop_up_keys() {
-  "$app"
+  # Were the app gone, this launch would become the app and never return.
+  kill -0 "$app_pid" 2>/dev/null || fail "the app has ended"
+  timeout $((6 * ${BRIMKIT_PATIENCE:-10})) "$app" || fail "a second launch did not hand over to the app and exit"
   wait_for 5 panel_shown || fail "the panel did not open"
   xdotool key "$@"; sleep 0.3; xdotool key Escape Escape
 }

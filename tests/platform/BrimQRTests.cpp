@@ -19,6 +19,18 @@ QString outcome(const Result<QStringList, BrimQRFailure> &read)
     return read.ok() ? texts.join(u'|') : read.error().description();
 }
 
+// A white 1 x 1 GIF on a logical screen of the given size.
+QByteArray gifOnScreen(quint16 width, quint16 height)
+{
+    QByteArray gif("GIF89a");
+    for (quint16 side : {width, height}) {
+        gif += char(side & 0xff);
+        gif += char(side >> 8);
+    }
+    gif += QByteArray::fromHex("800000" "000000ffffff" "2c000000000100010000" "0202440100" "3b");
+    return gif;
+}
+
 } // namespace
 
 TEST(BrimQR, PayloadIsOneTo2000Utf8Bytes)
@@ -80,6 +92,8 @@ TEST(BrimQR, ReadsEveryCodeOnceWithinTheLimits)
          QStringLiteral("No readable QR code was found in this image.")},
         // Too small for the quick look at a quarter of the size; the larger look finds it.
         {"small code in a large photo", encodedImage(qrCanvas({4800, 2400}, {{second, {3000, 1500}}}), "JPEG", 90), second},
+        // Qt reports a GIF's first frame but decodes its whole logical screen.
+        {"1 x 1 GIF frame on a 10,000 x 4,001 screen", gifOnScreen(10'000, 4'001), imageFailure},
         {"not an image", codePNG.mid(200), imageFailure},
         {"nothing", QByteArray(), imageFailure},
     };
