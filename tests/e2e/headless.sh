@@ -35,7 +35,7 @@ watch_for_hang() { # <seconds>
     for child in $(pgrep -P "$main"); do
       [[ $(cat "/proc/$child/comm" 2>/dev/null) == ostrel-brimkit ]] && command -v gdb >/dev/null || continue
       echo "--- stacks of the app ($child)"
-      timeout 60 gdb -batch -p "$child" -ex 'thread apply all bt' 2>&1 | grep -E '^(Thread|#)' | head -n 200
+      timeout 30 gdb -batch -p "$child" -ex 'thread apply all bt' 2>&1 | grep -E '^(Thread|#)' | head -n 200
     done >"$stacks"
     kill -USR1 "$main" 2>/dev/null || exit 0
     sleep 5
