@@ -43,10 +43,9 @@ pop_up_keys() {
   wait_for 5 panel_shown || fail "the panel did not open"
   # Keys sent before the focus arrives go to another window, and those that
   # arrive after it press some other control than the one meant.
-  wait_for 5 panel_focused || fail "the panel did not take the focus"
+  wait_for 5 focused_window_is "Ostrel Brimkit" || fail "the panel did not take the focus"
   xdotool key "$@"; sleep 0.3; xdotool key Escape Escape
 }
-panel_focused() { [[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" == "Ostrel Brimkit" ]]; }
 # Before the first card: Customize tools. Its pane opens on the eight tool
 # switches (none locked while no countdown runs); "Show timer capsule" follows.
 toggle_capsule_option() { pop_up_keys shift+Tab space Tab Tab Tab Tab Tab Tab Tab Tab space; }

@@ -75,6 +75,9 @@ wait_for() { # <seconds> <command...>
   done
 }
 
+# The window with the keyboard focus has this title.
+focused_window_is() { [[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" == "$1" ]]; }
+
 # The tool panel is on screen.
 panel_shown() { xdotool search --onlyvisible --name '^Ostrel Brimkit$' >/dev/null 2>&1; }
 
@@ -119,11 +122,10 @@ start_openbox() { # [openbox options...]
 }
 
 # A window of another program that takes the focus; its id goes to `holder`.
-holder_focused() { [[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" == focus-holder ]]; }
 hold_focus() {
   xmessage -title focus-holder "Focus stays here" 2>/dev/null &
   pids+=($!)
-  wait_for 10 holder_focused || fail "the focus holder did not get the focus"
+  wait_for 10 focused_window_is focus-holder || fail "the focus holder did not get the focus"
   holder=$(xdotool getwindowfocus)
 }
 
